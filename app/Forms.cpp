@@ -1,0 +1,73 @@
+#include "app/Forms.h"
+#include "app/UnitMain.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitModAcct.h"
+#include "accounts/UnitReport.h"
+#include "admin/UnitAlert.h"
+#include "admin/UnitBackup.h"
+#include "admin/UnitBirthday.h"
+#include "admin/UnitChangePass.h"
+#include "admin/UnitInitSys.h"
+#include "admin/UnitLogin.h"
+#include "hire/UnitChangeCar.h"
+#include "hire/UnitCharge.h"
+#include "hire/UnitLend.h"
+#include "hire/UnitPrint.h"
+#include "hire/UnitReturn.h"
+#include "hire/UnitSelCust.h"
+#include "hire/UnitSelectScheme.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitCost.h"
+#include "registers/UnitCust.h"
+#include "registers/UnitNewCar.h"
+#include "registers/UnitNewCust.h"
+#include "registers/UnitNewPrice.h"
+#include "registers/UnitPrice.h"
+
+bool CreateForms()
+{
+    frmMain = new TfrmMain;
+    if (!frmMain->started()) {
+        delete frmMain;
+        frmMain = nullptr;
+        return false;
+    }
+    // Every dialog is a child of the main window, so it centres on it.
+    frmLogin = new TfrmLogin(frmMain);
+    frmCar = new TfrmCar(frmMain);
+    frmNewCar = new TfrmNewCar(frmMain);
+    frmLend = new TfrmLend(frmMain);
+    frmInit = new TfrmInit(frmMain);
+    frmReturn = new TfrmReturn(frmMain);
+    frmReport = new TfrmReport(frmMain);
+    frmCust = new TfrmCust(frmMain);
+    frmNewCust = new TfrmNewCust(frmMain);
+    frmPrice = new TfrmPrice(frmMain);
+    frmNewPrice = new TfrmNewPrice(frmMain);
+    frmCharge = new TfrmCharge(frmMain);
+    frmCost = new TfrmCost(frmMain);
+    frmChangePass = new TfrmChangePass(frmMain);
+    frmChangeCar = new TfrmChangeCar(frmMain);
+    frmPrint = new TfrmPrint(frmMain);
+    frmAcct = new TfrmAcct(frmMain);
+    frmAcctMod = new TfrmAcctMod(frmMain);
+    frmBirthday = new TfrmBirthday(frmMain);
+    frmAlert = new TfrmAlert(frmMain);
+    frmSelectScheme = new TfrmSelectScheme(frmMain);
+    frmSelCust = new TfrmSelCust(frmMain);
+    frmBackup = new TfrmBackup(frmMain);
+    return true;
+}
+
+void DestroyForms()
+{
+    // Children of the main window go with it; clear the globals in reverse order.
+    delete frmMain;
+    frmMain = nullptr;
+    frmBackup = nullptr; frmSelCust = nullptr; frmSelectScheme = nullptr; frmAlert = nullptr;
+    frmBirthday = nullptr; frmAcctMod = nullptr; frmAcct = nullptr; frmPrint = nullptr;
+    frmChangeCar = nullptr; frmChangePass = nullptr; frmCost = nullptr; frmCharge = nullptr;
+    frmNewPrice = nullptr; frmPrice = nullptr; frmNewCust = nullptr; frmCust = nullptr;
+    frmReport = nullptr; frmReturn = nullptr; frmInit = nullptr; frmLend = nullptr;
+    frmNewCar = nullptr; frmCar = nullptr; frmLogin = nullptr;
+}

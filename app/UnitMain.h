@@ -1,0 +1,81 @@
+#pragma once
+#include "platform/Connection.h"
+#include "platform/DataSet.h"
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+namespace Ui { class TfrmMain; }
+class TForm;
+
+// The main window: owns the one connection, does the start-up work, and opens
+// every register and business window modally.
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // False when the start-up work failed (the database could not be opened);
+    // the error has been shown and the program must end.
+    bool started() const { return m_started; }
+
+    // First show: login when a password is set, then the alert build. Runs once.
+    void FormShow();
+    // Builds the alert list and starts or stops the alert strip.
+    void GetAlertMessages();
+
+    // Commands.
+    void BtnCarClick();
+    void BtnNewCarClick();
+    void ToolButton10Click();
+    void BtnLendClick();
+    void BtnReturnClick();
+    void BtnChargeClick();
+    void BtnCustClick();
+    void BtnReportClick();
+    void ToolButton7Click();
+    void BtnHelpClick();
+    void ToolButton14Click();
+    void N4Click();
+    void N8Click();
+    void N9Click();
+    void N2Click();
+    void N6Click();
+    void N13Click();
+    void N11Click();
+    void lblHomepageClick();
+    void lblEmailClick();
+    void lblAlert1MouseEnter();
+    void lblAlert1MouseLeave();
+
+    Ui::TfrmMain* ui;
+    TADOConnection ADOCn;
+    TDataSet* ADOQry;
+    QTimer* Timer1;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* ev) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void FormResize();
+    // The four ways the alert timer is handled around a modal window.
+    int showPaused(TForm* f);
+    int showRebuilt(TForm* f);
+    int showLeftRunning(TForm* f);
+    void setTimerState(bool on);
+
+    bool m_started = false;
+    bool m_firstShowDone = false;
+};
+
+extern TfrmMain* frmMain;
+extern QString CarPicDir;
+extern QString CustPicDir;
+extern QString AdminPassword;
+extern QStringList AlertMessages;
+extern int AlertIndex;

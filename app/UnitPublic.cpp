@@ -1,0 +1,113 @@
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <sqlite3.h>
+
+static void initLeasoResources() { Q_INIT_RESOURCE(leaso); }
+
+void InitResources()
+{
+    static bool done = false;
+    if (!done) { initLeasoResources(); done = true; }
+}
+
+QString LeasoTypeStr(qint64 code)
+{
+    switch (code) {
+    case 0: return QStringLiteral("按天");
+    case 1: return QStringLiteral("包月");
+    case 2: return QStringLiteral("按小时");
+    default: return {};
+    }
+}
+
+QString CarStateText(const QString& letter)
+{
+    const QString l = letter.trimmed().toUpper();
+    if (l == QLatin1String("A")) return QStringLiteral("空闲");
+    if (l == QLatin1String("B")) return QStringLiteral("出租");
+    if (l == QLatin1String("C")) return QStringLiteral("预定");
+    if (l == QLatin1String("D")) return QStringLiteral("停租");
+    return {};
+}
+
+bool EnsureDatabaseFile(const QString& fileName)
+{
+    if (QFileInfo::exists(fileName)) return false;
+    InitResources();
+    QFile schema(QStringLiteral(":/db/schema.sql"));
+    if (!schema.open(QIODevice::ReadOnly)) throw EDatabaseError(QStringLiteral("缺少数据库结构文件"));
+    const QByteArray sql = schema.readAll();
+    // Built under a temporary name and renamed, so a half-made file never stands.
+    const QString tmp = fileName + QStringLiteral(".new");
+    QFile::remove(tmp);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : "?");
+        sqlite3_close(db);
+        throw EDatabaseError(QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileName, msg));
+    }
+    char* err = nullptr;
+    const QByteArray all = "PRAGMA journal_mode=DELETE; BEGIN; " + sql + "\nCOMMIT;";
+    if (sqlite3_exec(db, all.constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "?");
+        sqlite3_free(err);
+        sqlite3_close(db);
+        QFile::remove(tmp);
+        throw EDatabaseError(QStringLiteral("无法创建数据库文件“%1”：%2").arg(fileName, msg));
+    }
+    sqlite3_close(db);
+    if (!QFile::rename(tmp, fileName)) {
+        QFile::remove(tmp);
+        throw EDatabaseError(QStringLiteral("无法创建数据库文件“%1”").arg(fileName));
+    }
+    return true;
+}
+
+void EnsureAcctTable(TADOConnection& cn)
+{
+    for (const QString& name : cn.tableNames(true))
+        if (name.toLower() == QLatin1String("acct")) return;
+    cn.execute(QStringLiteral(
+        "Create table [ACCT](ID INTEGER PRIMARY KEY AUTOINCREMENT, type Integer, Amount Currency, LeasoID integer,"
+        "Item varchar(255) COLLATE NOCASE,AcctTime DateTime,Deleted smallint, category varchar(40) COLLATE NOCASE)"));
+}
+
+std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item)
+{
+    sqlite3_stmt* st = cn.prepare(QStringLiteral("Select [Value] from Config Where ITEM=:item"), {{QStringLiteral("item"), item}});
+    std::optional<QString> result;
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) result = ColumnValue(st, 0).toString();
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) cn.raise();
+    return result;
+}
+
+void WriteConfig(TADOConnection& cn, const QString& item, const QString& value)
+{
+    const bool own = !cn.inTransaction();
+    if (own) cn.beginTrans();
+    try {
+        cn.execute(QStringLiteral("Delete from [Config] where Item=:item"), {{QStringLiteral("item"), item}});
+        cn.execute(QStringLiteral("Insert Into [Config]([Item],[value]) Values(:item,:value)"),
+                   {{QStringLiteral("item"), item}, {QStringLiteral("value"), value}});
+        if (own) cn.commitTrans();
+    } catch (...) {
+        if (own) cn.rollbackTrans();
+        throw;
+    }
+}
+
+QString HelpPageUrl() { return QUrl::fromLocalFile(AppDir() + QStringLiteral("help/index.html")).toString(); }
+QString HomePageUrl() { return HelpPageUrl(); }
+QString ContactMailUrl()
+{
+    return QStringLiteral("mailto:support@quorvane.example?subject=%1").arg(QString::fromUtf8(QUrl::toPercentEncoding(QStringLiteral("汽车租赁管理系统咨询"))));
+}
+
+void OpenTrafficQueryPage() { Dlg::OpenUrl(QStringLiteral("https://gab.122.gov.cn/")); }

@@ -1,0 +1,37 @@
+#pragma once
+// Routines shared by the windows: codes and their texts, the database file and
+// its account-book table, settings keys, and the traffic-violation page.
+#include "platform/Connection.h"
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// Makes the compiled-in resources (schema, pictures) available; call once early.
+void InitResources();
+
+// Pricing unit codes 0, 1, 2 and their texts; empty for any other code.
+QString LeasoTypeStr(qint64 code);
+// Vehicle state letter and its text; empty for an unknown letter.
+QString CarStateText(const QString& letter);
+
+// Makes the empty database (every table but Acct) when the file is missing;
+// an existing file is never touched. Returns true when it made one.
+bool EnsureDatabaseFile(const QString& fileName);
+
+// Creates the account-book table unless a table of that name exists in any
+// letter case.
+void EnsureAcctTable(TADOConnection& cn);
+
+// Settings keys in Config. readConfig: the first value, or nullopt without a row.
+std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);
+// Deletes the key's row and inserts the new one, both or neither.
+void WriteConfig(TADOConnection& cn, const QString& item, const QString& value);
+
+// Opens the traffic-violation query page in the default browser.
+void OpenTrafficQueryPage();
+
+// Addresses the program opens.
+QString HelpPageUrl();
+QString HomePageUrl();
+QString ContactMailUrl();

@@ -1,0 +1,195 @@
+#include "platform/Connection.h"
+#include "platform/Errors.h"
+#include "platform/Moment.h"
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+
+void fnCDate(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER || sqlite3_value_type(argv[0]) == SQLITE_FLOAT) {
+        sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
+        return;
+    }
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])));
+    auto m = ParseMoment(text);
+    if (!m) {
+        const QByteArray msg = QStringLiteral("“%1”不是有效的日期").arg(text).toUtf8();
+        sqlite3_result_error(ctx, msg.constData(), msg.size());
+        return;
+    }
+    sqlite3_result_double(ctx, DateTimeToDays(*m));
+}
+
+void fnNow(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_double(ctx, DateTimeToDays(NowMoment()));
+}
+
+void fnDate(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_double(ctx, DateToDays(NowMoment().date()));
+}
+
+void fnLen(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])));
+    sqlite3_result_int64(ctx, text.size());
+}
+
+void bindValue(sqlite3_stmt* st, int idx, const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) { sqlite3_bind_null(st, idx); return; }
+    const int t = v.userType();
+    if (t == qMetaTypeId<Currency>()) { sqlite3_bind_int64(st, idx, v.value<Currency>().raw()); return; }
+    switch (t) {
+    case QMetaType::QDateTime: sqlite3_bind_double(st, idx, DateTimeToDays(v.toDateTime())); return;
+    case QMetaType::QDate: sqlite3_bind_double(st, idx, DateToDays(v.toDate())); return;
+    case QMetaType::Bool: sqlite3_bind_int64(st, idx, v.toBool() ? 1 : 0); return;
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Long: case QMetaType::Short:
+        sqlite3_bind_int64(st, idx, v.toLongLong()); return;
+    case QMetaType::Double: case QMetaType::Float:
+        sqlite3_bind_double(st, idx, v.toDouble()); return;
+    default: {
+        const QByteArray b = v.toString().toUtf8();
+        sqlite3_bind_text(st, idx, b.constData(), b.size(), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+} // namespace
+
+QVariant ColumnValue(sqlite3_stmt* st, int col)
+{
+    switch (sqlite3_column_type(st, col)) {
+    case SQLITE_INTEGER: return QVariant(qint64(sqlite3_column_int64(st, col)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(st, col));
+    case SQLITE_NULL: return QVariant();
+    default: {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(st, col)));
+    }
+    }
+}
+
+TADOConnection::~TADOConnection() { close(); }
+
+void TADOConnection::open(const QString& fileName)
+{
+    close();
+    QFileInfo fi(fileName);
+    if (!fi.exists())
+        throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(fi.absoluteFilePath()));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    QString problem;
+    if (rc != SQLITE_OK) {
+        problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("无法打开");
+    } else {
+        // Read something, so a file that is not a database is reported here.
+        char* err = nullptr;
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) { problem = QString::fromUtf8(err ? err : "?"); sqlite3_free(err); }
+    }
+    if (!problem.isEmpty()) {
+        sqlite3_close(db);
+        throw EDatabaseError(QStringLiteral("无法打开数据库文件“%1”：%2").arg(fi.absoluteFilePath(), problem));
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
+    sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
+    m_db = db;
+    m_file = fi.absoluteFilePath();
+}
+
+void TADOConnection::close()
+{
+    if (!m_db) return;
+    if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void TADOConnection::raise(const QString& context) const
+{
+    QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("数据库未连接");
+    if (!context.isEmpty()) msg = context + QStringLiteral("：") + msg;
+    throw EDatabaseError(msg);
+}
+
+void TADOConnection::beginTrans()
+{
+    if (!m_db) raise();
+    if (inTransaction()) throw EDatabaseError(QStringLiteral("事务已经开始"));
+    if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) raise();
+}
+
+void TADOConnection::commitTrans()
+{
+    if (!m_db) raise();
+    if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) raise();
+}
+
+void TADOConnection::rollbackTrans()
+{
+    if (!m_db || !inTransaction()) return;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool TADOConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+
+sqlite3_stmt* TADOConnection::prepare(const QString& sql, const Params& params) const
+{
+    if (!m_db) raise();
+    sqlite3_stmt* st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &st, nullptr) != SQLITE_OK) raise();
+    for (const auto& [name, value] : params) {
+        const QByteArray n = (name.startsWith(QLatin1Char(':')) ? name : QLatin1Char(':') + name).toUtf8();
+        const int idx = sqlite3_bind_parameter_index(st, n.constData());
+        if (idx > 0) bindValue(st, idx, value);
+    }
+    return st;
+}
+
+int TADOConnection::execute(const QString& sql, const Params& params)
+{
+    sqlite3_stmt* st = prepare(sql, params);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) raise();
+    return sqlite3_changes(m_db);
+}
+
+QVariant TADOConnection::scalar(const QString& sql, const Params& params)
+{
+    sqlite3_stmt* st = prepare(sql, params);
+    QVariant v;
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) v = ColumnValue(st, 0);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) raise();
+    return v;
+}
+
+qint64 TADOConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+
+QStringList TADOConnection::tableNames(bool includeSystem) const
+{
+    QStringList names;
+    sqlite3_stmt* st = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"), {});
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const QString n = ColumnValue(st, 0).toString();
+        if (includeSystem || !n.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)) names << n;
+    }
+    sqlite3_finalize(st);
+    if (includeSystem) names << QStringLiteral("sqlite_master");
+    return names;
+}

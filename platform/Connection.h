@@ -1,0 +1,60 @@
+#pragma once
+// The one database connection. An SQLite file opened read-write and never
+// created here; the Jet functions the program's SQL uses are registered on it.
+#include "platform/Currency.h"
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Named values bound into a statement (":name" in the SQL text). A QVariant may
+// hold QString, an integer, bool, double, Currency, QDateTime or QDate (stored as
+// day numbers), or be null.
+using Params = QList<QPair<QString, QVariant>>;
+
+class TADOConnection {
+public:
+    TADOConnection() = default;
+    ~TADOConnection();
+    TADOConnection(const TADOConnection&) = delete;
+    TADOConnection& operator=(const TADOConnection&) = delete;
+
+    // Opens an existing database file; throws EDatabaseError naming the file
+    // when it is missing, unreadable or not a database.
+    void open(const QString& fileName);
+    void close();
+    bool connected() const { return m_db != nullptr; }
+    QString fileName() const { return m_file; }
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const;
+
+    // Runs a statement that returns no rows; the count of rows it changed.
+    int execute(const QString& sql, const Params& params = {});
+    // The first column of the first row, or a null QVariant.
+    QVariant scalar(const QString& sql, const Params& params = {});
+    qint64 lastInsertId() const;
+
+    // Table names, system tables included when asked.
+    QStringList tableNames(bool includeSystem = true) const;
+
+    // For DataSet: a prepared statement with the values bound. Caller finalizes.
+    sqlite3_stmt* prepare(const QString& sql, const Params& params) const;
+    sqlite3* handle() const { return m_db; }
+    [[noreturn]] void raise(const QString& context = {}) const;
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_file;
+};
+
+// The value of a column of the current statement row as a QVariant
+// (qint64, double, QString or null).
+QVariant ColumnValue(sqlite3_stmt* st, int col);

@@ -1,0 +1,71 @@
+#include "platform/Convert.h"
+#include "platform/Errors.h"
+#include <QRegularExpression>
+
+namespace {
+QString quoted(const QString& s) { return QStringLiteral("“%1”").arg(s); }
+}
+
+int64_t StrToInt64(const QString& s)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?[0-9]+$"));
+    const QString t = s.trimmed();
+    bool ok = false;
+    qlonglong v = 0;
+    if (re.match(t).hasMatch()) v = t.toLongLong(&ok);
+    if (!ok) throw EConvertError(quoted(s) + QStringLiteral("不是有效的整数"));
+    return v;
+}
+
+int StrToInt(const QString& s)
+{
+    int64_t v = StrToInt64(s);
+    if (v < INT32_MIN || v > INT32_MAX)
+        throw EConvertError(quoted(s) + QStringLiteral("超出整数的范围"));
+    return int(v);
+}
+
+int StrToIntDef(const QString& s, int fallback)
+{
+    return s.trimmed().isEmpty() ? fallback : StrToInt(s);
+}
+
+Currency StrToCurr(const QString& s)
+{
+    static const QRegularExpression re(QStringLiteral("^([+-]?)([0-9]*)(?:\\.([0-9]*))?$"));
+    const QString t = s.trimmed();
+    auto m = re.match(t);
+    const QString whole = m.captured(2), frac = m.captured(3);
+    if (!m.hasMatch() || (whole.isEmpty() && frac.isEmpty()))
+        throw EConvertError(quoted(s) + QStringLiteral("不是有效的金额"));
+    if (whole.size() > 15)
+        throw EConvertError(quoted(s) + QStringLiteral("超出金额的范围"));
+    int64_t raw = whole.isEmpty() ? 0 : whole.toLongLong();
+    raw *= Currency::Scale;
+    QString f = frac.left(4);
+    while (f.size() < 4) f += QLatin1Char('0');
+    raw += f.toLongLong();
+    if (frac.size() > 4 && frac.at(4) >= QLatin1Char('5')) raw += 1;
+    if (m.captured(1) == QLatin1String("-")) raw = -raw;
+    return Currency::fromRaw(raw);
+}
+
+double StrToFloat(const QString& s)
+{
+    static const QRegularExpression re(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    const QString t = s.trimmed();
+    bool ok = false;
+    double v = 0;
+    if (re.match(t).hasMatch()) v = t.toDouble(&ok);
+    if (!ok) throw EConvertError(quoted(s) + QStringLiteral("不是有效的数值"));
+    return v;
+}
+
+QString IntToStr(int64_t n) { return QString::number(n); }
+QString CurrToStr(Currency c) { return c.toString(); }
+
+QString ErrorText(const std::exception& e)
+{
+    if (auto* a = dynamic_cast<const EAppError*>(&e)) return a->message();
+    return QString::fromLocal8Bit(e.what());
+}

@@ -1,0 +1,177 @@
+#include "platform/DBGrid.h"
+#include <QHeaderView>
+#include <QItemSelectionModel>
+
+void DataSetModel::setDataSet(TDataSet* ds)
+{
+    beginResetModel();
+    m_ds = ds;
+    m_fieldCols.clear();
+    endResetModel();
+}
+
+void DataSetModel::setColumns(const QVector<Column>& cols)
+{
+    beginResetModel();
+    m_cols = cols;
+    m_fieldCols.clear();
+    endResetModel();
+}
+
+void DataSetModel::reset()
+{
+    beginResetModel();
+    m_fieldCols.clear();
+    endResetModel();
+}
+
+int DataSetModel::fieldCol(int column) const
+{
+    if (!m_ds || !m_ds->active()) return -1;
+    if (m_fieldCols.size() != m_cols.size()) {
+        m_fieldCols.resize(m_cols.size());
+        for (int i = 0; i < m_cols.size(); ++i) m_fieldCols[i] = m_ds->fieldIndex(m_cols[i].field);
+    }
+    return m_fieldCols[column];
+}
+
+int DataSetModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_ds) return 0;
+    return m_ds->recordCount();
+}
+
+int DataSetModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_cols.size();
+}
+
+QVariant DataSetModel::data(const QModelIndex& idx, int role) const
+{
+    if (!idx.isValid() || !m_ds || idx.row() >= m_ds->recordCount()) return {};
+    if (role == Qt::DisplayRole) {
+        const int fc = fieldCol(idx.column());
+        return fc < 0 ? QString() : m_ds->textAt(idx.row(), fc);
+    }
+    if (role == Qt::ForegroundRole && rowForeground) {
+        const QColor c = rowForeground(*m_ds, idx.row());
+        if (c.isValid()) return c;
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const int fc = fieldCol(idx.column());
+        if (fc >= 0) {
+            const FieldType t = m_ds->fieldType(fc);
+            if (t == FieldType::Integer || t == FieldType::Currency || t == FieldType::Float)
+                return int(Qt::AlignRight | Qt::AlignVCenter);
+        }
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section < m_cols.size()) return m_cols[section].caption;
+    return QAbstractTableModel::headerData(section, o, role);
+}
+
+TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new DataSetModel(this))
+{
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(false);
+    setWordWrap(false);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(22);
+    verticalHeader()->setFixedWidth(14);
+    verticalHeader()->setMinimumSectionSize(18);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: #c0c0c0; selection-background-color: #0a246a; selection-color: white; }"
+                                 "QHeaderView::section { background: #ece9d8; padding: 2px 4px; border: 1px solid #c0c0c0; }"));
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
+        if (m_syncing || !dataSet() || !cur.isValid()) return;
+        m_syncing = true;
+        try { dataSet()->setRecNo(cur.row()); } catch (...) { m_syncing = false; throw; }
+        m_syncing = false;
+    });
+    connect(this, &QTableView::doubleClicked, this, [this] { emit cellDoubleClicked(); });
+}
+
+void TDBGrid::setDataSet(TDataSet* ds)
+{
+    disconnect(m_scrollConn);
+    disconnect(m_resetConn);
+    disconnect(m_rowConn);
+    m_model->setDataSet(ds);
+    if (ds) {
+        m_resetConn = connect(ds, &TDataSet::layoutReset, this, [this] { m_model->reset(); applyWidths(); });
+        m_scrollConn = connect(ds, &TDataSet::afterScroll, this, &TDBGrid::syncFromDataSet);
+        m_rowConn = connect(ds, &TDataSet::rowUpdated, this, [this](int row) {
+            emit m_model->dataChanged(m_model->index(row, 0), m_model->index(row, m_model->columnCount() - 1));
+        });
+    }
+    applyWidths();
+    syncFromDataSet();
+}
+
+void TDBGrid::syncFromDataSet()
+{
+    if (m_syncing || !dataSet()) return;
+    m_syncing = true;
+    const int row = dataSet()->recNo();
+    if (row >= 0 && row < m_model->rowCount()) {
+        const QModelIndex idx = m_model->index(row, 0);
+        selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        scrollTo(idx);
+    } else {
+        selectionModel()->clearSelection();
+    }
+    m_syncing = false;
+}
+
+void TDBGrid::addColumn(const QString& field, const QString& caption, int width)
+{
+    auto cols = m_model->columns();
+    cols.append({field, caption, width, true});
+    m_model->setColumns(cols);
+    applyWidths();
+}
+
+void TDBGrid::clearColumns() { m_model->setColumns({}); }
+
+void TDBGrid::setColumnVisible(int column, bool visible)
+{
+    auto cols = m_model->columns();
+    if (column < 0 || column >= cols.size()) return;
+    cols[column].visible = visible;
+    m_model->setColumns(cols);
+    applyWidths();
+}
+
+void TDBGrid::applyWidths()
+{
+    const auto& cols = m_model->columns();
+    for (int i = 0; i < cols.size(); ++i) {
+        setColumnHidden(i, !cols[i].visible);
+        // Widths are given in the layout's pixels; leave room for the header text.
+        const int textWidth = fontMetrics().horizontalAdvance(cols[i].caption) + 12;
+        setColumnWidth(i, std::max(cols[i].width > 0 ? cols[i].width : 80, cols[i].width > 0 ? 0 : textWidth));
+    }
+}
+
+QString TDBGrid::selectedText(int column) const
+{
+    TDataSet* ds = dataSet();
+    if (!ds || !ds->active() || ds->isEmpty() || column < 0 || column >= m_model->columns().size()) return {};
+    const int fc = ds->fieldIndex(m_model->columns()[column].field);
+    return fc < 0 ? QString() : ds->textAt(ds->recNo(), fc);
+}
+
+void TDBGrid::setRowForeground(std::function<QColor(TDataSet&, int row)> fn)
+{
+    m_model->rowForeground = std::move(fn);
+    viewport()->update();
+}

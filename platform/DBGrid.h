@@ -1,0 +1,66 @@
+#pragma once
+// A read-only grid over a TDataSet: the columns (field, caption, width) the
+// window gives, a selected row that follows the dataset's current row and
+// moves it. Rows are drawn on demand, so large datasets stay quick.
+#include "platform/DataSet.h"
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QPointer>
+#include <QTableView>
+#include <functional>
+
+class DataSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Column { QString field; QString caption; int width; bool visible; };
+
+    explicit DataSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    void setDataSet(TDataSet* ds);
+    TDataSet* dataSet() const { return m_ds; }
+    void setColumns(const QVector<Column>& cols);
+    const QVector<Column>& columns() const { return m_cols; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& idx, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+    std::function<QColor(TDataSet&, int row)> rowForeground;  // invalid colour = default
+    void reset();
+
+private:
+    int fieldCol(int column) const;
+    QPointer<TDataSet> m_ds;
+    QVector<Column> m_cols;
+    mutable QVector<int> m_fieldCols;   // per column, resolved lazily
+};
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TDBGrid(QWidget* parent = nullptr);
+
+    void setDataSet(TDataSet* ds);
+    TDataSet* dataSet() const { return m_model->dataSet(); }
+    // Columns in order; a width of 0 keeps the default.
+    void addColumn(const QString& field, const QString& caption, int width = 0);
+    void clearColumns();
+    void setColumnVisible(int column, bool visible);
+    const QVector<DataSetModel::Column>& columns() const { return m_model->columns(); }
+    DataSetModel* dataModel() const { return m_model; }
+
+    // The text the grid shows in a column of the selected row ("" when empty).
+    QString selectedText(int column) const;
+    // Colour of a row's text; an invalid colour keeps the default.
+    void setRowForeground(std::function<QColor(TDataSet&, int row)> fn);
+
+signals:
+    void cellDoubleClicked();
+
+private:
+    void syncFromDataSet();
+    void applyWidths();
+    DataSetModel* m_model;
+    QMetaObject::Connection m_scrollConn, m_resetConn, m_rowConn;
+    bool m_syncing = false;
+};

@@ -1,0 +1,620 @@
+#include "platform/DataSet.h"
+#include "platform/Convert.h"
+#include "platform/Errors.h"
+#include "platform/Moment.h"
+#include <QHash>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace {
+
+FieldType typeFromDecl(const char* decl)
+{
+    const QString d = QString::fromLatin1(decl).toUpper();
+    if (d.contains(QLatin1String("CURRENCY")) || d.contains(QLatin1String("MONEY"))) return FieldType::Currency;
+    if (d.contains(QLatin1String("DATE")) || d.contains(QLatin1String("TIME"))) return FieldType::DateTime;
+    if (d.contains(QLatin1String("BOOL")) || d.contains(QLatin1String("YESNO")) || d == QLatin1String("BIT")) return FieldType::Boolean;
+    if (d.contains(QLatin1String("INT")) || d.contains(QLatin1String("COUNTER"))) return FieldType::Integer;
+    if (d.contains(QLatin1String("REAL")) || d.contains(QLatin1String("FLOA")) || d.contains(QLatin1String("DOUB"))) return FieldType::Float;
+    return FieldType::String;
+}
+
+QString bracket(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+
+// A user value in the stored form of a field type.
+QVariant toStored(const QVariant& v, FieldType type)
+{
+    if (!v.isValid() || v.isNull()) return QVariant();
+    const int t = v.userType();
+    switch (type) {
+    case FieldType::String:
+        return QVariant(v.toString());
+    case FieldType::Integer:
+        if (t == QMetaType::QString) return QVariant(qint64(StrToInt64(v.toString())));
+        if (t == QMetaType::Bool) return QVariant(qint64(v.toBool() ? 1 : 0));
+        return QVariant(qint64(v.toLongLong()));
+    case FieldType::Currency:
+        if (t == qMetaTypeId<Currency>()) return QVariant(qint64(v.value<Currency>().raw()));
+        if (t == QMetaType::QString) return QVariant(qint64(StrToCurr(v.toString()).raw()));
+        if (t == QMetaType::Double || t == QMetaType::Float) return QVariant(qint64(std::llround(v.toDouble() * Currency::Scale)));
+        return QVariant(qint64(Currency::fromYuan(v.toLongLong()).raw()));
+    case FieldType::DateTime:
+        if (t == QMetaType::QDateTime) return QVariant(DateTimeToDays(v.toDateTime()));
+        if (t == QMetaType::QDate) return QVariant(DateToDays(v.toDate()));
+        if (t == QMetaType::QString) {
+            auto m = ParseMoment(v.toString());
+            if (!m) throw EConvertError(QStringLiteral("“%1”不是有效的日期").arg(v.toString()));
+            return QVariant(DateTimeToDays(*m));
+        }
+        return QVariant(v.toDouble());
+    case FieldType::Float:
+        if (t == QMetaType::QString) return QVariant(StrToFloat(v.toString()));
+        return QVariant(v.toDouble());
+    case FieldType::Boolean:
+        if (t == QMetaType::QString) {
+            const QString s = v.toString().trimmed().toLower();
+            return QVariant(qint64(s == QLatin1String("true") || s == QLatin1String("1") || s == QLatin1String("-1") ? 1 : 0));
+        }
+        return QVariant(qint64(v.toLongLong() != 0 ? 1 : 0));
+    }
+    return v;
+}
+
+Currency storedCurrency(const QVariant& v)
+{
+    if (v.isNull()) return Currency();
+    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
+    if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
+    return Currency::fromRaw(v.toLongLong());
+}
+
+} // namespace
+
+// ---- TField ----
+
+QString TField::fieldName() const { return m_ds->m_fields[m_col].name; }
+FieldType TField::dataType() const { return m_ds->m_fields[m_col].type; }
+QVariant TField::value() const { return m_ds->cellConst(m_col); }
+bool TField::isNull() const { return m_ds->cellConst(m_col).isNull(); }
+QString TField::asString() const { return TDataSet::formatValue(value(), dataType()); }
+
+qint64 TField::asInteger() const
+{
+    const QVariant v = value();
+    if (v.isNull()) return 0;
+    if (dataType() == FieldType::Currency) return storedCurrency(v).raw() / Currency::Scale;
+    if (v.userType() == QMetaType::QString) return StrToInt64(v.toString());
+    if (v.userType() == QMetaType::Double) return qint64(std::llround(v.toDouble()));
+    return v.toLongLong();
+}
+
+Currency TField::asCurrency() const
+{
+    const QVariant v = value();
+    if (v.isNull()) return Currency();
+    if (dataType() == FieldType::Currency) return storedCurrency(v);
+    if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
+    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble() * Currency::Scale));
+    return Currency::fromYuan(v.toLongLong());
+}
+
+QDateTime TField::asDateTime() const
+{
+    const QVariant v = value();
+    if (v.isNull()) return QDateTime();
+    if (v.userType() == QMetaType::QString) {
+        auto m = ParseMoment(v.toString());
+        return m ? *m : QDateTime();
+    }
+    return DaysToDateTime(v.toDouble());
+}
+
+double TField::asFloat() const
+{
+    const QVariant v = value();
+    if (v.isNull()) return 0;
+    if (dataType() == FieldType::Currency) return storedCurrency(v).toDouble();
+    if (v.userType() == QMetaType::QString) return StrToFloat(v.toString());
+    return v.toDouble();
+}
+
+bool TField::asBoolean() const
+{
+    const QVariant v = value();
+    return !v.isNull() && v.toLongLong() != 0;
+}
+
+void TField::setValue(const QVariant& v)
+{
+    const auto& f = m_ds->m_fields[m_col];
+    if (!(m_ds->m_calculating && f.calculated)
+        && m_ds->m_state != TDataSet::State::Edit && m_ds->m_state != TDataSet::State::Insert)
+        throw EDatabaseError(QStringLiteral("数据集不在编辑状态，不能修改字段 %1").arg(f.name));
+    m_ds->cell(m_col) = toStored(v, f.type);
+    if (!m_ds->m_calculating) emit m_ds->dataChange();
+}
+
+// ---- TDataSet ----
+
+TDataSet::TDataSet(QObject* parent) : QObject(parent) {}
+TDataSet::~TDataSet() = default;
+
+void TDataSet::setSQL(const QString& sql)
+{
+    close();
+    m_sql = sql;
+    m_table.clear();
+    m_params.clear();
+}
+
+void TDataSet::setParam(const QString& name, const QVariant& value)
+{
+    for (auto& p : m_params)
+        if (p.first == name) { p.second = value; return; }
+    m_params.append({name, value});
+}
+
+void TDataSet::setTableName(const QString& table, const QString& orderBy)
+{
+    close();
+    m_table = table;
+    m_orderBy = orderBy;
+    m_sql.clear();
+}
+
+void TDataSet::setMaster(TDataSet* master, const QString& masterField, const QString& detailField)
+{
+    if (m_master) disconnect(m_master, nullptr, this, nullptr);
+    m_master = master;
+    m_masterField = masterField;
+    m_detailField = detailField;
+    if (master) {
+        connect(master, &TDataSet::afterScroll, this, &TDataSet::onMasterScroll);
+        connect(master, &TDataSet::afterClose, this, [this] { close(); });
+    }
+}
+
+void TDataSet::onMasterScroll()
+{
+    if (active() || m_master->active()) {
+        if (m_state == State::Edit || m_state == State::Insert) cancel();
+        load();
+    }
+}
+
+void TDataSet::declareField(const QString& name, FieldType type)
+{
+    for (auto& d : m_declared)
+        if (d.first.compare(name, Qt::CaseInsensitive) == 0) { d.second = type; return; }
+    m_declared.append({name, type});
+}
+
+void TDataSet::addCalcField(const QString& name, FieldType type) { m_calc.append({name, type}); }
+
+void TDataSet::setFilter(std::function<bool(TDataSet&)> accept)
+{
+    m_filter = std::move(accept);
+    if (active() && m_filtered) { rebuildView(); emit layoutReset(); moveTo(0, true); }
+}
+
+void TDataSet::setFiltered(bool on)
+{
+    m_filtered = on;
+    if (active()) { rebuildView(); emit layoutReset(); moveTo(0, true); }
+}
+
+void TDataSet::open()
+{
+    if (active()) return;
+    load();
+    emit afterOpen();
+}
+
+void TDataSet::close()
+{
+    if (!active()) return;
+    m_state = State::Inactive;
+    m_rows.clear();
+    m_view.clear();
+    m_buffer.clear();
+    m_cur = -1;
+    m_eof = m_bof = true;
+    emit layoutReset();
+    emit afterClose();
+}
+
+void TDataSet::requery()
+{
+    const int keep = m_cur;
+    load();
+    if (keep > 0 && keep < recordCount()) moveTo(keep, true);
+}
+
+int TDataSet::execSQL()
+{
+    if (!m_cn) throw EDatabaseError(QStringLiteral("数据集没有连接"));
+    close();
+    return m_cn->execute(m_sql, m_params);
+}
+
+void TDataSet::load()
+{
+    if (!m_cn) throw EDatabaseError(QStringLiteral("数据集没有连接"));
+    QString sql = m_sql;
+    Params params = m_params;
+    if (!m_table.isEmpty()) {
+        sql = QStringLiteral("SELECT * FROM ") + bracket(m_table);
+        if (m_master) {
+            sql += QStringLiteral(" WHERE ") + bracket(m_detailField) + QStringLiteral(" = :__master");
+            QVariant mv;
+            if (m_master->active() && !m_master->isEmpty()) mv = m_master->fieldByName(m_masterField).value();
+            params.append({QStringLiteral("__master"), mv});
+        }
+        if (!m_orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + m_orderBy;
+    }
+    sqlite3_stmt* st = m_cn->prepare(sql, params);
+    const int n = sqlite3_column_count(st);
+    QVector<FieldDef> fields;
+    fields.reserve(n + m_calc.size());
+    QVector<bool> typed(n, false);
+    for (int i = 0; i < n; ++i) {
+        FieldDef f;
+        f.name = QString::fromUtf8(sqlite3_column_name(st, i));
+        f.calculated = false;
+        const char* decl = sqlite3_column_decltype(st, i);
+        f.type = decl ? typeFromDecl(decl) : FieldType::String;
+        typed[i] = decl != nullptr;
+        for (const auto& d : m_declared)
+            if (d.first.compare(f.name, Qt::CaseInsensitive) == 0) { f.type = d.second; typed[i] = true; }
+        if (const char* t = sqlite3_column_table_name(st, i)) f.baseTable = QString::fromUtf8(t);
+        if (const char* c = sqlite3_column_origin_name(st, i)) f.baseColumn = QString::fromUtf8(c);
+        fields.append(f);
+    }
+    for (const auto& c : m_calc) fields.append({c.first, c.second, true, {}, {}});
+
+    QVector<QVector<QVariant>> rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVector<QVariant> row(fields.size());
+        for (int i = 0; i < n; ++i) row[i] = ColumnValue(st, i);
+        rows.append(std::move(row));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) m_cn->raise();
+
+    // Expression columns nobody typed: take the type of the first value.
+    for (int i = 0; i < n; ++i) {
+        if (typed[i]) continue;
+        for (const auto& r : rows) {
+            if (r[i].isNull()) continue;
+            fields[i].type = r[i].userType() == QMetaType::LongLong ? FieldType::Integer
+                           : r[i].userType() == QMetaType::Double ? FieldType::Float : FieldType::String;
+            break;
+        }
+    }
+
+    m_fields = std::move(fields);
+    m_rows = std::move(rows);
+    m_buffer.clear();
+    m_state = State::Browse;
+    if (onCalcFields && !m_calc.isEmpty())
+        for (int r = 0; r < m_rows.size(); ++r) { m_calcRow = r; calcRow(m_rows[r]); }
+    m_calcRow = -1;
+    rebuildView();
+    emit layoutReset();
+    moveTo(0, true);
+}
+
+void TDataSet::calcRow(QVector<QVariant>& row)
+{
+    Q_UNUSED(row);
+    m_calculating = true;
+    try { onCalcFields(*this); } catch (...) { m_calculating = false; throw; }
+    m_calculating = false;
+}
+
+void TDataSet::rebuildView()
+{
+    m_view.clear();
+    if (!m_filtered || !m_filter) {
+        if (m_filtered) { m_view.reserve(m_rows.size()); for (int i = 0; i < m_rows.size(); ++i) m_view.append(i); }
+        return;
+    }
+    m_view.reserve(m_rows.size());
+    for (int i = 0; i < m_rows.size(); ++i) {
+        m_calcRow = i;
+        bool ok = false;
+        try { ok = m_filter(*this); } catch (...) { m_calcRow = -1; throw; }
+        if (ok) m_view.append(i);
+    }
+    m_calcRow = -1;
+}
+
+int TDataSet::recordCount() const
+{
+    if (!active()) return 0;
+    return m_filtered ? m_view.size() : m_rows.size();
+}
+
+void TDataSet::moveTo(int row, bool force)
+{
+    const int count = recordCount();
+    if (count == 0) {
+        m_cur = -1; m_eof = m_bof = true;
+    } else {
+        row = std::clamp(row, 0, count - 1);
+        if (row == m_cur && !force) return;
+        m_cur = row;
+        m_eof = m_bof = false;
+    }
+    emit afterScroll();
+    emit dataChange();
+}
+
+void TDataSet::setRecNo(int row)
+{
+    if (m_state == State::Edit || m_state == State::Insert) post();
+    moveTo(row);
+}
+
+void TDataSet::first() { setRecNo(0); m_bof = true; m_eof = isEmpty(); }
+void TDataSet::last() { setRecNo(recordCount() - 1); m_eof = true; m_bof = isEmpty(); }
+
+void TDataSet::next()
+{
+    if (m_cur + 1 >= recordCount()) { m_eof = true; return; }
+    setRecNo(m_cur + 1);
+}
+
+void TDataSet::prior()
+{
+    if (m_cur <= 0) { m_bof = true; return; }
+    setRecNo(m_cur - 1);
+}
+
+bool TDataSet::locate(const QString& field, const QVariant& value)
+{
+    const int col = fieldIndex(field);
+    if (col < 0) throw EDatabaseError(QStringLiteral("找不到字段 %1").arg(field));
+    const QVariant want = toStored(value, m_fields[col].type);
+    for (int r = 0; r < recordCount(); ++r) {
+        const QVariant& v = m_rows[physical(r)][col];
+        bool eq = v.userType() == QMetaType::QString || want.userType() == QMetaType::QString
+            ? v.toString().compare(want.toString(), Qt::CaseInsensitive) == 0 && v.isNull() == want.isNull()
+            : v == want;
+        if (eq) { setRecNo(r); return true; }
+    }
+    return false;
+}
+
+int TDataSet::fieldIndex(const QString& name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+TField TDataSet::fieldByName(const QString& name)
+{
+    const int i = fieldIndex(name);
+    if (i < 0) throw EDatabaseError(QStringLiteral("找不到字段 %1").arg(name));
+    return TField(this, i);
+}
+
+QVariant TDataSet::valueAt(int row, int col) const { return m_rows[physical(row)][col]; }
+QString TDataSet::textAt(int row, int col) const { return formatValue(valueAt(row, col), m_fields[col].type); }
+
+const QVariant& TDataSet::cellConst(int col) const
+{
+    static const QVariant none;
+    if (m_calcRow >= 0) return m_rows[m_calcRow][col];
+    if (m_state == State::Edit || m_state == State::Insert) return m_buffer[col];
+    if (m_cur < 0 || col < 0 || col >= m_fields.size()) return none;
+    return m_rows[physical(m_cur)][col];
+}
+
+QVariant& TDataSet::cell(int col)
+{
+    if (m_calcRow >= 0) return m_rows[m_calcRow][col];
+    return m_buffer[col];
+}
+
+QString TDataSet::formatValue(const QVariant& v, FieldType type)
+{
+    if (v.isNull() || !v.isValid()) return {};
+    switch (type) {
+    case FieldType::Currency: return storedCurrency(v).toString();
+    case FieldType::DateTime:
+        if (v.userType() == QMetaType::QString) return v.toString();
+        return DateTimeToStr(DaysToDateTime(v.toDouble()));
+    case FieldType::Integer:
+        if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+        return v.toString();
+    case FieldType::Float: return QString::number(v.toDouble(), 'g', 15);
+    case FieldType::Boolean: return v.toLongLong() ? QStringLiteral("True") : QStringLiteral("False");
+    case FieldType::String: return v.toString();
+    }
+    return v.toString();
+}
+
+void TDataSet::append()
+{
+    if (!active()) throw EDatabaseError(QStringLiteral("数据集没有打开"));
+    if (m_state == State::Edit || m_state == State::Insert) post();
+    m_buffer = QVector<QVariant>(m_fields.size());
+    // A detail row belongs to its master.
+    if (m_master && m_master->active() && !m_master->isEmpty()) {
+        const int col = fieldIndex(m_detailField);
+        if (col >= 0) m_buffer[col] = m_master->fieldByName(m_masterField).value();
+    }
+    m_original.clear();
+    m_state = State::Insert;
+    emit dataChange();
+}
+
+void TDataSet::edit()
+{
+    if (!active()) throw EDatabaseError(QStringLiteral("数据集没有打开"));
+    if (m_state == State::Edit || m_state == State::Insert) return;
+    if (isEmpty()) throw EDatabaseError(QStringLiteral("没有可以编辑的记录"));
+    m_buffer = m_rows[physical(m_cur)];
+    m_original = m_buffer;
+    m_state = State::Edit;
+}
+
+void TDataSet::cancel()
+{
+    if (m_state != State::Edit && m_state != State::Insert) return;
+    m_buffer.clear();
+    m_state = State::Browse;
+    emit dataChange();
+}
+
+QString TDataSet::baseTable() const
+{
+    if (!m_table.isEmpty()) return m_table;
+    for (const auto& f : m_fields)
+        if (!f.baseTable.isEmpty()) return f.baseTable;
+    throw EDatabaseError(QStringLiteral("无法确定要更新的表"));
+}
+
+QStringList TDataSet::keyColumns(const QString& table) const
+{
+    static QHash<QString, QStringList> cache;
+    const QString cacheKey = m_cn->fileName() + QLatin1Char('|') + table.toLower();
+    if (auto it = cache.constFind(cacheKey); it != cache.constEnd()) return *it;
+    QStringList keys;
+    {
+        sqlite3_stmt* st = m_cn->prepare(QStringLiteral("SELECT name, pk FROM pragma_table_info(:t) WHERE pk > 0 ORDER BY pk"),
+                                         {{QStringLiteral("t"), table}});
+        while (sqlite3_step(st) == SQLITE_ROW) keys << ColumnValue(st, 0).toString();
+        sqlite3_finalize(st);
+    }
+    if (keys.isEmpty()) {
+        sqlite3_stmt* st = m_cn->prepare(QStringLiteral(
+            "SELECT ii.name FROM pragma_index_list(:t) il, pragma_index_info(il.name) ii WHERE il.[unique] = 1 "
+            "ORDER BY il.seq, ii.seqno"), {{QStringLiteral("t"), table}});
+        QString firstIndex;
+        while (sqlite3_step(st) == SQLITE_ROW) { keys << ColumnValue(st, 0).toString(); break; }
+        sqlite3_finalize(st);
+    }
+    cache.insert(cacheKey, keys);
+    return keys;
+}
+
+void TDataSet::post()
+{
+    if (m_state != State::Edit && m_state != State::Insert) return;
+    const QString table = baseTable();
+    QStringList cols, holders;
+    Params params;
+    int p = 0;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const auto& f = m_fields[i];
+        if (f.calculated) continue;
+        if (!f.baseTable.isEmpty() && f.baseTable.compare(table, Qt::CaseInsensitive) != 0) continue;
+        if (m_table.isEmpty() && f.baseColumn.isEmpty()) continue;
+        const QString column = f.baseColumn.isEmpty() ? f.name : f.baseColumn;
+        if (m_state == State::Insert) {
+            if (m_buffer[i].isNull()) continue;
+        } else if (m_buffer[i] == m_original[i] && m_buffer[i].isNull() == m_original[i].isNull()) {
+            continue;
+        }
+        const QString h = QStringLiteral(":p%1").arg(p++);
+        cols << bracket(column);
+        holders << h;
+        params.append({h, m_buffer[i]});
+    }
+
+    int physRow = -1;
+    if (m_state == State::Insert) {
+        const QString sql = cols.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(bracket(table))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(bracket(table), cols.join(QLatin1Char(',')), holders.join(QLatin1Char(',')));
+        m_cn->execute(sql, params);
+        // Read back what the database assigned (autonumber keys, defaults).
+        sqlite3_stmt* st = m_cn->prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = :id").arg(bracket(table)),
+                                         {{QStringLiteral("id"), m_cn->lastInsertId()}});
+        if (sqlite3_step(st) == SQLITE_ROW) {
+            const int n = sqlite3_column_count(st);
+            for (int c = 0; c < n; ++c) {
+                const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
+                for (int i = 0; i < m_fields.size(); ++i) {
+                    const auto& f = m_fields[i];
+                    if (f.calculated) continue;
+                    const QString col = f.baseColumn.isEmpty() ? f.name : f.baseColumn;
+                    if (col.compare(name, Qt::CaseInsensitive) == 0
+                        && (f.baseTable.isEmpty() || f.baseTable.compare(table, Qt::CaseInsensitive) == 0))
+                        m_buffer[i] = ColumnValue(st, c);
+                }
+            }
+        }
+        sqlite3_finalize(st);
+        m_rows.append(m_buffer);
+        physRow = m_rows.size() - 1;
+        if (m_filtered) m_view.append(physRow);
+    } else {
+        if (!cols.isEmpty()) {
+            const QStringList keys = keyColumns(table);
+            if (keys.isEmpty()) throw EDatabaseError(QStringLiteral("表 %1 没有主键，不能更新").arg(table));
+            QStringList sets, where;
+            for (int i = 0; i < cols.size(); ++i) sets << cols[i] + QLatin1Char('=') + holders[i];
+            for (int k = 0; k < keys.size(); ++k) {
+                int col = -1;
+                for (int i = 0; i < m_fields.size(); ++i) {
+                    const auto& f = m_fields[i];
+                    const QString c = f.baseColumn.isEmpty() ? f.name : f.baseColumn;
+                    if (!f.calculated && c.compare(keys[k], Qt::CaseInsensitive) == 0) { col = i; break; }
+                }
+                if (col < 0) throw EDatabaseError(QStringLiteral("查询中缺少表 %1 的主键 %2，不能更新").arg(table, keys[k]));
+                const QString h = QStringLiteral(":k%1").arg(k);
+                where << bracket(keys[k]) + QLatin1Char('=') + h;
+                params.append({h, m_original[col]});
+            }
+            const int changed = m_cn->execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                .arg(bracket(table), sets.join(QLatin1Char(',')), where.join(QStringLiteral(" AND "))), params);
+            if (changed == 0) throw EDatabaseError(QStringLiteral("要更新的记录已不存在"));
+        }
+        physRow = physical(m_cur);
+        m_rows[physRow] = m_buffer;
+    }
+    m_buffer.clear();
+    const bool inserted = m_state == State::Insert;
+    m_state = State::Browse;
+    if (onCalcFields && !m_calc.isEmpty()) { m_calcRow = physRow; calcRow(m_rows[physRow]); m_calcRow = -1; }
+    if (inserted) {
+        emit layoutReset();
+        moveTo(recordCount() - 1, true);
+    } else {
+        emit rowUpdated(m_cur);
+        emit dataChange();
+    }
+    emit afterPost();
+}
+
+void TDataSet::deleteRecord()
+{
+    if (m_state == State::Insert) { cancel(); return; }
+    if (m_state == State::Edit) cancel();
+    if (isEmpty()) throw EDatabaseError(QStringLiteral("没有可以删除的记录"));
+    const QString table = baseTable();
+    const QStringList keys = keyColumns(table);
+    if (keys.isEmpty()) throw EDatabaseError(QStringLiteral("表 %1 没有主键，不能删除").arg(table));
+    const int phys = physical(m_cur);
+    QStringList where;
+    Params params;
+    for (int k = 0; k < keys.size(); ++k) {
+        const int col = fieldIndex(keys[k]);
+        if (col < 0) throw EDatabaseError(QStringLiteral("查询中缺少表 %1 的主键 %2，不能删除").arg(table, keys[k]));
+        where << bracket(keys[k]) + QStringLiteral("=:k%1").arg(k);
+        params.append({QStringLiteral(":k%1").arg(k), m_rows[phys][col]});
+    }
+    m_cn->execute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(bracket(table), where.join(QStringLiteral(" AND "))), params);
+    m_rows.remove(phys);
+    if (m_filtered) {
+        m_view.remove(m_cur);
+        for (int& v : m_view) if (v > phys) --v;
+    }
+    emit layoutReset();
+    moveTo(std::min(m_cur, recordCount() - 1), true);
+}

@@ -1,0 +1,156 @@
+#pragma once
+// A dataset in memory: the rows of a query or a whole table are copied in when
+// it opens (no cursor stays open across a transaction), with a current row,
+// typed fields, calculated fields, append/edit/post against the base table,
+// an optional filter and an optional master dataset it follows.
+#include "platform/Connection.h"
+#include "platform/Currency.h"
+#include <QDateTime>
+#include <QObject>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+class TDataSet;
+
+enum class FieldType { String, Integer, Currency, DateTime, Float, Boolean };
+
+// A handle on one field of a dataset's current row (or its edit buffer).
+class TField {
+public:
+    TField(TDataSet* ds, int col) : m_ds(ds), m_col(col) {}
+    QString fieldName() const;
+    FieldType dataType() const;
+    bool isNull() const;
+    QVariant value() const;            // the raw stored value
+    QString asString() const;          // display text: amounts, moments and numbers formatted
+    qint64 asInteger() const;          // null gives 0
+    Currency asCurrency() const;       // null gives 0
+    QDateTime asDateTime() const;      // null gives an invalid QDateTime
+    double asFloat() const;
+    bool asBoolean() const;
+
+    // Only in edit or insert state (or for calculated fields while calculating).
+    void setValue(const QVariant& v);  // QString, integers, Currency, QDateTime, QDate, bool, null
+    void clear() { setValue(QVariant()); }
+private:
+    TDataSet* m_ds;
+    int m_col;
+};
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    explicit TDataSet(QObject* parent = nullptr);
+    ~TDataSet() override;
+
+    void setConnection(TADOConnection* cn) { m_cn = cn; }
+    TADOConnection* connection() const { return m_cn; }
+
+    // Query mode: SQL text with ":name" parameters.
+    void setSQL(const QString& sql);
+    QString sql() const { return m_sql; }
+    void setParam(const QString& name, const QVariant& value);
+    void clearParams() { m_params.clear(); }
+
+    // Table mode: the whole table, optionally ordered.
+    void setTableName(const QString& table, const QString& orderBy = {});
+    // Follow a master dataset: only rows whose detailField equals the master's
+    // current masterField, re-read on every move of the master.
+    void setMaster(TDataSet* master, const QString& masterField, const QString& detailField);
+
+    // Types for columns the database cannot type (expressions such as sum(x)).
+    void declareField(const QString& name, FieldType type);
+    // A calculated field, filled by onCalcFields for every row.
+    void addCalcField(const QString& name, FieldType type);
+    std::function<void(TDataSet&)> onCalcFields;
+    // Forgets declared and calculated fields (and onCalcFields).
+    void clearFieldDefs() { m_declared.clear(); m_calc.clear(); onCalcFields = nullptr; }
+
+    // A filter over the rows in memory; applies while filtered is on.
+    void setFilter(std::function<bool(TDataSet&)> accept);
+    void setFiltered(bool on);
+    bool filtered() const { return m_filtered; }
+
+    void open();
+    void close();
+    bool active() const { return m_state != State::Inactive; }
+    void requery();                    // re-reads, keeping the position where possible
+    int execSQL();                     // a statement that returns no rows
+
+    State state() const { return m_state; }
+    int recordCount() const;
+    bool isEmpty() const { return recordCount() == 0; }
+    int recNo() const { return m_cur; }            // 0-based; -1 when empty
+    void setRecNo(int row);
+    void first(); void last(); void next(); void prior();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool locate(const QString& field, const QVariant& value);  // case-insensitive for text
+
+    int fieldCount() const { return m_fields.size(); }
+    int fieldIndex(const QString& name) const;   // -1 when none
+    TField fieldByName(const QString& name);     // throws EDatabaseError when none
+    TField field(int col) { return TField(this, col); }
+    QString fieldName(int col) const { return m_fields[col].name; }
+    FieldType fieldType(int col) const { return m_fields[col].type; }
+
+    // Values of any visible row (0..recordCount-1), for grids and exports.
+    QVariant valueAt(int row, int col) const;
+    QString textAt(int row, int col) const;
+
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+
+    // Text of a value as lists show it.
+    static QString formatValue(const QVariant& v, FieldType type);
+
+signals:
+    void afterOpen();
+    void afterClose();
+    void afterScroll();
+    void afterPost();
+    void dataChange();        // any change of what the current row shows
+    void layoutReset();       // rows replaced wholesale
+    void rowUpdated(int row);
+
+private:
+    friend class TField;
+    struct FieldDef { QString name; FieldType type; bool calculated; QString baseTable; QString baseColumn; };
+
+    QVariant& cell(int col);            // current row or edit buffer
+    const QVariant& cellConst(int col) const;
+    void load();
+    void calcRow(QVector<QVariant>& row);
+    void rebuildView();
+    int physical(int row) const { return m_view.isEmpty() && !m_filtered ? row : m_view[row]; }
+    void moveTo(int row, bool force = false);
+    QString baseTable() const;
+    QStringList keyColumns(const QString& table) const;
+    void onMasterScroll();
+
+    TADOConnection* m_cn = nullptr;
+    QString m_sql, m_table, m_orderBy;
+    Params m_params;
+    TDataSet* m_master = nullptr;
+    QString m_masterField, m_detailField;
+    QList<QPair<QString, FieldType>> m_declared, m_calc;
+    std::function<bool(TDataSet&)> m_filter;
+    bool m_filtered = false;
+
+    QVector<FieldDef> m_fields;
+    QVector<QVector<QVariant>> m_rows;
+    QVector<int> m_view;              // visible rows when filtered
+    QVector<QVariant> m_buffer;       // edit/insert buffer
+    QVector<QVariant> m_original;     // row as read, for the key of an update
+    State m_state = State::Inactive;
+    int m_cur = -1;
+    bool m_eof = true, m_bof = true;
+    bool m_calculating = false;
+    int m_calcRow = -1;
+};

@@ -1,0 +1,150 @@
+#include "platform/Dialogs.h"
+#include "platform/App.h"
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QUrl>
+
+namespace Dlg {
+
+Hooks& hooks()
+{
+    static Hooks h;
+    return h;
+}
+
+int MessageBox(QWidget* parent, const QString& text, const QString& caption, Icon icon, Buttons buttons, Result def)
+{
+    MessageCall call{text, caption, icon, buttons, def};
+    if (hooks().message) return hooks().message(call);
+
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Error: box.setIcon(QMessageBox::Critical); break;
+    }
+    QPushButton* defBtn = nullptr;
+    QPushButton *ok = nullptr, *cancel = nullptr, *yes = nullptr, *no = nullptr;
+    if (buttons == Buttons::YesNo) {
+        yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        defBtn = def == IdYes ? yes : no;
+    } else {
+        ok = box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+        if (buttons == Buttons::OKCancel) {
+            cancel = box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+            box.setEscapeButton(cancel);
+        } else {
+            box.setEscapeButton(ok);
+        }
+        defBtn = def == IdCancel && cancel ? cancel : ok;
+    }
+    box.setDefaultButton(defBtn);
+    box.exec();
+    auto* clicked = box.clickedButton();
+    if (clicked == yes) return IdYes;
+    if (clicked == no) return IdNo;
+    if (clicked == cancel) return IdCancel;
+    return IdOK;
+}
+
+void Notice(QWidget* parent, const QString& text)
+{
+    MessageBox(parent, text, AppTitle(), Icon::Information, Buttons::OK, IdOK);
+}
+
+bool Confirm(QWidget* parent, const QString& text, Icon icon, bool defaultYes)
+{
+    return MessageBox(parent, text, AppTitle(), icon, Buttons::YesNo, defaultYes ? IdYes : IdNo) == IdYes;
+}
+
+void PlainMessage(QWidget* parent, const QString& text)
+{
+    MessageBox(parent, text, AppTitle(), Icon::None, Buttons::OK, IdOK);
+}
+
+void ErrorBox(QWidget* parent, const QString& text)
+{
+    MessageBox(parent, text, AppTitle(), Icon::Error, Buttons::OK, IdOK);
+}
+
+QString OpenFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    if (hooks().openFile) return hooks().openFile(title, filter);
+    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+}
+
+QString SaveFile(QWidget* parent, const QString& title, const QString& defaultName, const QString& filter)
+{
+    if (hooks().saveFile) return hooks().saveFile(title, defaultName, filter);
+    return QFileDialog::getSaveFileName(parent, title, defaultName, filter);
+}
+
+QString BrowseFolder(QWidget* parent, const QString& title)
+{
+    if (hooks().browseFolder) return hooks().browseFolder(title);
+    return QFileDialog::getExistingDirectory(parent, title);
+}
+
+QStringList Printers()
+{
+    if (hooks().printers) return hooks().printers();
+    return QPrinterInfo::availablePrinterNames();
+}
+
+QString DefaultPrinter()
+{
+    const QStringList all = Printers();
+    if (all.isEmpty()) return {};
+    if (!hooks().printers) {
+        const QString d = QPrinterInfo::defaultPrinterName();
+        if (!d.isEmpty()) return d;
+    }
+    return all.first();
+}
+
+void OpenUrl(const QString& url)
+{
+    if (hooks().openUrl) { hooks().openUrl(url); return; }
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void Beep()
+{
+    if (hooks().beep) { hooks().beep(); return; }
+    QApplication::beep();
+}
+
+void PrintPreview(QWidget* parent, const QString& title, const std::function<void(QPrinter&)>& paint)
+{
+    if (hooks().printPreview) { hooks().printPreview(title, paint); return; }
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog dlg(&printer, parent);
+    dlg.setWindowTitle(title);
+    QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&](QPrinter* p) { paint(*p); });
+    dlg.resize(900, 700);
+    dlg.exec();
+}
+
+void PrintDirect(const QString& title, const std::function<void(QPrinter&)>& paint)
+{
+    if (hooks().printDirect) { hooks().printDirect(title, paint); return; }
+    QPrinter printer(QPrinter::HighResolution);
+    const QString name = DefaultPrinter();
+    if (!name.isEmpty()) printer.setPrinterName(name);
+    printer.setDocName(title);
+    paint(printer);
+}
+
+} // namespace Dlg

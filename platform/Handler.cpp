@@ -1,0 +1,23 @@
+#include "platform/Handler.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+
+void RunGuarded(QWidget* owner, const std::function<void()>& handler)
+{
+    TADOConnection* cn = GuardConnection();
+    const bool hadTransaction = cn && cn->inTransaction();
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        if (cn && !hadTransaction) cn->rollbackTrans();
+        Dlg::ErrorBox(owner, ErrorText(e));
+        return;
+    } catch (...) {
+        if (cn && !hadTransaction) cn->rollbackTrans();
+        Dlg::ErrorBox(owner, QStringLiteral("未知错误"));
+        return;
+    }
+    if (cn && !hadTransaction && cn->inTransaction()) cn->rollbackTrans();
+}

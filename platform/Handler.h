@@ -1,0 +1,22 @@
+#pragma once
+// Event handlers run through one wrapper: an error that escapes a handler is
+// shown in the error box captioned with the application title, and a
+// transaction the handler left open is rolled back. Qt does not let exceptions
+// cross its event loop, so every handler is connected this way.
+#include <QObject>
+#include <QWidget>
+#include <functional>
+#include <type_traits>
+
+void RunGuarded(QWidget* owner, const std::function<void()>& handler);
+
+template <class Sender, class Signal, class F>
+QMetaObject::Connection On(Sender* sender, Signal signal, QWidget* owner, F handler)
+{
+    return QObject::connect(sender, signal, owner, [owner, handler](auto&&... args) {
+        RunGuarded(owner, [&] {
+            if constexpr (std::is_invocable_v<const F&, decltype(args)...>) handler(args...);
+            else handler();
+        });
+    });
+}

@@ -1,0 +1,58 @@
+#include "platform/KeyFilters.h"
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+class KeyFilterObject : public QObject {
+public:
+    KeyFilterObject(QLineEdit* edit, KeyFilter kind, bool enterPasses)
+        : QObject(edit), m_edit(edit), m_kind(kind), m_enterPasses(enterPasses) {}
+
+    bool eventFilter(QObject* obj, QEvent* ev) override
+    {
+        if (obj != m_edit || ev->type() != QEvent::KeyPress) return false;
+        auto* ke = static_cast<QKeyEvent*>(ev);
+        const int key = ke->key();
+        if (key == Qt::Key_Backspace) return false;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter never presses a dialog button from an edit.
+            if (m_enterPasses) { emit m_edit->returnPressed(); }
+            return true;
+        }
+        if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        const QString text = ke->text();
+        if (text.isEmpty() || !text.at(0).isPrint()) return false;   // navigation, Delete, Tab...
+        return !accepts(text.at(0));
+    }
+
+private:
+    bool accepts(QChar c) const
+    {
+        const QString t = m_edit->text();
+        if (m_kind == KeyFilter::AcctAmount) {
+            const int dot = t.indexOf(QLatin1Char('.'));
+            if (dot >= 0 && t.size() - dot - 1 >= 2 && !m_edit->hasSelectedText()) return false;
+            if (c == QLatin1Char('.')) return !t.isEmpty() && dot < 0;
+            return c.isDigit() && c.unicode() < 128;
+        }
+        if (c.isDigit() && c.unicode() < 128) return true;
+        if (m_kind == KeyFilter::Money && c == QLatin1Char('.')) {
+            // One decimal point; a selected one may be typed over.
+            return !t.contains(QLatin1Char('.')) || m_edit->selectedText().contains(QLatin1Char('.'));
+        }
+        return false;
+    }
+
+    QLineEdit* m_edit;
+    KeyFilter m_kind;
+    bool m_enterPasses;
+};
+
+} // namespace
+
+void InstallKeyFilter(QLineEdit* edit, KeyFilter kind, bool enterPasses)
+{
+    edit->installEventFilter(new KeyFilterObject(edit, kind, enterPasses));
+}

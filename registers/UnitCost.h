@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/Form.h"
+
+namespace Ui { class TfrmCost; }
+
+class TfrmCost : public TForm {
+    Q_OBJECT
+public:
+    explicit TfrmCost(QWidget* parent = nullptr);
+    ~TfrmCost() override;
+
+    Ui::TfrmCost* ui;
+};
+
+extern TfrmCost* frmCost;

@@ -1,0 +1,129 @@
+#include "support/AppFixture.h"
+#include "app/Forms.h"
+#include "app/UnitMain.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Moment.h"
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+void AppFixture::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    SetAppDir(dir());
+    SetClockHook({});
+    EnsureDatabaseFile(dbFile());
+    {
+        TADOConnection cn;
+        cn.open(dbFile());
+        prepareDatabase(cn);
+    }
+    auto& h = Dlg::hooks();
+    h = Dlg::Hooks{};
+    h.message = [this](const Dlg::MessageCall& c) {
+        messages.push_back({c.text, c.caption, c.icon, c.buttons, c.defaultButton});
+        if (!answers.empty()) { int a = answers.front(); answers.pop_front(); return a; }
+        return int(c.defaultButton);
+    };
+    h.printers = [this] { return printers; };
+    h.openUrl = [this](const QString& u) { openedUrls << u; };
+    h.beep = [this] { ++beeps; };
+    h.openFile = [this](const QString&, const QString&) { return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst(); };
+    h.saveFile = [this](const QString&, const QString&, const QString&) { return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst(); };
+    h.browseFolder = [this](const QString&) { return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst(); };
+    h.printPreview = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++previews; lastReport = p; };
+    h.printDirect = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++directPrints; lastReport = p; };
+    if (createForms) startApp();
+}
+
+void AppFixture::startApp()
+{
+    ASSERT_TRUE(CreateForms()) << "start-up failed: " << lastMessage().toStdString();
+    m_started = true;
+}
+
+void AppFixture::TearDown()
+{
+    if (m_started || frmMain) DestroyForms();
+    Dlg::hooks() = Dlg::Hooks{};
+    SetClockHook({});
+    SetAppDir(QString());
+}
+
+TADOConnection& AppFixture::db() { return frmMain->ADOCn; }
+
+QStringList AppFixture::messageTexts() const
+{
+    QStringList l;
+    for (const auto& m : messages) l << m.text;
+    return l;
+}
+
+void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
+{
+    auto* timer = new QTimer;
+    auto* clock = new QElapsedTimer;
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, w, fn] {
+        if (w->isVisible() && QApplication::activeModalWidget() == w) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            fn();
+        } else if (clock->elapsed() > 5000) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            ADD_FAILURE() << "window " << w->objectName().toStdString() << " did not show";
+        }
+    });
+    timer->start(5);
+}
+
+void AppFixture::acceptWhenShown(QWidget* w)
+{
+    whenShown(w, [w] { QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection); });
+}
+
+void AppFixture::rejectWhenShown(QWidget* w)
+{
+    whenShown(w, [w] { QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
+}
+
+void AppFixture::click(QAbstractButton* b)
+{
+    ASSERT_TRUE(b->isEnabled()) << "button " << b->objectName().toStdString() << " is disabled";
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void AppFixture::type(QLineEdit* e, const QString& text)
+{
+    e->setFocus();
+    QTest::keyClicks(e, text);
+}
+
+void AppFixture::clearAndType(QLineEdit* e, const QString& text)
+{
+    e->clear();
+    type(e, text);
+}
+
+int AppFixture::exec(const QString& sql, const Params& params)
+{
+    if (frmMain) return db().execute(sql, params);
+    TADOConnection cn;
+    cn.open(dbFile());
+    return cn.execute(sql, params);
+}
+
+QVariant AppFixture::scalar(const QString& sql, const Params& params)
+{
+    if (frmMain) return db().scalar(sql, params);
+    TADOConnection cn;
+    cn.open(dbFile());
+    return cn.scalar(sql, params);
+}

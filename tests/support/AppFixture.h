@@ -1,0 +1,78 @@
+#pragma once
+// A fresh data folder and database for each test, every window created as at
+// start-up, and message boxes and platform dialogs answered by script.
+#include "platform/Connection.h"
+#include "platform/Dialogs.h"
+#include <QDateTime>
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <deque>
+#include <functional>
+#include <gtest/gtest.h>
+
+class QWidget;
+class QAbstractButton;
+class QLineEdit;
+
+struct ShownMessage {
+    QString text;
+    QString caption;
+    Dlg::Icon icon;
+    Dlg::Buttons buttons;
+    Dlg::Result defaultButton;
+};
+
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Called before the windows are made: a test may prepare the database here.
+    virtual void prepareDatabase(TADOConnection&) {}
+    // Set false to make the windows by hand in a test.
+    bool createForms = true;
+    void startApp();    // creates the windows (done by SetUp unless createForms is false)
+
+    QString dir() const { return m_dir.path() + QLatin1Char('/'); }
+    QString dbFile() const { return dir() + QStringLiteral("Leaso3.mdb"); }
+    TADOConnection& db();   // the program's connection
+
+    // Message boxes: every box shown, and the answers to give (IdYes, IdNo...).
+    std::vector<ShownMessage> messages;
+    std::deque<int> answers;   // empty: the box's default button
+    QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
+    QStringList messageTexts() const;
+
+    // Printers the platform reports; URLs opened; beeps.
+    QStringList printers;
+    QStringList openedUrls;
+    QStringList openFileAnswers;   // next file picked in an open dialog ("" cancels)
+    QStringList saveFileAnswers;
+    QStringList folderAnswers;
+    int beeps = 0;
+    int previews = 0;
+    int directPrints = 0;
+    std::function<void(QPrinter&)> lastReport;
+
+    // Runs fn once w is showing as the active modal window (fn must close it).
+    // Fails the test when w does not show within a few seconds.
+    void whenShown(QWidget* w, std::function<void()> fn);
+    // Closes w with OK / Cancel once it shows.
+    void acceptWhenShown(QWidget* w);
+    void rejectWhenShown(QWidget* w);
+
+    // Real input: mouse click, typed text (through key events and the key filters).
+    static void click(QAbstractButton* b);
+    static void type(QLineEdit* e, const QString& text);
+    static void clearAndType(QLineEdit* e, const QString& text);
+
+    // Direct SQL for set-up and checks.
+    int exec(const QString& sql, const Params& params = {});
+    QVariant scalar(const QString& sql, const Params& params = {});
+
+private:
+    QTemporaryDir m_dir;
+    bool m_started = false;
+};
