@@ -1,4 +1,5 @@
 #include "support/AppFixture.h"
+#include "support/Typing.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "app/UnitPublic.h"
@@ -103,7 +104,7 @@ void AppFixture::click(QAbstractButton* b)
 void AppFixture::type(QLineEdit* e, const QString& text)
 {
     e->setFocus();
-    QTest::keyClicks(e, text);
+    TypeText(e, text);
 }
 
 void AppFixture::clearAndType(QLineEdit* e, const QString& text)
