@@ -24,7 +24,6 @@
 #include "ui_UnitBirthday.h"
 #include <QCloseEvent>
 #include <QDir>
-#include <QShortcut>
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
@@ -62,11 +61,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
     On(ui->N6, &QAction::triggered, this, [this] { N6Click(); });
     On(ui->N13, &QAction::triggered, this, [this] { N13Click(); });
     On(ui->N11, &QAction::triggered, this, [this] { N11Click(); });
-    // The tool buttons' "&Z" and "&H" make no shortcut by themselves.
-    auto* altZ = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Z), this);
-    connect(altZ, &QShortcut::activated, ui->BtnLend, &QToolButton::click);
-    auto* altH = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_H), this);
-    connect(altH, &QShortcut::activated, ui->BtnReturn, &QToolButton::click);
+    // "&Z" and "&H" in the tool buttons' captions are their Alt accelerators.
 
     for (QWidget* w : {static_cast<QWidget*>(ui->lblHomepage), static_cast<QWidget*>(ui->lblEmail),
                        static_cast<QWidget*>(ui->lblAlert1), static_cast<QWidget*>(ui->lblAlert2)})
