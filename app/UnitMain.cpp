@@ -198,25 +198,23 @@ void TfrmMain::BtnHelpClick() { Dlg::OpenUrl(HelpPageUrl()); }
 void TfrmMain::ToolButton14Click() { OpenTrafficQueryPage(); }
 void TfrmMain::N4Click() { close(); }
 
+// Puts the backup dialog on one of its pages, captioned as that page.
+static void selectBackupPage(int index, const QString& fallbackCaption)
+{
+    auto* pages = frmBackup->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    if (pages) pages->setCurrentIndex(index);
+    frmBackup->setWindowTitle(pages ? pages->tabText(index) : fallbackCaption);
+}
+
 void TfrmMain::N8Click()
 {
-    if (auto* pages = frmBackup->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
-        pages->setCurrentIndex(0);
-        frmBackup->setWindowTitle(pages->tabText(0));
-    } else {
-        frmBackup->setWindowTitle(QStringLiteral("数据备份"));
-    }
+    selectBackupPage(0, QStringLiteral("数据备份"));
     showPaused(frmBackup);
 }
 
 void TfrmMain::N9Click()
 {
-    if (auto* pages = frmBackup->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
-        pages->setCurrentIndex(1);
-        frmBackup->setWindowTitle(pages->tabText(1));
-    } else {
-        frmBackup->setWindowTitle(QStringLiteral("从备份文件恢复数据"));
-    }
+    selectBackupPage(1, QStringLiteral("从备份文件恢复数据"));
     const bool was = Timer1->isActive();
     Timer1->stop();
     frmBackup->Restored = false;
