@@ -29,7 +29,8 @@ TfrmPrice::TfrmPrice(QWidget* parent) : TForm(parent), ui(new Ui::TfrmPrice), AD
     ui->DBGrid1->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("计价单位"), 60);
     ui->DBGrid1->addColumn(QStringLiteral("BasicPrice"), QStringLiteral("价格(单价)"), 70);
     ui->DBGrid1->addColumn(QStringLiteral("Limit"), QStringLiteral("单位时间限里程"), 100);
-    ui->DBGrid1->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程基价(元/公里)"), 100);
+    // Wide enough for its caption.
+    ui->DBGrid1->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程基价(元/公里)"), 120);
     ui->DBGrid1->addColumn(QStringLiteral("LeasoType"), QString(), 0);
     ui->DBGrid1->setColumnVisible(5, false);
 
