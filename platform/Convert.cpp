@@ -41,11 +41,12 @@ Currency StrToCurr(const QString& s)
     if (whole.size() > 15)
         throw EConvertError(quoted(s) + QStringLiteral("超出金额的范围"));
     int64_t raw = whole.isEmpty() ? 0 : whole.toLongLong();
-    raw *= Currency::Scale;
     QString f = frac.left(4);
     while (f.size() < 4) f += QLatin1Char('0');
-    raw += f.toLongLong();
-    if (frac.size() > 4 && frac.at(4) >= QLatin1Char('5')) raw += 1;
+    // Fifteen digits of yuan fit the text check but not the 64-bit store.
+    const int64_t round = frac.size() > 4 && frac.at(4) >= QLatin1Char('5') ? 1 : 0;
+    if (__builtin_mul_overflow(raw, Currency::Scale, &raw) || __builtin_add_overflow(raw, f.toLongLong() + round, &raw))
+        throw EConvertError(quoted(s) + QStringLiteral("超出金额的范围"));
     if (m.captured(1) == QLatin1String("-")) raw = -raw;
     return Currency::fromRaw(raw);
 }

@@ -1,11 +1,159 @@
 #include "registers/UnitPrice.h"
 #include "ui_UnitPrice.h"
+#include "ui_UnitNewPrice.h"
+#include "app/UnitMain.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Convert.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Handler.h"
+#include "registers/UnitNewPrice.h"
 
 TfrmPrice* frmPrice = nullptr;
 
-TfrmPrice::TfrmPrice(QWidget* parent) : TForm(parent), ui(new Ui::TfrmPrice)
+namespace {
+const QString ListSQL = QStringLiteral("Select * from PriceList");
+}
+
+TfrmPrice::TfrmPrice(QWidget* parent) : TForm(parent), ui(new Ui::TfrmPrice), ADOQry(new TDataSet(this))
 {
     ui->setupUi(this);
+    resize(701, 460);
+
+    ADOQry->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
+    ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
+
+    ui->DBGrid1->setDataSet(ADOQry);
+    ui->DBGrid1->addColumn(QStringLiteral("PriceName"), QStringLiteral("方案名称"), 250);
+    ui->DBGrid1->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("计价单位"), 60);
+    ui->DBGrid1->addColumn(QStringLiteral("BasicPrice"), QStringLiteral("价格(单价)"), 70);
+    ui->DBGrid1->addColumn(QStringLiteral("Limit"), QStringLiteral("单位时间限里程"), 100);
+    // Wide enough for its caption.
+    ui->DBGrid1->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程基价(元/公里)"), 120);
+    ui->DBGrid1->addColumn(QStringLiteral("LeasoType"), QString(), 0);
+    ui->DBGrid1->setColumnVisible(5, false);
+
+    On(ui->BtnNewPrice, &QPushButton::clicked, this, [this] { BtnNewPriceClick(); });
+    On(ui->BtnEdtPrice, &QPushButton::clicked, this, [this] { BtnEdtPriceClick(); });
+    On(ui->BtnDelPrice, &QPushButton::clicked, this, [this] { BtnDelPriceClick(); });
+    On(ui->BtnExit, &QPushButton::clicked, this, [this] { reject(); });
+
+    FormCreate();
 }
 
 TfrmPrice::~TfrmPrice() { delete ui; }
+
+void TfrmPrice::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("计费方案管理")));
+    ADOQry->setConnection(&frmMain->ADOCn);
+}
+
+void TfrmPrice::FormShow()
+{
+    openList();
+}
+
+void TfrmPrice::openList()
+{
+    ADOQry->setSQL(ListSQL);
+    ADOQry->open();
+}
+
+void TfrmPrice::ADOQryCalcFields(TDataSet& ds)
+{
+    // No unit code, or one outside the list, shows no text.
+    TField code = ds.fieldByName(QStringLiteral("LeasoType"));
+    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+}
+
+QString TfrmPrice::selectedName()
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return {};
+    return ADOQry->fieldByName(QStringLiteral("PriceName")).asString();
+}
+
+void TfrmPrice::BtnNewPriceClick()
+{
+    auto* d = frmNewPrice->ui;
+    frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("新增租赁方案")));
+    d->EdtPriceName->clear();
+    d->EdtBasicPrice->clear();
+    d->EdtLimit->clear();
+    d->EdtAdditionalPrice->clear();
+    if (frmNewPrice->showModal() != QDialog::Accepted) return;
+
+    // The dialog has checked every text, so the conversions below hold.
+    const QString limit = d->EdtLimit->text().trimmed();
+    const QString additional = d->EdtAdditionalPrice->text().trimmed();
+    if (!ADOQry->active()) openList();
+    ADOQry->append();
+    try {
+        ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
+        ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
+        if (!limit.isEmpty()) ADOQry->fieldByName(QStringLiteral("Limit")).setValue(StrToInt(limit));
+        ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
+        if (!additional.isEmpty())
+            ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).setValue(QVariant::fromValue(StrToCurr(additional)));
+        ADOQry->post();
+    } catch (...) {
+        // Leave no half-filled row in the list.
+        ADOQry->cancel();
+        throw;
+    }
+}
+
+void TfrmPrice::BtnEdtPriceClick()
+{
+    const QString name = selectedName();
+    if (name.trimmed().isEmpty()) return;
+
+    auto* d = frmNewPrice->ui;
+    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
+    frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
+    frmNewPrice->OldPriceName = name;
+    d->EdtPriceName->setText(name);
+    d->EdtBasicPrice->setText(ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
+    frmNewPrice->SetRadioGroup1ItemIndex(units.indexOf(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString()));
+    d->EdtLimit->setText(ADOQry->fieldByName(QStringLiteral("Limit")).asString());
+    d->EdtAdditionalPrice->setText(ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
+    if (frmNewPrice->showModal() != QDialog::Accepted) return;
+
+    const QString limit = d->EdtLimit->text().trimmed();
+    const QString additional = d->EdtAdditionalPrice->text().trimmed();
+    ADOQry->setSQL(QStringLiteral("Select * from PriceList where PriceName=:name"));
+    ADOQry->setParam(QStringLiteral("name"), frmNewPrice->OldPriceName);
+    ADOQry->open();
+    try {
+        if (!ADOQry->isEmpty()) {
+            ADOQry->edit();
+            ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
+            ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
+            ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
+            ADOQry->fieldByName(QStringLiteral("Limit")).setValue(limit.isEmpty() ? 0 : StrToInt(limit));
+            ADOQry->fieldByName(QStringLiteral("AdditionalPrice"))
+                .setValue(QVariant::fromValue(additional.isEmpty() ? Currency() : StrToCurr(additional)));
+            ADOQry->post();
+        }
+    } catch (...) {
+        // The list comes back whatever happened to the write.
+        ADOQry->cancel();
+        openList();
+        throw;
+    }
+    openList();
+}
+
+void TfrmPrice::BtnDelPriceClick()
+{
+    const QString name = selectedName();
+    if (name.trimmed().isEmpty()) return;
+    if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项信息吗？"))) return;
+
+    ADOQry->setSQL(QStringLiteral("Delete FROM PRICELIST WHERE PRICENAME=:name"));
+    ADOQry->setParam(QStringLiteral("name"), name);
+    ADOQry->execSQL();
+    ADOQry->close();
+    openList();
+}
