@@ -72,6 +72,8 @@ QVariant DataSetModel::data(const QModelIndex& idx, int role) const
 QVariant DataSetModel::headerData(int section, Qt::Orientation o, int role) const
 {
     if (o == Qt::Horizontal && role == Qt::DisplayRole && section < m_cols.size()) return m_cols[section].caption;
+    // The row header is an indicator column, not a row count.
+    if (o == Qt::Vertical && role == Qt::DisplayRole) return QString();
     return QAbstractTableModel::headerData(section, o, role);
 }
 
