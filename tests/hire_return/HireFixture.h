@@ -7,6 +7,10 @@
 #include "platform/Moment.h"
 #include <QDateTime>
 #include <QVariant>
+#include <ostream>
+
+// Readable texts in failure output.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
