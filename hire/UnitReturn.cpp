@@ -39,18 +39,19 @@ TfrmReturn::TfrmReturn(QWidget* parent) : TForm(parent), ui(new Ui::TfrmReturn)
     ADOQry->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
     ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
 
+    // The layout's widths, a little wider where this font would cut a caption or a moment.
     TDBGrid* g = ui->DBGrid1;
     g->setDataSet(ADOQry);
     g->addColumn(QStringLiteral("LeasoID"), QString());
     g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 110);
-    g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("方式"), 40);
-    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出日期"), 100);
+    g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("方式"), 52);
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出日期"), 125);
     g->addColumn(QStringLiteral("BasicPrice"), QStringLiteral("价格"), 60);
     g->addColumn(QStringLiteral("Limit"), QStringLiteral("限里程"), 50);
-    g->addColumn(QStringLiteral("Odograph1"), QStringLiteral("租出时里程"), 60);
-    g->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程单价"), 50);
+    g->addColumn(QStringLiteral("Odograph1"), QStringLiteral("租出时里程"), 76);
+    g->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程单价"), 64);
     g->addColumn(QStringLiteral("prepay"), QStringLiteral("预付款及押金"), 100);
-    g->addColumn(QStringLiteral("PlanEndTime"), QStringLiteral("计划还车时间"), 100);
+    g->addColumn(QStringLiteral("PlanEndTime"), QStringLiteral("计划还车时间"), 125);
     g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户"), 80);
     g->addColumn(QStringLiteral("Tel"), QStringLiteral("联系电话"), 250);
     g->setColumnVisible(0, false);
