@@ -1,11 +1,193 @@
 #include "hire/UnitCharge.h"
 #include "ui_UnitCharge.h"
+#include "app/UnitMain.h"
+#include "app/UnitPublic.h"
+#include "hire/UnitFee.h"
+#include "platform/App.h"
+#include "platform/Convert.h"
+#include "platform/Currency.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Moment.h"
+#include "platform/Pickers.h"
+#include <QSignalBlocker>
 
 TfrmCharge* frmCharge = nullptr;
+
+namespace {
+const QString kListSql = QStringLiteral(
+    "Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is not null) "
+    "and (ChargeTime is null) and Leaso.CustID=Customer.CustID ");
+}
 
 TfrmCharge::TfrmCharge(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCharge)
 {
     ui->setupUi(this);
+    ADOQry = new TDataSet(this);
+    ADOQry2 = new TDataSet(this);
+    SetupDatePicker(ui->DtDate);
+    SetupTimePicker(ui->DtTime);
+    InstallKeyFilter(ui->EdtOdograph, KeyFilter::WholeNumber);
+    InstallKeyFilter(ui->EdtLeaso, KeyFilter::Money);
+
+    ADOQry->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
+    ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
+
+    // The layout's widths, a little wider where this font would cut a caption or a moment.
+    TDBGrid* g = ui->DBGrid1;
+    g->setDataSet(ADOQry);
+    g->addColumn(QStringLiteral("LeasoID"), QString());
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 110);
+    g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("方式"), 52);
+    g->addColumn(QStringLiteral("BasicPrice"), QStringLiteral("价格"), 63);
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出日期"), 125);
+    g->addColumn(QStringLiteral("EndTime"), QStringLiteral("还车时间"), 125);
+    g->addColumn(QStringLiteral("Limit"), QStringLiteral("限里程"), 50);
+    g->addColumn(QStringLiteral("Odograph1"), QStringLiteral("租出时里程"));
+    g->addColumn(QStringLiteral("Odograph2"), QStringLiteral("还车时里程"));
+    g->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程单价"), 64);
+    g->addColumn(QStringLiteral("prepay"), QStringLiteral("预付款及押金"), 90);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户"), 60);
+    g->addColumn(QStringLiteral("Tel"), QStringLiteral("联系电话"), 250);
+    g->setColumnVisible(0, false);
+
+    On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
+    On(ui->DtDate, &QDateEdit::dateChanged, this, [this] { DtDateChange(); });
+    On(ui->DtTime, &QTimeEdit::timeChanged, this, [this] { EdtOdographChange(); });
+    On(ui->EdtOdograph, &QLineEdit::textChanged, this, [this] { EdtOdographChange(); });
+    On(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    On(ui->BtnExit2, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+
+    FormCreate();
 }
 
 TfrmCharge::~TfrmCharge() { delete ui; }
+
+void TfrmCharge::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("还车结算")));
+    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry2->setConnection(&frmMain->ADOCn);
+    for (QLineEdit* e : {ui->EdtCarID, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe})
+        SetReadOnlySilver(e);
+}
+
+void TfrmCharge::openList()
+{
+    ADOQry->close();
+    ADOQry->setSQL(kListSql);
+    ADOQry->open();
+    ADOQry->first();
+    if (!ADOQry->isEmpty()) CalcSettleFee();
+}
+
+void TfrmCharge::FormShow() { openList(); }
+
+void TfrmCharge::ADOQryCalcFields(TDataSet& ds)
+{
+    ds.fieldByName(QStringLiteral("LeasoTypeStr"))
+        .setValue(LeasoTypeStr(ds.fieldByName(QStringLiteral("LeasoType")).isNull()
+                                   ? -1 : ds.fieldByName(QStringLiteral("LeasoType")).asInteger()));
+}
+
+void TfrmCharge::DataSource1DataChange()
+{
+    const bool row = ADOQry->active() && !ADOQry->isEmpty();
+    auto text = [&](const char* field) {
+        return row ? ADOQry->fieldByName(QLatin1String(field)).asString() : QString();
+    };
+    ui->EdtCarID->setText(text("CarID"));
+    ui->Memo1->setPlainText(text("Memo"));
+    {
+        // Filled as one step: the fee is worked out once, from the whole row.
+        const QSignalBlocker bd(ui->DtDate), bt(ui->DtTime), bo(ui->EdtOdograph);
+        if (!ui->EdtCarID->text().isEmpty()) {
+            const QDateTime end = ADOQry->fieldByName(QStringLiteral("EndTime")).asDateTime();
+            if (end.isValid()) SetMoment(ui->DtDate, ui->DtTime, end);
+        }
+        ui->EdtOdograph->setText(text("Odograph2"));
+    }
+    CalcSettleFee();
+}
+
+void TfrmCharge::DtDateChange() { CalcSettleFee(); }
+void TfrmCharge::EdtOdographChange() { CalcSettleFee(); }
+void TfrmCharge::BtnExit1Click() { close(); }
+
+void TfrmCharge::CalcSettleFee()
+{
+    FeeInput in = FeeInputFromRow(*ADOQry);
+    in.returnMoment = returnMoment();
+    in.reading = ui->EdtOdograph->text();
+    ShowHireFee(in, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe);
+}
+
+QDateTime TfrmCharge::returnMoment() const
+{
+    const QTime t = ui->DtTime->time();
+    return CombineDateTime(ui->DtDate->date(), QTime(t.hour(), t.minute(), t.second()));
+}
+
+void TfrmCharge::run(const QString& sql, const Params& params)
+{
+    ADOQry2->setSQL(sql);
+    for (const auto& p : params) ADOQry2->setParam(p.first, p.second);
+    ADOQry2->execSQL();
+}
+
+void TfrmCharge::Button1Click()
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return;
+    const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
+    const QString amountText = ui->EdtLeaso->text().trimmed();
+    if (amountText.isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入结算金额！"));
+        ui->EdtLeaso->setFocus();
+        return;
+    }
+    // An amount the database could not read is refused here, before anything is written.
+    Currency amount;
+    try {
+        amount = StrToCurr(amountText);
+    } catch (const EConvertError& e) {
+        Dlg::Notice(this, e.message());
+        ui->EdtLeaso->setFocus();
+        return;
+    }
+    const bool hasReading = !ui->EdtOdograph->text().isEmpty();
+    const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
+    const QDateTime r = returnMoment();
+    const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
+    if (MomentSeconds(r) < MomentSeconds(begin)) {
+        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
+        return;
+    }
+
+    TADOConnection& cn = frmMain->ADOCn;
+    cn.beginTrans();
+    try {
+        Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
+                 {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
+        if (hasReading) {
+            p.append({QStringLiteral("odo"), reading});
+            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
+                               "[Memo]=:memo where LeasoID=:id"), p);
+        } else {
+            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
+                               "[Memo]=:memo where LeasoID=:id"), p);
+        }
+        if (ui->ChkSynchro->isChecked())
+            run(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+                               "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
+                {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), key},
+                 {QStringLiteral("item"), ui->EdtCarID->text() + QStringLiteral("租车款")}});
+        cn.commitTrans();
+    } catch (...) {
+        if (cn.inTransaction()) cn.rollbackTrans();
+        throw;
+    }
+    Dlg::Notice(this, QStringLiteral("结算信息已保存！"));
+    openList();
+}

@@ -1,11 +1,269 @@
 #include "hire/UnitReturn.h"
 #include "ui_UnitReturn.h"
+#include "app/UnitMain.h"
+#include "app/UnitPublic.h"
+#include "hire/UnitFee.h"
+#include "platform/App.h"
+#include "platform/Convert.h"
+#include "platform/Currency.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Moment.h"
+#include "platform/Pickers.h"
+#include <QSignalBlocker>
 
 TfrmReturn* frmReturn = nullptr;
+
+namespace {
+const QString kListSql = QStringLiteral(
+    "Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is null) "
+    "and Leaso.CustID=Customer.CustID order by PlanEndTime");
+const QString kReloadSql = QStringLiteral(
+    "Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is null) "
+    "and Leaso.CustID=Customer.CustID ");
+const QString kOverdueHint = QStringLiteral("红色表示应还车辆");
+}
 
 TfrmReturn::TfrmReturn(QWidget* parent) : TForm(parent), ui(new Ui::TfrmReturn)
 {
     ui->setupUi(this);
+    ADOQry = new TDataSet(this);
+    ADOQry2 = new TDataSet(this);
+    SetupDatePicker(ui->DtDate);
+    SetupTimePicker(ui->DtTime);
+    InstallKeyFilter(ui->EdtOdograph, KeyFilter::WholeNumber);
+    InstallKeyFilter(ui->EdtLeaso, KeyFilter::Money);
+
+    ADOQry->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
+    ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
+
+    // The layout's widths, a little wider where this font would cut a caption or a moment.
+    TDBGrid* g = ui->DBGrid1;
+    g->setDataSet(ADOQry);
+    g->addColumn(QStringLiteral("LeasoID"), QString());
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 110);
+    g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("方式"), 52);
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出日期"), 125);
+    g->addColumn(QStringLiteral("BasicPrice"), QStringLiteral("价格"), 60);
+    g->addColumn(QStringLiteral("Limit"), QStringLiteral("限里程"), 50);
+    g->addColumn(QStringLiteral("Odograph1"), QStringLiteral("租出时里程"), 76);
+    g->addColumn(QStringLiteral("AdditionalPrice"), QStringLiteral("超程单价"), 64);
+    g->addColumn(QStringLiteral("prepay"), QStringLiteral("预付款及押金"), 100);
+    g->addColumn(QStringLiteral("PlanEndTime"), QStringLiteral("计划还车时间"), 125);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户"), 80);
+    g->addColumn(QStringLiteral("Tel"), QStringLiteral("联系电话"), 250);
+    g->setColumnVisible(0, false);
+    g->setRowForeground([this](TDataSet& ds, int row) { return DBGrid1DrawColumnCell(ds, row); });
+
+    On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
+    On(ADOQry, &TDataSet::afterScroll, this, [this] { ADOQryAfterScroll(); });
+    On(ui->DtDate, &QDateEdit::dateChanged, this, [this] { DtDateChange(); });
+    On(ui->DtTime, &QTimeEdit::timeChanged, this, [this] { DtDateChange(); });
+    On(ui->EdtOdograph, &QLineEdit::textChanged, this, [this] { EdtOdographChange(); });
+    On(ui->BtnReturn, &QPushButton::clicked, this, [this] { BtnReturnClick(); });
+    On(ui->BtnReturnCharge, &QPushButton::clicked, this, [this] { BtnReturnChargeClick(); });
+    On(ui->BtnExit1, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+
+    FormCreate();
 }
 
 TfrmReturn::~TfrmReturn() { delete ui; }
+
+void TfrmReturn::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("还车")));
+    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry2->setConnection(&frmMain->ADOCn);
+    for (QLineEdit* e : {ui->EdtCarID, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe})
+        SetReadOnlySilver(e);
+}
+
+void TfrmReturn::FormShow()
+{
+    // The return moment starts as the moment of showing, to the second.
+    const QDateTime now = NowMoment();
+    {
+        const QSignalBlocker bd(ui->DtDate), bt(ui->DtTime);
+        ui->DtDate->setDate(now.date());
+        ui->DtTime->setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    }
+    ADOQry->close();
+    ADOQry->setSQL(kListSql);
+    ADOQry->open();
+    ADOQry->first();
+    if (!ADOQry->isEmpty()) CalcReturnFee();
+}
+
+void TfrmReturn::ADOQryCalcFields(TDataSet& ds)
+{
+    ds.fieldByName(QStringLiteral("LeasoTypeStr"))
+        .setValue(LeasoTypeStr(ds.fieldByName(QStringLiteral("LeasoType")).isNull()
+                                   ? -1 : ds.fieldByName(QStringLiteral("LeasoType")).asInteger()));
+}
+
+void TfrmReturn::DataSource1DataChange()
+{
+    const bool row = ADOQry->active() && !ADOQry->isEmpty();
+    ui->EdtCarID->setText(row ? ADOQry->fieldByName(QStringLiteral("CarID")).asString() : QString());
+    ui->Memo1->setPlainText(row ? ADOQry->fieldByName(QStringLiteral("Memo")).asString() : QString());
+}
+
+void TfrmReturn::ADOQryAfterScroll() { CalcReturnFee(); }
+void TfrmReturn::DtDateChange() { CalcReturnFee(); }
+void TfrmReturn::EdtOdographChange() { CalcReturnFee(); }
+void TfrmReturn::BtnExit1Click() { close(); }
+
+QColor TfrmReturn::DBGrid1DrawColumnCell(TDataSet& ds, int row)
+{
+    const int col = ds.fieldIndex(QStringLiteral("PlanEndTime"));
+    if (col < 0) return {};
+    const QVariant plan = ds.valueAt(row, col);
+    if (plan.isNull() || DaysToDateTime(plan.toDouble()) >= NowMoment()) return {};
+    if (ui->DBGrid1->toolTip() != kOverdueHint) ui->DBGrid1->setToolTip(kOverdueHint);
+    return QColor(Qt::red);
+}
+
+void TfrmReturn::CalcReturnFee()
+{
+    const bool row = ADOQry->active() && !ADOQry->isEmpty();
+    if (!row || ADOQry->fieldByName(QStringLiteral("CarID")).asString().isEmpty()) {
+        for (QLineEdit* e : {ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe}) e->clear();
+        return;
+    }
+    FeeInput in = FeeInputFromRow(*ADOQry);
+    in.returnMoment = returnMoment();
+    in.reading = ui->EdtOdograph->text();
+    ShowHireFee(in, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe);
+}
+
+QDateTime TfrmReturn::returnMoment() const
+{
+    const QTime t = ui->DtTime->time();
+    return CombineDateTime(ui->DtDate->date(), QTime(t.hour(), t.minute(), t.second()));
+}
+
+void TfrmReturn::run(const QString& sql, const Params& params)
+{
+    ADOQry2->setSQL(sql);
+    for (const auto& p : params) ADOQry2->setParam(p.first, p.second);
+    ADOQry2->execSQL();
+}
+
+void TfrmReturn::reloadAfterReturn()
+{
+    ADOQry->close();
+    ADOQry->setSQL(kReloadSql);
+    ADOQry->open();
+    // Opening selects the first row (or none), which refills the boxes.
+    ADOQry->first();
+}
+
+void TfrmReturn::BtnReturnClick()
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return;
+    const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
+    const QString car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
+    const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
+    const QDateTime r = returnMoment();
+    if (MomentSeconds(r) < MomentSeconds(begin)) {
+        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
+        return;
+    }
+    const qint64 odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
+    const bool hasReading = !ui->EdtOdograph->text().isEmpty();
+    const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
+
+    if (!Dlg::Confirm(this, QStringLiteral("确定要归还车辆 “") + ui->EdtCarID->text() + QStringLiteral("” 吗？"),
+                      Dlg::Icon::Information, true))
+        return;
+
+    TADOConnection& cn = frmMain->ADOCn;
+    cn.beginTrans();
+    try {
+        Params p{{QStringLiteral("end"), r}, {QStringLiteral("memo"), ui->Memo1->toPlainText()},
+                 {QStringLiteral("id"), key}};
+        if (hasReading) {
+            p.append({QStringLiteral("odo"), reading});
+            run(QStringLiteral("Update Leaso set EndTime=:end,Odograph2=:odo,[Memo]=:memo where LeasoID=:id"), p);
+        } else {
+            run(QStringLiteral("Update Leaso set EndTime=:end,[Memo]=:memo where LeasoID=:id"), p);
+        }
+        if (reading > odo1)
+            run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
+                {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
+        else
+            run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        cn.commitTrans();
+    } catch (...) {
+        cn.rollbackTrans();
+        throw;
+    }
+    reloadAfterReturn();
+}
+
+void TfrmReturn::BtnReturnChargeClick()
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return;
+    const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
+    const QString car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
+    const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
+    const QDateTime r = returnMoment();
+    if (MomentSeconds(r) < MomentSeconds(begin)) {
+        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
+        return;
+    }
+    const QString amountText = ui->EdtLeaso->text().trimmed();
+    if (amountText.isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入结算金额！"));
+        ui->EdtLeaso->setFocus();
+        return;
+    }
+    // An amount the database could not read is refused here, before anything is written.
+    Currency amount;
+    try {
+        amount = StrToCurr(amountText);
+    } catch (const EConvertError& e) {
+        Dlg::Notice(this, e.message());
+        ui->EdtLeaso->setFocus();
+        return;
+    }
+    const qint64 odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
+    const bool hasReading = !ui->EdtOdograph->text().isEmpty();
+    const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
+
+    if (!Dlg::Confirm(this, QStringLiteral("确定要归还车辆 “") + ui->EdtCarID->text() + QStringLiteral("” 吗？"),
+                      Dlg::Icon::Information, true))
+        return;
+
+    TADOConnection& cn = frmMain->ADOCn;
+    cn.beginTrans();
+    try {
+        Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
+                 {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
+        if (hasReading) {
+            p.append({QStringLiteral("odo"), reading});
+            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
+                               "[Memo]=:memo where LeasoID=:id"), p);
+        } else {
+            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
+                               "[Memo]=:memo where LeasoID=:id"), p);
+        }
+        if (reading > odo1)
+            run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
+                {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
+        else
+            run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        if (ui->ChkSynchroAcct->isChecked())
+            run(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+                               "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
+                {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), key},
+                 {QStringLiteral("item"), ui->EdtCarID->text() + QStringLiteral("租车款")}});
+        cn.commitTrans();
+    } catch (const std::exception& e) {
+        if (cn.inTransaction()) cn.rollbackTrans();
+        Dlg::PlainMessage(this, ErrorText(e));
+    }
+    reloadAfterReturn();
+}

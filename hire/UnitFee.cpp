@@ -1,0 +1,112 @@
+#include "hire/UnitFee.h"
+#include "platform/Convert.h"
+#include "platform/DataSet.h"
+#include "platform/Errors.h"
+#include <QLineEdit>
+
+namespace {
+constexpr int64_t kDay = 86400;
+constexpr int64_t kHour = 3600;
+constexpr int64_t kMonth = 31 * kDay;
+const int64_t kEpochJd = QDate(1899, 12, 30).toJulianDay();
+
+QVariant fieldValue(TDataSet& ds, const QString& name)
+{
+    if (!ds.active() || ds.isEmpty() || ds.fieldIndex(name) < 0) return {};
+    return ds.fieldByName(name).value();
+}
+}
+
+int64_t MomentSeconds(const QDateTime& m)
+{
+    if (!m.isValid()) return 0;
+    return (m.date().toJulianDay() - kEpochJd) * kDay + m.time().msecsSinceStartOfDay() / 1000;
+}
+
+QString FeeUnitWord(const QString& leasoTypeStr)
+{
+    QString word;
+    if (leasoTypeStr.contains(QStringLiteral("天"))) word = QStringLiteral("天");
+    if (leasoTypeStr.contains(QStringLiteral("月"))) word = QStringLiteral("月");
+    if (leasoTypeStr.contains(QStringLiteral("小时"))) word = QStringLiteral("小时");
+    return word;
+}
+
+int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
+{
+    int64_t unit = 0;
+    if (unitWord == QStringLiteral("天")) unit = kDay;
+    else if (unitWord == QStringLiteral("月")) unit = kMonth;
+    else if (unitWord == QStringLiteral("小时")) unit = kHour;
+    if (unit == 0 || elapsedSeconds <= 0) return 0;
+    return (elapsedSeconds + unit - 1) / unit;
+}
+
+HireFee CalcHireFee(const FeeInput& in)
+{
+    HireFee f;
+    const QString word = FeeUnitWord(in.leasoTypeStr);
+    const int64_t elapsed = MomentSeconds(in.returnMoment) - MomentSeconds(in.begin);
+    if (elapsed <= 0) {
+        f.calDays = QStringLiteral("0 ") + word;
+        return f;
+    }
+    const int64_t n = ChargedUnits(elapsed, word);
+    f.calDays = QString::number(n) + QLatin1Char(' ') + word;
+    const Currency timeFee = (in.basicPrice * n).roundedToYuanHalfEven();
+    f.timeOwe = timeFee.toString();
+    if (in.reading.isEmpty()) {
+        f.owe = f.timeOwe;
+        return f;
+    }
+    // Moments span at most a few thousand years, so n * limit stays far inside 64 bits.
+    const int64_t reading = StrToInt(in.reading);
+    int64_t beyond = reading - in.odograph1 - n * in.limit;
+    if (beyond < 0) beyond = 0;
+    Currency overrun;
+    if (in.additionalPrice > Currency()) {
+        overrun = in.additionalPrice * beyond;
+        f.additionalOwe = overrun.toString();
+    }
+    f.owe = (timeFee + overrun).toString();
+    return f;
+}
+
+FeeInput FeeInputFromRow(TDataSet& ds)
+{
+    FeeInput in;
+    const QVariant begin = fieldValue(ds, QStringLiteral("BeginTime"));
+    if (!begin.isNull()) in.begin = ds.fieldByName(QStringLiteral("BeginTime")).asDateTime();
+    in.leasoTypeStr = fieldValue(ds, QStringLiteral("LeasoTypeStr")).toString();
+    if (!fieldValue(ds, QStringLiteral("BasicPrice")).isNull())
+        in.basicPrice = ds.fieldByName(QStringLiteral("BasicPrice")).asCurrency();
+    if (!fieldValue(ds, QStringLiteral("Limit")).isNull())
+        in.limit = ds.fieldByName(QStringLiteral("Limit")).asInteger();
+    if (!fieldValue(ds, QStringLiteral("Odograph1")).isNull())
+        in.odograph1 = ds.fieldByName(QStringLiteral("Odograph1")).asInteger();
+    if (!fieldValue(ds, QStringLiteral("AdditionalPrice")).isNull())
+        in.additionalPrice = ds.fieldByName(QStringLiteral("AdditionalPrice")).asCurrency();
+    return in;
+}
+
+void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
+                 QLineEdit* additionalOwe, QLineEdit* owe)
+{
+    HireFee f;
+    try {
+        f = CalcHireFee(in);
+    } catch (const EConvertError&) {
+        FeeInput noReading = in;
+        noReading.reading.clear();
+        f = CalcHireFee(noReading);
+        calDays->setText(f.calDays);
+        timeOwe->setText(f.timeOwe);
+        additionalOwe->clear();
+        owe->clear();
+        throw;
+    }
+    calDays->setText(f.calDays);
+    timeOwe->setText(f.timeOwe);
+    additionalOwe->setText(f.additionalOwe);
+    owe->setText(f.owe);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The fee a hire has earned, shown by the return and settlement windows. One
+// calculation for both, so the two windows can never disagree.
+#include "platform/Currency.h"
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+
+class TDataSet;
+class QLineEdit;
+
+struct FeeInput {
+    QDateTime begin;            // invalid: no date
+    QString leasoTypeStr;       // "按天", "包月", "按小时" or anything else (no unit)
+    Currency basicPrice;        // per unit
+    int64_t limit = 0;          // km allowed per unit
+    int64_t odograph1 = 0;      // reading at hire-out
+    Currency additionalPrice;   // per km beyond the allowance
+    QDateTime returnMoment;
+    QString reading;            // text of the reading box; may be empty
+};
+
+struct HireFee {
+    QString calDays;            // "3 天"
+    QString timeOwe;
+    QString additionalOwe;
+    QString owe;
+};
+
+// A moment in whole seconds since 1899-12-30 (an invalid one is 0), so that
+// differences are exact integers.
+int64_t MomentSeconds(const QDateTime& m);
+
+// The unit word found in the pricing-unit text: "天", "月", "小时" or empty.
+QString FeeUnitWord(const QString& leasoTypeStr);
+// Charged units for an elapsed time above zero: a begun unit counts in full.
+int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord);
+
+// The four figures. A reading that is not a whole number throws EConvertError.
+HireFee CalcHireFee(const FeeInput& in);
+
+// The inputs taken from the current row of a hire list (empty fields count 0);
+// an inactive or empty list gives all defaults.
+FeeInput FeeInputFromRow(TDataSet& ds);
+
+// Writes the figures into the four boxes. When the reading does not convert,
+// the count and the time fee are shown, the other two boxes emptied (no stale
+// total beside a new time fee), and the conversion error goes on to the caller.
+void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
+                 QLineEdit* additionalOwe, QLineEdit* owe);
