@@ -1,6 +1,22 @@
 #include "platform/DBGrid.h"
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
+
+namespace {
+// A row's own text colour also shows when the row is selected.
+class RowColourDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+protected:
+    void initStyleOption(QStyleOptionViewItem* opt, const QModelIndex& idx) const override
+    {
+        QStyledItemDelegate::initStyleOption(opt, idx);
+        const QVariant fg = idx.data(Qt::ForegroundRole);
+        if (fg.isValid()) opt->palette.setColor(QPalette::HighlightedText, fg.value<QColor>());
+    }
+};
+}
 
 void DataSetModel::setDataSet(TDataSet* ds)
 {
@@ -91,8 +107,13 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new DataSetModel
     verticalHeader()->setMinimumSectionSize(18);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
-    setStyleSheet(QStringLiteral("QTableView { gridline-color: #c0c0c0; selection-background-color: #0a246a; selection-color: white; }"
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: #c0c0c0; }"
                                  "QHeaderView::section { background: #ece9d8; padding: 2px 4px; border: 1px solid #c0c0c0; }"));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Highlight, QColor(0x0a, 0x24, 0x6a));
+    pal.setColor(QPalette::HighlightedText, Qt::white);
+    setPalette(pal);
+    setItemDelegate(new RowColourDelegate(this));
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
         if (m_syncing || !dataSet() || !cur.isValid()) return;
         m_syncing = true;
