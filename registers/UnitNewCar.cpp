@@ -78,7 +78,8 @@ void TfrmNewCar::FormCreate()
     setWindowTitle(FormCaption(QStringLiteral("新车信息录入")));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(672, 401);
-    ui->Splitter1->setSizes({368, 672 - 368});
+    // The fields' panel is a little wider than 368 so that every caption shows whole.
+    ui->Splitter1->setSizes({ui->PnlFields->minimumWidth(), 672 - ui->PnlFields->minimumWidth()});
     ADOQry->setConnection(&frmMain->ADOCn);
     SetReadOnlySilver(ui->EdtNewCarPath);
     SetupDatePicker(ui->DtBuy);

@@ -30,7 +30,7 @@ void TfrmNewCust::FormCreate()
 {
     setWindowTitle(FormCaption(QStringLiteral("新客户信息录入")));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(640, 340);
+    setFixedSize(720, 350);
     ADOQry->setConnection(&frmMain->ADOCn);
     // This dialog's path box keeps the normal background.
     ui->EdtCustPath->setReadOnly(true);

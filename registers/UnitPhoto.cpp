@@ -202,8 +202,9 @@ void TPhotoBox::setPicture(const QImage& image)
 
 bool TPhotoBox::pick()
 {
+    // Upper-case patterns too: camera files are often named "IMG_0001.JPG".
     const QString file = Dlg::OpenFile(m_owner, QString(),
-        QStringLiteral("*.bmp;*.jpg;*.jpeg (*.bmp *.jpg *.jpeg)"));
+        QStringLiteral("*.bmp;*.jpg;*.jpeg (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG)"));
     if (file.isEmpty()) return false;
     if (kindOf(file) == PhotoKind::Other) {
         Dlg::Notice(m_owner, QStringLiteral("只能选择BMP或JPEG格式的图片文件！\n%1").arg(shown(file)));
