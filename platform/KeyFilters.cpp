@@ -2,6 +2,8 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextCursor>
 
 namespace {
 
@@ -55,4 +57,21 @@ private:
 void InstallKeyFilter(QLineEdit* edit, KeyFilter kind, bool enterPasses)
 {
     edit->installEventFilter(new KeyFilterObject(edit, kind, enterPasses));
+}
+
+void LimitMemoLength(QPlainTextEdit* memo, int maxChars)
+{
+    QObject::connect(memo, &QPlainTextEdit::textChanged, memo, [memo, maxChars] {
+        const int excess = memo->toPlainText().size() - maxChars;
+        if (excess <= 0) return;
+        // What was just typed or pasted ends at the cursor; text set by the
+        // program (cursor at the start) loses its tail instead.
+        QTextCursor c = memo->textCursor();
+        const int pos = c.position();
+        const int from = pos >= excess ? pos - excess : maxChars;
+        c.setPosition(from);
+        c.setPosition(from + excess, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+        memo->setTextCursor(c);
+    });
 }

@@ -1,11 +1,121 @@
 #include "registers/UnitNewCust.h"
 #include "ui_UnitNewCust.h"
+#include "app/UnitMain.h"
+#include "platform/App.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "registers/UnitPhoto.h"
 
 TfrmNewCust* frmNewCust = nullptr;
 
 TfrmNewCust::TfrmNewCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmNewCust)
 {
     ui->setupUi(this);
+    ADOQry = new TDataSet(this);
+    Photo = new TPhotoBox(this, ui->ImgCust, ui->EdtCustPath, CustPicDir);
+    FormCreate();
+
+    On(ui->BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(ui->BtnExit, &QPushButton::clicked, this, &QDialog::reject);
+    On(ui->BtnNewCarPath, &QPushButton::clicked, this, [this] { BtnNewCarPathClick(); });
+    On(ui->BtnNewCarClearImg, &QPushButton::clicked, this, [this] { BtnNewCarClearImgClick(); });
 }
 
 TfrmNewCust::~TfrmNewCust() { delete ui; }
+
+void TfrmNewCust::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("新客户信息录入")));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(720, 350);
+    ADOQry->setConnection(&frmMain->ADOCn);
+    // This dialog's path box keeps the normal background.
+    ui->EdtCustPath->setReadOnly(true);
+    LimitMemoLength(ui->MmMemo, 200);
+    ui->CmbCardType->setCurrentIndex(0);
+}
+
+void TfrmNewCust::FormShow()
+{
+    ui->EdtCustID->clear();
+    ui->EdtCustName->clear();
+    ui->EdtTel->clear();
+    ui->EdtAddress->clear();
+    ui->EdtBankCard->clear();
+    ui->EdtBankCard_memo->clear();
+    ui->MmMemo->clear();
+    Photo->clear();
+    ui->EdtCustID->setFocus();
+}
+
+void TfrmNewCust::BitBtn1Click()
+{
+    const QString id = ui->EdtCustID->text();
+    if (id.trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入客户编号（证件号）！"));
+        ui->EdtCustID->setFocus();
+        return;
+    }
+    if (ui->EdtCustName->text().trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入客户名称！"));
+        ui->EdtCustName->setFocus();
+        return;
+    }
+    // The number names the photo file: it must stay inside the photo folder.
+    if (!CheckPhotoKey(this, id, QStringLiteral("客户证件号"))) {
+        ui->EdtCustID->setFocus();
+        return;
+    }
+
+    ADOQry->close();
+    ADOQry->clearParams();
+    ADOQry->setSQL(QStringLiteral("select * from customer where CustID=:CustID"));
+    ADOQry->setParam(QStringLiteral("CustID"), id);
+    ADOQry->open();
+    if (!ADOQry->isEmpty()) {
+        // The caller then takes the existing customer's number as typed.
+        Dlg::Notice(this, QStringLiteral("该证件号的客户已经存在！"));
+        ADOQry->close();
+        accept();
+        return;
+    }
+
+    // A failed insert keeps the dialog open: the caller must not take a
+    // customer that was not written.
+    try {
+        ADOQry->append();
+        ADOQry->fieldByName(QStringLiteral("CustID")).setValue(id);
+        ADOQry->fieldByName(QStringLiteral("CustName")).setValue(ui->EdtCustName->text());
+        ADOQry->fieldByName(QStringLiteral("Tel")).setValue(ui->EdtTel->text());
+        ADOQry->fieldByName(QStringLiteral("Memo")).setValue(ui->MmMemo->toPlainText());
+        ADOQry->fieldByName(QStringLiteral("CardType")).setValue(ui->CmbCardType->currentText());
+        ADOQry->fieldByName(QStringLiteral("Address")).setValue(ui->EdtAddress->text());
+        ADOQry->fieldByName(QStringLiteral("BankCard")).setValue(ui->EdtBankCard->text());
+        ADOQry->fieldByName(QStringLiteral("BankCard_Memo")).setValue(ui->EdtBankCard_memo->text());
+        ADOQry->post();
+    } catch (...) {
+        ADOQry->cancel();
+        ADOQry->close();
+        throw;
+    }
+    ADOQry->close();
+
+    // The row stands: from here the dialog closes with OK whatever happens.
+    // No earlier file may attach itself to the new customer.
+    try {
+        Photo->store(id);
+    } catch (const std::exception& e) {
+        Dlg::ErrorBox(this, ErrorText(e));
+        accept();
+        return;
+    }
+    Dlg::Notice(this, QStringLiteral("保存成功！"));
+    accept();
+}
+
+void TfrmNewCust::BtnNewCarPathClick() { Photo->pick(); }
+
+void TfrmNewCust::BtnNewCarClearImgClick() { Photo->clear(); }

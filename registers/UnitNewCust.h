@@ -2,14 +2,32 @@
 #include "platform/Form.h"
 
 namespace Ui { class TfrmNewCust; }
+class TDataSet;
+class TPhotoBox;
 
+// The add-customer dialog: records one new customer, with an optional photo.
+// A caller that gets OK back reads ui->EdtCustID, ui->EdtCustName and
+// ui->EdtTel; OK also follows the notice that the number is taken (nothing
+// written then). Any other result means nothing was written.
 class TfrmNewCust : public TForm {
     Q_OBJECT
 public:
     explicit TfrmNewCust(QWidget* parent = nullptr);
     ~TfrmNewCust() override;
 
+    void BitBtn1Click();
+    void BtnNewCarPathClick();
+    void BtnNewCarClearImgClick();
+
     Ui::TfrmNewCust* ui;
+    TDataSet* ADOQry;
+    TPhotoBox* Photo;
+
+protected:
+    void FormShow() override;
+
+private:
+    void FormCreate();
 };
 
 extern TfrmNewCust* frmNewCust;

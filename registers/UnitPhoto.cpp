@@ -1,0 +1,279 @@
+#include "registers/UnitPhoto.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+
+namespace {
+
+// Pictures above this many bytes of pixels are refused rather than decoded.
+constexpr qint64 MaxPictureBytes = 256LL * 1024 * 1024;
+
+QString shown(const QString& fileName) { return QDir::toNativeSeparators(fileName); }
+
+enum class PhotoKind { Other, Bmp, Jpeg };
+
+PhotoKind kindOf(const QString& fileName)
+{
+    const QString up = fileName.toUpper();
+    if (up.endsWith(QLatin1String(".BMP"))) return PhotoKind::Bmp;
+    if (up.endsWith(QLatin1String(".JPG")) || up.endsWith(QLatin1String(".JPEG"))) return PhotoKind::Jpeg;
+    return PhotoKind::Other;
+}
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+    char text[JMSG_LENGTH_MAX];
+};
+
+void jpegFail(j_common_ptr c)
+{
+    auto* e = reinterpret_cast<JpegError*>(c->err);
+    (*c->err->format_message)(c, e->text);
+    std::longjmp(e->jump, 1);
+}
+
+// Warnings (a truncated file, for one) go nowhere: the decoder goes on as it
+// does by default.
+void jpegQuiet(j_common_ptr) {}
+
+// libjpeg with its default settings (full size). No object with a destructor
+// is made between setjmp and the last call that may jump.
+bool decodeJpeg(const QByteArray& data, QImage& out, QString& error)
+{
+    jpeg_decompress_struct info;
+    JpegError err;
+    QByteArray row;
+    info.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegFail;
+    err.mgr.output_message = jpegQuiet;
+    err.text[0] = 0;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&info);
+        out = QImage();
+        error = QString::fromLocal8Bit(err.text);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&info, TRUE);
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_start_decompress(&info);
+    const qint64 w = info.output_width, h = info.output_height;
+    if (w <= 0 || h <= 0 || w * h * 4 > MaxPictureBytes) {
+        jpeg_destroy_decompress(&info);
+        error = QStringLiteral("图片太大");
+        return false;
+    }
+    out = QImage(int(w), int(h), QImage::Format_RGB888);
+    if (out.isNull()) {
+        jpeg_destroy_decompress(&info);
+        error = QStringLiteral("内存不足");
+        return false;
+    }
+    if (cmyk) row.resize(int(w) * 4);
+    while (info.output_scanline < info.output_height) {
+        const int y = int(info.output_scanline);
+        uchar* line = out.scanLine(y);
+        JSAMPROW target = cmyk ? reinterpret_cast<JSAMPROW>(row.data()) : line;
+        jpeg_read_scanlines(&info, &target, 1);
+        if (cmyk) {
+            // Adobe writes CMYK inverted, which is what JPEG files carry.
+            const auto* in = reinterpret_cast<const uchar*>(row.constData());
+            for (int x = 0; x < w; ++x, in += 4) {
+                line[3 * x] = uchar(in[0] * in[3] / 255);
+                line[3 * x + 1] = uchar(in[1] * in[3] / 255);
+                line[3 * x + 2] = uchar(in[2] * in[3] / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+QImage loadBmp(const QString& fileName, QString& error)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) { error = f.errorString(); return {}; }
+    QImageReader reader(&f, "BMP");
+    reader.setAutoDetectImageFormat(false);   // the ending says BMP: nothing else is read
+    QImage img = reader.read();
+    if (img.isNull()) error = reader.errorString();
+    return img;
+}
+
+QImage loadJpeg(const QString& fileName, QString& error)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) { error = f.errorString(); return {}; }
+    const QByteArray data = f.readAll();
+    QImage img;
+    if (!decodeJpeg(data, img, error)) return {};
+    return img;
+}
+
+} // namespace
+
+QString PhotoFileName(const QString& folder, const QString& key)
+{
+    return folder + key + QStringLiteral(".bmp");
+}
+
+bool PhotoKeyFitsFolder(const QString& key)
+{
+    return !key.isEmpty() && !key.contains(QLatin1Char('/')) && !key.contains(QLatin1Char('\\'))
+        && !key.contains(QChar(0)) && key != QLatin1String(".") && key != QLatin1String("..");
+}
+
+bool CheckPhotoKey(QWidget* owner, const QString& key, const QString& what)
+{
+    if (PhotoKeyFitsFolder(key)) return true;
+    Dlg::Notice(owner, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"));
+    return false;
+}
+
+bool DeletePhotoFile(const QString& folder, const QString& key)
+{
+    if (!PhotoKeyFitsFolder(key)) return false;
+    const QString name = PhotoFileName(folder, key);
+    return QFileInfo(name).isFile() && QFile::remove(name);
+}
+
+bool MovePhotoFile(const QString& folder, const QString& oldKey, const QString& newKey)
+{
+    if (oldKey == newKey || !PhotoKeyFitsFolder(oldKey) || !PhotoKeyFitsFolder(newKey)) return false;
+    const QString from = PhotoFileName(folder, oldKey), to = PhotoFileName(folder, newKey);
+    if (!QFileInfo(from).isFile()) return false;
+    if (QFileInfo::exists(to) && !QFile::remove(to)) return false;
+    return QFile::rename(from, to);
+}
+
+QImage LoadPhotoFile(const QString& fileName, QString* error)
+{
+    QString why;
+    QImage img;
+    switch (kindOf(fileName)) {
+    case PhotoKind::Bmp: img = loadBmp(fileName, why); break;
+    case PhotoKind::Jpeg: img = loadJpeg(fileName, why); break;
+    case PhotoKind::Other: why = QStringLiteral("不是BMP或JPEG文件"); break;
+    }
+    if (error) *error = img.isNull() ? why : QString();
+    return img;
+}
+
+// ---- TPhotoBox ----
+
+TPhotoBox::TPhotoBox(QWidget* owner, QLabel* picture, QLineEdit* pathBox, const QString& folder)
+    : QObject(owner), m_owner(owner), m_picture(picture), m_path(pathBox), m_folder(&folder)
+{
+    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+QString TPhotoBox::pathText() const { return m_path->text(); }
+
+bool TPhotoBox::showsStored() const
+{
+    const QString t = pathText();
+    return t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'));
+}
+
+void TPhotoBox::setPicture(const QImage& image)
+{
+    m_image = image;
+    if (image.isNull()) m_picture->clear();
+    else m_picture->setPixmap(QPixmap::fromImage(image));
+    // In a scroll box the picture keeps its own size, with scroll bars when larger.
+    QWidget* viewport = m_picture->parentWidget();
+    if (viewport && qobject_cast<QScrollArea*>(viewport->parentWidget())) m_picture->adjustSize();
+}
+
+bool TPhotoBox::pick()
+{
+    // Upper-case patterns too: camera files are often named "IMG_0001.JPG".
+    const QString file = Dlg::OpenFile(m_owner, QString(),
+        QStringLiteral("*.bmp;*.jpg;*.jpeg (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG)"));
+    if (file.isEmpty()) return false;
+    if (kindOf(file) == PhotoKind::Other) {
+        Dlg::Notice(m_owner, QStringLiteral("只能选择BMP或JPEG格式的图片文件！\n%1").arg(shown(file)));
+        return false;
+    }
+    QString why;
+    const QImage img = LoadPhotoFile(file, &why);
+    if (img.isNull()) {
+        Dlg::Notice(m_owner, QStringLiteral("无法读取图片文件“%1”，文件已损坏或不是有效的%2图片！")
+            .arg(shown(file), kindOf(file) == PhotoKind::Bmp ? QStringLiteral("BMP") : QStringLiteral("JPEG")));
+        return false;
+    }
+    setPicture(img);
+    m_path->setText(file);
+    return true;
+}
+
+void TPhotoBox::clear()
+{
+    setPicture(QImage());
+    m_path->clear();
+}
+
+void TPhotoBox::showStored(const QString& key)
+{
+    const QString name = fileName(key);
+    if (!PhotoKeyFitsFolder(key) || !QFileInfo(name).isFile()) {
+        clear();
+        return;
+    }
+    QString why;
+    const QImage img = LoadPhotoFile(name, &why);
+    setPicture(img);
+    m_path->setText(QLatin1Char('[') + key + QLatin1Char(']'));
+    if (img.isNull())
+        throw EAppError(QStringLiteral("无法读取照片文件“%1”：%2").arg(shown(name), why));
+}
+
+bool TPhotoBox::write(const QString& key)
+{
+    if (!PhotoKeyFitsFolder(key))
+        throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
+    if (m_image.isNull()) return false;
+    const QString name = fileName(key);
+    // Written beside and then renamed, so a failed write leaves an older file whole.
+    QSaveFile f(name);
+    if (!f.open(QIODevice::WriteOnly) || !m_image.save(&f, "BMP") || !f.commit()) {
+        const QString why = f.errorString();
+        throw EAppError(QStringLiteral("照片文件“%1”保存失败：%2").arg(shown(name), why));
+    }
+    return true;
+}
+
+bool TPhotoBox::store(const QString& key, const QString& oldKey)
+{
+    if (!PhotoKeyFitsFolder(key))
+        throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
+    const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
+    if (pathEmpty()) {
+        DeletePhotoFile(*m_folder, key);
+        if (keyChanged) DeletePhotoFile(*m_folder, oldKey);
+        return false;
+    }
+    if (!hasPicture()) {
+        // A stored file that could not be read: it is kept, under the new key.
+        if (keyChanged) MovePhotoFile(*m_folder, oldKey, key);
+        return false;
+    }
+    write(key);
+    if (keyChanged) DeletePhotoFile(*m_folder, oldKey);
+    return true;
+}
