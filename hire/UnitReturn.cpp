@@ -160,6 +160,29 @@ void TfrmReturn::reloadAfterReturn()
     ADOQry->first();
 }
 
+// The hire's return (and, with an amount, its settlement) and the vehicle set free,
+// its mileage raised only above the hire-out reading.
+void TfrmReturn::writeReturn(qint64 key, const QString& car, const QDateTime& end, bool hasReading, int reading,
+                             qint64 odo1, const Currency* charge)
+{
+    Params p{{QStringLiteral("end"), end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
+    QString sets = QStringLiteral("EndTime=:end,[Memo]=:memo");
+    if (charge) {
+        sets = QStringLiteral("ChargeTime=Now(),Charge=:charge,") + sets;
+        p.append({QStringLiteral("charge"), QVariant::fromValue(*charge)});
+    }
+    if (hasReading) {
+        sets += QStringLiteral(",Odograph2=:odo");
+        p.append({QStringLiteral("odo"), reading});
+    }
+    run(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
+    if (reading > odo1)
+        run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
+            {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
+    else
+        run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+}
+
 void TfrmReturn::BtnReturnClick()
 {
     if (!ADOQry->active() || ADOQry->isEmpty()) return;
@@ -182,19 +205,7 @@ void TfrmReturn::BtnReturnClick()
     TADOConnection& cn = frmMain->ADOCn;
     cn.beginTrans();
     try {
-        Params p{{QStringLiteral("end"), r}, {QStringLiteral("memo"), ui->Memo1->toPlainText()},
-                 {QStringLiteral("id"), key}};
-        if (hasReading) {
-            p.append({QStringLiteral("odo"), reading});
-            run(QStringLiteral("Update Leaso set EndTime=:end,Odograph2=:odo,[Memo]=:memo where LeasoID=:id"), p);
-        } else {
-            run(QStringLiteral("Update Leaso set EndTime=:end,[Memo]=:memo where LeasoID=:id"), p);
-        }
-        if (reading > odo1)
-            run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
-                {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
-        else
-            run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        writeReturn(key, car, r, hasReading, reading, odo1, nullptr);
         cn.commitTrans();
     } catch (...) {
         cn.rollbackTrans();
@@ -240,21 +251,7 @@ void TfrmReturn::BtnReturnChargeClick()
     TADOConnection& cn = frmMain->ADOCn;
     cn.beginTrans();
     try {
-        Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
-                 {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
-        if (hasReading) {
-            p.append({QStringLiteral("odo"), reading});
-            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
-                               "[Memo]=:memo where LeasoID=:id"), p);
-        } else {
-            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
-                               "[Memo]=:memo where LeasoID=:id"), p);
-        }
-        if (reading > odo1)
-            run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
-                {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
-        else
-            run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        writeReturn(key, car, r, hasReading, reading, odo1, &amount);
         if (ui->ChkSynchroAcct->isChecked())
             run(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
                                "Values(1,:amount,:id,:item,Now(),0,'租车款')"),

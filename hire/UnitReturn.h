@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/DataSet.h"
+#include "platform/Currency.h"
 #include "platform/Form.h"
 
 namespace Ui { class TfrmReturn; }
@@ -39,6 +40,8 @@ private:
     void reloadAfterReturn();
     // Runs one statement on ADOQry2.
     void run(const QString& sql, const Params& params);
+    void writeReturn(qint64 key, const QString& car, const QDateTime& end, bool hasReading, int reading,
+                     qint64 odo1, const Currency* charge);
 };
 
 extern TfrmReturn* frmReturn;
