@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextLayout>
+#include <limits>
 
 TfrmPrint* frmPrint = nullptr;
 
@@ -47,7 +48,11 @@ QStringList WrapLines(const QString& text, const QFont& font, qreal widthMm)
     return lines;
 }
 
-qreal LineHeightMm(const QFont& font) { return QFontMetricsF(font).lineSpacing() / kUnits; }
+// Lines are spaced as the report font (Arial) spaces them, whatever font
+// stands in for it: the CJK fonts' own spacing is a third wider and would
+// not fit the labels' 4.5 mm.
+qreal LineHeight(const QFont& font) { return font.pixelSize() * 1.15; }
+qreal Baseline(const QFont& font) { return font.pixelSize() * 0.95; }
 
 } // namespace
 
@@ -84,9 +89,21 @@ QVector<TQuickRep::Placed> TQuickRep::Arrange() const
             p.box = QRectF(origin, QSizeF(w, l->Rect.height()));
         } else {
             const QStringList all = WrapLines(l->Caption, font, l->Rect.width());
-            const qreal lh = LineHeightMm(font);
+            const qreal lh = LineHeight(font) / kUnits;
             qreal h = l->Rect.height();
-            if (l->AutoStretch) h = std::max(h, lh * all.size());
+            if (l->AutoStretch) {
+                // Grows downward, but not into the label below it.
+                qreal room = std::numeric_limits<qreal>::max();
+                for (const auto& o : m_labels) {
+                    if (o.get() == l.get() || o->OnBand != l->OnBand || o->Rect.top() <= l->Rect.top()) continue;
+                    const qreal oRight = o->AutoSize
+                        ? o->Rect.left() + QFontMetricsF(ReportFont(o->FontSize)).horizontalAdvance(o->Caption) / kUnits
+                        : o->Rect.right();
+                    if (o->Rect.left() < l->Rect.right() && oRight > l->Rect.left())
+                        room = std::min(room, o->Rect.top() - l->Rect.top());
+                }
+                h = std::max(h, std::min(lh * all.size(), room));
+            }
             // Whole lines only: the first always, the next while they fit.
             for (int i = 0; i < all.size(); ++i)
                 if (i == 0 || (i + 1) * lh <= h + 0.01) p.lines << all[i];
@@ -116,14 +133,14 @@ void TQuickRep::Draw(QPainter& p, qreal devicePixelsPerMm) const
         const QFont font = ReportFont(pl.label->FontSize);
         p.setFont(font);
         const QFontMetricsF fm(font);
-        const qreal lh = fm.lineSpacing();
+        const qreal lh = LineHeight(font);
         const QRectF box(pl.box.x() * kUnits, pl.box.y() * kUnits, pl.box.width() * kUnits, pl.box.height() * kUnits);
         for (int i = 0; i < pl.lines.size(); ++i) {
             const QString& s = pl.lines[i];
             qreal x = box.left();
             if (pl.label->Alignment & Qt::AlignHCenter) x += (box.width() - fm.horizontalAdvance(s)) / 2;
             else if (pl.label->Alignment & Qt::AlignRight) x = box.right() - fm.horizontalAdvance(s);
-            p.drawText(QPointF(x, box.top() + i * lh + fm.ascent()), s);
+            p.drawText(QPointF(x, box.top() + i * lh + Baseline(font)), s);
         }
     }
     p.restore();

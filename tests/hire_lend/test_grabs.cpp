@@ -8,6 +8,8 @@
 #include "ui_UnitSelectScheme.h"
 #include "LendFixture.h"
 #include <QDir>
+#include <QPdfWriter>
+#include <QProcess>
 
 namespace {
 QString grabDir()
@@ -59,4 +61,22 @@ TEST_F(LendFixture, DISABLED_GrabWindows)
         frmPrint->reject();
     });
     frmPrint->showModal();
+
+    // A sheet with long values, through QPdfWriter, for a look at wrapping.
+    addCust(QStringLiteral("LONG"), QStringLiteral("一个很长很长的客户名称用来检查折行是否保持在框内而不越界"),
+            QStringLiteral("13900001111，13900002222，010-88886666 转 123，夜间请拨 13900003333"),
+            QStringLiteral("6222 0200 1234 5678 901"), QStringLiteral("工商银行北京分行"));
+    exec(QStringLiteral("INSERT INTO Leaso (CarID, CustID, LeasoType, BeginTime, PlanEndTime, BasicPrice, [Limit], AdditionalPrice,"
+                        " Prepay, Odograph1, CreateTime) VALUES ('京A88888', 'LONG', 2, :b, :p, :price, 99999, :add, :pre, 1234567, :b)"),
+         {{"b", now}, {"p", now.addMonths(1)}, {"price", money(99999990000)}, {"add", money(99999999)}, {"pre", money(12345678900)}});
+    frmPrint->PrintLeasoID = QStringLiteral("2");
+    rejectWhenShown(frmPrint);
+    frmPrint->showModal();
+    {
+        QPdfWriter w(out + QStringLiteral("long.pdf"));
+        w.setResolution(600);
+        frmPrint->ui->QuickRep1->Print(w);
+    }
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("200"),
+                                                   QStringLiteral("-singlefile"), out + QStringLiteral("long.pdf"), out + QStringLiteral("long")});
 }

@@ -6,6 +6,7 @@
 #include "ui_UnitSelCust.h"
 #include "ui_UnitSelectScheme.h"
 #include "LendFixture.h"
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -211,12 +212,19 @@ TEST_F(PrintFixture, SheetLayoutKeepsEveryTextInItsPlace)
     EXPECT_NEAR(boxes[QStringLiteral("QRlblCustID")].top(), 5 + 7.9 + 15.9, 1e-9);
     EXPECT_NEAR(boxes[QStringLiteral("QRlblAditional")].width(), 29.9, 1e-9);
     EXPECT_NEAR(boxes[QStringLiteral("QRlblCustName")].height(), 4.5, 1e-9);
-    // The long telephone grows downward; the long name stays in its height.
+    // The long telephone grows downward, but not into the row below; the long
+    // name keeps its height and shows what fits.
     EXPECT_GT(boxes[QStringLiteral("QRlblTel")].height(), 7.4);
+    EXPECT_LE(boxes[QStringLiteral("QRlblTel")].bottom(), boxes[QStringLiteral("QRlblCustID")].top() + 1e-9);
     for (const auto& p : placed) {
-        if (p.label->Name == QLatin1String("QRlblTel")) EXPECT_GE(p.lines.size(), 2);
+        if (p.label->Name == QLatin1String("QRlblTel")) EXPECT_EQ(p.lines.size(), 2);
         if (p.label->Name == QLatin1String("QRlblCustName")) EXPECT_EQ(p.lines.size(), 1);
     }
+    // No two texts share any space.
+    for (int i = 0; i < placed.size(); ++i)
+        for (int j = i + 1; j < placed.size(); ++j)
+            EXPECT_FALSE(placed[i].box.intersects(placed[j].box))
+                << placed[i].label->Name.toStdString() << " / " << placed[j].label->Name.toStdString();
 }
 
 TEST_F(PrintFixture, PreviewAndPrintDrawTheSheetOnA100mmPage)
@@ -245,6 +253,24 @@ TEST_F(PrintFixture, PreviewAndPrintDrawTheSheetOnA100mmPage)
         lastReport(printer);
     }
     ASSERT_TRUE(QFileInfo::exists(pdf));
+
+    // The preview window's page: one, 100 mm square.
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintPreviewWidget preview(&printer);
+        QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { lastReport(*p); });
+        preview.resize(500, 500);
+        preview.show();
+        preview.updatePreview();
+        preview.fitInView();
+        QApplication::processEvents();
+        EXPECT_EQ(preview.pageCount(), 1);
+        const QSizeF mm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
+        EXPECT_NEAR(mm.width(), 100, 0.5);
+        EXPECT_NEAR(mm.height(), 100, 0.5);
+        const QByteArray keep = qgetenv("LEND_GRAB_DIR");
+        if (!keep.isEmpty()) preview.grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/preview.png"));
+    }
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "pdftotext missing";
 
     const QString info = run(QStringLiteral("pdfinfo"), {pdf});
