@@ -308,6 +308,16 @@ TEST_F(LendFixture, ReopeningResetsTimesAndCustomerButKeepsPricesAndPage)
         EXPECT_EQ(u()->CmbType->currentText(), QStringLiteral("包月"));
         EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("每月租金(元)："));
         EXPECT_EQ(u()->lblLimit->text(), QStringLiteral("每月限程："));
+        // Choosing the unit by hand relabels too.
+        u()->CmbType->setFocus();
+        QTest::keyClick(u()->CmbType, Qt::Key_Down);
+        EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("小时租金(元)："));
+        QTest::keyClick(u()->CmbType, Qt::Key_Up);
+        QTest::keyClick(u()->CmbType, Qt::Key_Up);
+        EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("每天租金(元)："));
+        EXPECT_EQ(u()->lblLimit->text(), QStringLiteral("每天限程："));
+        QTest::keyClick(u()->CmbType, Qt::Key_Down);
+        EXPECT_EQ(u()->CmbType->currentText(), QStringLiteral("包月"));
         type(u()->EdtCustID, QStringLiteral("C1"));
         type(u()->EdtCustName, QStringLiteral("张三"));
         type(u()->EdtBankCard, QStringLiteral("6222"));

@@ -259,37 +259,3 @@ TEST_F(LendFixture, SchemePickerReadsSchemesAfreshAndItsOKFollowsTheList)
         EXPECT_EQ(u()->EdtScheme->text(), QStringLiteral("怪单位"));
     });
 }
-
-TEST_F(LendFixture, SchemeOfUnitByTheHourRelabelsPriceAndAllowance)
-{
-    addScheme(QStringLiteral("钟点"), 2, 300000, 30, 15000);
-    addScheme(QStringLiteral("日租"), 0, 1500000, 200, 10000);
-    withDesk([&] {
-        whenShown(frmSelectScheme, [&] {
-            ASSERT_TRUE(frmSelectScheme->ADOTable1->locate(QStringLiteral("PriceName"), QStringLiteral("钟点")));
-            EXPECT_EQ(frmSelectScheme->ui->DBGrid1->selectedText(1), QStringLiteral("按小时"));
-            click(frmSelectScheme->ui->BtnOK);
-        });
-        click(u()->BtnScheme);
-        EXPECT_EQ(u()->CmbType->currentText(), QStringLiteral("按小时"));
-        EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("小时租金(元)："));
-        EXPECT_EQ(u()->lblLimit->text(), QStringLiteral("小时限程："));
-        EXPECT_EQ(u()->EdtPrice->text(), QStringLiteral("30"));
-        EXPECT_EQ(u()->EdtAdditionalPrice->text(), QStringLiteral("1.5"));
-
-        // Choosing the unit by hand relabels too.
-        u()->CmbType->setFocus();
-        QTest::keyClick(u()->CmbType, Qt::Key_Up);
-        EXPECT_EQ(u()->CmbType->currentText(), QStringLiteral("包月"));
-        EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("每月租金(元)："));
-
-        whenShown(frmSelectScheme, [&] {
-            ASSERT_TRUE(frmSelectScheme->ADOTable1->locate(QStringLiteral("PriceName"), QStringLiteral("日租")));
-            click(frmSelectScheme->ui->BtnOK);
-        });
-        click(u()->BtnScheme);
-        EXPECT_EQ(u()->lblPrice->text(), QStringLiteral("每天租金(元)："));
-        EXPECT_EQ(u()->lblLimit->text(), QStringLiteral("每天限程："));
-        EXPECT_EQ(u()->CmbType->currentIndex(), 0);
-    });
-}
