@@ -1,8 +1,12 @@
 #pragma once
+#include "platform/DataSet.h"
 #include "platform/Form.h"
 
 namespace Ui { class TfrmLend; }
 
+// The hire-out desk: the free vehicles, the customer look-up, the scheme and
+// the prices, and the hire itself (one row in Leaso, the vehicle hired out).
+// Its second page keeps the open hires.
 class TfrmLend : public TForm {
     Q_OBJECT
 public:
@@ -10,6 +14,31 @@ public:
     ~TfrmLend() override;
 
     Ui::TfrmLend* ui;
+    TDataSet* ADOQry;    // the free vehicles (DataSource1)
+    TDataSet* ADOQry2;   // customer look-up; the customer picker shows it; the hire runs on it
+    TDataSet* ADOMod;    // the open hires of the second page
+
+    void TabSheet2Show();
+    void DataSource1DataChange();
+    void CmbTypeChange();
+    void BtnSchemeClick();
+    void BtnQryCustClick();
+    void BtnNewCustClick();
+    void BtnExit1Click();
+    void BtnLendClick();
+    void BtnLendPrintClick();
+
+protected:
+    void FormShow() override;
+
+private:
+    void FormCreate();
+    // The show handler of a page, run on the first showing and on every switch.
+    void PageShow(int index);
+    // The checks and the one transaction of a hire; true when it was committed.
+    bool LendOut();
+
+    bool m_pageShown = false;
 };
 
 extern TfrmLend* frmLend;

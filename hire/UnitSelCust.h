@@ -3,6 +3,8 @@
 
 namespace Ui { class TfrmSelCust; }
 
+// The customer picker: shows the hire desk's look-up result; a double-click
+// closes it. The desk takes the row the look-up stands on, however it closed.
 class TfrmSelCust : public TForm {
     Q_OBJECT
 public:
@@ -10,6 +12,8 @@ public:
     ~TfrmSelCust() override;
 
     Ui::TfrmSelCust* ui;
+
+    void DBGrid1DblClick();
 };
 
 extern TfrmSelCust* frmSelCust;

@@ -1,8 +1,11 @@
 #pragma once
+#include "platform/DataSet.h"
 #include "platform/Form.h"
 
 namespace Ui { class TfrmSelectScheme; }
 
+// The scheme picker: the hire schemes with a name filter. On OK the caller
+// reads the chosen scheme from the public fields.
 class TfrmSelectScheme : public TForm {
     Q_OBJECT
 public:
@@ -10,6 +13,25 @@ public:
     ~TfrmSelectScheme() override;
 
     Ui::TfrmSelectScheme* ui;
+    TDataSet* ADOTable1;   // PriceList by name (DataSource1)
+
+    QString SchemeName;
+    QString SchemeLimit;
+    QString SchemeAdditionalPrice;
+    QString SchemeBasicPrice;
+    int SchemeLeasoType = -1;   // -1 when nothing was chosen
+
+    void EdtNameChange();
+    void ADOTable1AfterOpen();
+    void ADOTable1CalcFields(TDataSet& ds);
+    void BtnOKClick();
+
+protected:
+    void FormShow() override;
+
+private:
+    void FormCreate();
+    void UpdateOK();
 };
 
 extern TfrmSelectScheme* frmSelectScheme;
