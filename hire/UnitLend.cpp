@@ -305,7 +305,8 @@ bool TfrmLend::LendOut()
     cn->beginTrans();
     bool committed = false;
     try {
-        ADOQry2->setSQL(QStringLiteral("select * from Leaso"));
+        // The fields of a hire without reading years of hires into memory.
+        ADOQry2->setSQL(QStringLiteral("select * from Leaso where LeasoID is null"));
         ADOQry2->open();
         ADOQry2->append();
         ADOQry2->fieldByName(QStringLiteral("CarID")).setValue(ui->EdtCar->text());

@@ -1,5 +1,6 @@
 #include "platform/KeyFilters.h"
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,7 +15,15 @@ public:
 
     bool eventFilter(QObject* obj, QEvent* ev) override
     {
-        if (obj != m_edit || ev->type() != QEvent::KeyPress) return false;
+        if (obj != m_edit) return false;
+        if (ev->type() == QEvent::InputMethod) {
+            // Text from an input method passes the same test as typed keys.
+            auto* ie = static_cast<QInputMethodEvent*>(ev);
+            for (const QChar c : ie->commitString())
+                if (!accepts(c)) return true;
+            return false;
+        }
+        if (ev->type() != QEvent::KeyPress) return false;
         auto* ke = static_cast<QKeyEvent*>(ev);
         const int key = ke->key();
         if (key == Qt::Key_Backspace) return false;

@@ -32,34 +32,6 @@ protected:
 
     Ui::TfrmLend* u() { return frmLend->ui; }
 
-    // Typing as a user does: Latin-1 characters as key presses (through the
-    // key filters), other characters committed by the input method, as
-    // Chinese text arrives. (QTest::keyClicks cannot send those.)
-    static void type(QLineEdit* e, const QString& text)
-    {
-        e->setFocus();
-        int i = 0;
-        while (i < text.size()) {
-            int j = i;
-            const bool latin = text.at(i).unicode() < 256;
-            while (j < text.size() && (text.at(j).unicode() < 256) == latin) ++j;
-            const QString part = text.mid(i, j - i);
-            if (latin) {
-                QTest::keyClicks(e, part);
-            } else {
-                QInputMethodEvent ev;
-                ev.setCommitString(part);
-                QApplication::sendEvent(e, &ev);
-            }
-            i = j;
-        }
-    }
-    static void clearAndType(QLineEdit* e, const QString& text)
-    {
-        e->clear();
-        type(e, text);
-    }
-
     static QVariant money(int64_t raw) { return QVariant::fromValue(Currency::fromRaw(raw)); }
 
     void addCar(const QString& id, int odograph, const QString& pledge = QStringLiteral("3000元"),

@@ -9,7 +9,9 @@
 #include "platform/Pickers.h"
 #include "app/UnitPublic.h"
 #include "support/Typing.h"
+#include <QApplication>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -33,6 +35,20 @@ TEST(KeyFilters, MoneyTakesDigitsAndOnePoint)
     EXPECT_EQ(typed(KeyFilter::Money, QStringLiteral("12.3.4a-5")), "12.345");
     EXPECT_EQ(typed(KeyFilter::Money, QStringLiteral(".5")), ".5");
     EXPECT_EQ(typed(KeyFilter::Money, QStringLiteral("１2元")), "2");
+}
+
+TEST(KeyFilters, InputMethodTextIsFilteredToo)
+{
+    QLineEdit e;
+    InstallKeyFilter(&e, KeyFilter::WholeNumber);
+    QInputMethodEvent bad;
+    bad.setCommitString(QStringLiteral("１２公里"));
+    QApplication::sendEvent(&e, &bad);
+    EXPECT_EQ(e.text(), "");
+    QInputMethodEvent good;
+    good.setCommitString(QStringLiteral("12"));
+    QApplication::sendEvent(&e, &good);
+    EXPECT_EQ(e.text(), "12");
 }
 
 TEST(KeyFilters, WholeNumbersTakeDigitsOnly)

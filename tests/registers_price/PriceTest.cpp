@@ -62,17 +62,6 @@ protected:
         click(btn);
     }
 
-    // Typed key by key; characters beyond ASCII arrive as key events with text,
-    // as an input method delivers them.
-    static void typeText(QLineEdit* e, const QString& text)
-    {
-        e->setFocus();
-        for (QChar c : text) {
-            if (c.unicode() < 128) QTest::keyClick(e, char(c.unicode()));
-            else QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
-    }
-    static void retype(QLineEdit* e, const QString& text) { e->clear(); typeText(e, text); }
 
     // A radio button is clicked on its label, near the indicator.
     static void choose(QRadioButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2)); }
@@ -85,11 +74,11 @@ protected:
 
     void fill(const Scheme& s)
     {
-        retype(D()->EdtPriceName, s.name);
+        clearAndType(D()->EdtPriceName, s.name);
         if (s.unit >= 0) choose(unitButton(s.unit));
-        retype(D()->EdtBasicPrice, s.price);
-        retype(D()->EdtLimit, s.limit);
-        retype(D()->EdtAdditionalPrice, s.additional);
+        clearAndType(D()->EdtBasicPrice, s.price);
+        clearAndType(D()->EdtLimit, s.limit);
+        clearAndType(D()->EdtAdditionalPrice, s.additional);
     }
 
     // Adds a scheme through the dialog; true when the dialog closed with OK.
@@ -274,41 +263,41 @@ TEST_F(PriceTest, ChecksRunInOrderAndWriteNothing)
                 EXPECT_EQ(messages.back().buttons, Dlg::Buttons::OK);
                 EXPECT_TRUE(frmNewPrice->isVisible());
             };
-            typeText(D()->EdtPriceName, QStringLiteral("   "));
+            type(D()->EdtPriceName, QStringLiteral("   "));
             ok(NameMissing);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtPriceName);
-            retype(D()->EdtPriceName, QStringLiteral("半日"));
+            clearAndType(D()->EdtPriceName, QStringLiteral("半日"));
             ok(UnitMissing);
             choose(D()->RbHour);
             ok(PriceMissing);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtBasicPrice);
 
             // What the key filter lets through but is not a number.
-            typeText(D()->EdtBasicPrice, QStringLiteral("."));
+            type(D()->EdtBasicPrice, QStringLiteral("."));
             ok(PriceInvalid);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtBasicPrice);
             D()->EdtBasicPrice->setText(QStringLiteral("-5"));        // pasted
             ok(PriceInvalid);
             D()->EdtBasicPrice->setText(QStringLiteral("999999999999999"));
             ok(PriceInvalid);
-            retype(D()->EdtBasicPrice, QStringLiteral("80"));
+            clearAndType(D()->EdtBasicPrice, QStringLiteral("80"));
 
-            typeText(D()->EdtLimit, QStringLiteral("1.5"));
+            type(D()->EdtLimit, QStringLiteral("1.5"));
             ok(LimitInvalid);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtLimit);
-            retype(D()->EdtLimit, QStringLiteral("."));
+            clearAndType(D()->EdtLimit, QStringLiteral("."));
             ok(LimitInvalid);
-            retype(D()->EdtLimit, QStringLiteral("99999999999"));
+            clearAndType(D()->EdtLimit, QStringLiteral("99999999999"));
             ok(LimitInvalid);
-            retype(D()->EdtLimit, QStringLiteral("50"));
+            clearAndType(D()->EdtLimit, QStringLiteral("50"));
 
-            typeText(D()->EdtAdditionalPrice, QStringLiteral("."));
+            type(D()->EdtAdditionalPrice, QStringLiteral("."));
             ok(AdditionalInvalid);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtAdditionalPrice);
             EXPECT_EQ(count(), 0);
             EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0);
 
-            retype(D()->EdtAdditionalPrice, QStringLiteral("1."));
+            clearAndType(D()->EdtAdditionalPrice, QStringLiteral("1."));
             click(D()->BitBtn1);
             EXPECT_FALSE(frmNewPrice->isVisible());
         });
@@ -346,8 +335,8 @@ TEST_F(PriceTest, TakenNamesAreRefusedIgnoringLetterCase)
         // Renaming onto a taken name: refused, nothing changed.
         select(QStringLiteral("Week"));
         inDialog(P()->BtnEdtPrice, [&] {
-            retype(D()->EdtPriceName, QStringLiteral("DAY PLAN"));
-            retype(D()->EdtBasicPrice, QStringLiteral("1"));
+            clearAndType(D()->EdtPriceName, QStringLiteral("DAY PLAN"));
+            clearAndType(D()->EdtBasicPrice, QStringLiteral("1"));
             click(D()->BitBtn1);
             EXPECT_EQ(lastMessage(), NameTaken);
             EXPECT_EQ(QApplication::focusWidget(), D()->EdtPriceName);
@@ -360,9 +349,9 @@ TEST_F(PriceTest, TakenNamesAreRefusedIgnoringLetterCase)
         // Keeping the name passes; a change of letter case only is the same scheme.
         messages.clear();
         select(QStringLiteral("Week"));
-        inDialog(P()->BtnEdtPrice, [&] { retype(D()->EdtBasicPrice, QStringLiteral("95")); click(D()->BitBtn1); });
+        inDialog(P()->BtnEdtPrice, [&] { clearAndType(D()->EdtBasicPrice, QStringLiteral("95")); click(D()->BitBtn1); });
         select(QStringLiteral("Week"));
-        inDialog(P()->BtnEdtPrice, [&] { retype(D()->EdtPriceName, QStringLiteral("WEEK")); click(D()->BitBtn1); });
+        inDialog(P()->BtnEdtPrice, [&] { clearAndType(D()->EdtPriceName, QStringLiteral("WEEK")); click(D()->BitBtn1); });
         EXPECT_TRUE(messages.empty()) << lastMessage().toStdString();
 
         // The scheme edited last is taken like any other.
@@ -402,14 +391,14 @@ TEST_F(PriceTest, MoneyEditsFilterKeysAndEnterNeverSaves)
     inRegister([&] {
         inDialog(P()->BtnNewPrice, [&] {
             for (QLineEdit* e : {D()->EdtBasicPrice, D()->EdtLimit, D()->EdtAdditionalPrice}) {
-                retype(e, QStringLiteral("a1 b.2.-3x,"));
+                clearAndType(e, QStringLiteral("a1 b.2.-3x,"));
                 EXPECT_EQ(e->text(), QStringLiteral("1.23")) << e->objectName().toStdString();
                 QTest::keyClick(e, Qt::Key_Backspace);
                 EXPECT_EQ(e->text(), QStringLiteral("1.2"));
             }
             D()->EdtLimit->clear();
             // The name takes any text.
-            typeText(D()->EdtPriceName, QStringLiteral("夜间 A-1.5"));
+            type(D()->EdtPriceName, QStringLiteral("夜间 A-1.5"));
             EXPECT_EQ(D()->EdtPriceName->text(), QStringLiteral("夜间 A-1.5"));
             choose(D()->RbDay);
             // Every check would pass, yet Enter in any edit leaves the dialog open.

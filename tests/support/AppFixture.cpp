@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <QPointer>
+#include <memory>
 
 void AppFixture::SetUp()
 {
@@ -49,6 +51,8 @@ void AppFixture::startApp()
 
 void AppFixture::TearDown()
 {
+    delete m_timers;
+    m_timers = nullptr;
     if (m_started || frmMain) DestroyForms();
     Dlg::hooks() = Dlg::Hooks{};
     SetClockHook({});
@@ -66,20 +70,22 @@ QStringList AppFixture::messageTexts() const
 
 void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
 {
-    auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
+    // Polls until w is the active modal window; the timer dies with the test.
+    if (!m_timers) m_timers = new QObject;
+    auto* timer = new QTimer(m_timers);
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, w, fn] {
-        if (w->isVisible() && QApplication::activeModalWidget() == w) {
+    QPointer<QWidget> target(w);
+    const std::string name = w->objectName().toStdString();
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, target, fn, name] {
+        if (target && target->isVisible() && QApplication::activeModalWidget() == target) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
             fn();
-        } else if (clock->elapsed() > 5000) {
+        } else if (!target || clock->elapsed() > 20000) {
             timer->stop();
             timer->deleteLater();
-            delete clock;
-            ADD_FAILURE() << "window " << w->objectName().toStdString() << " did not show";
+            ADD_FAILURE() << "window " << name << " did not show";
         }
     });
     timer->start(5);

@@ -75,4 +75,5 @@ protected:
 private:
     QTemporaryDir m_dir;
     bool m_started = false;
+    QObject* m_timers = nullptr;
 };
