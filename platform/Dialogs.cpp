@@ -25,7 +25,10 @@ int MessageBox(QWidget* parent, const QString& text, const QString& caption, Ico
 
     QMessageBox box(parent);
     box.setWindowTitle(caption);
-    box.setText(text);
+    // Texts written for the other platform break lines with a carriage return.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     switch (icon) {
     case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
     case Icon::Information: box.setIcon(QMessageBox::Information); break;
