@@ -194,3 +194,20 @@ TEST_F(NewCust, RemarksAreCutAtTheirLengths)
     EXPECT_EQ(scalar(QStringLiteral("select length(Memo) from Customer")).toInt(), 200);
     EXPECT_EQ(scalar(QStringLiteral("select length(BankCard_Memo) from Customer")).toInt(), 100);
 }
+
+TEST_F(NewCust, TabRunsThroughTheFieldsThePhotoAndTheButtonsThenTheRest)
+{
+    QStringList order;
+    run(frmNewCust, [&] {
+        ASSERT_TRUE(cust()->EdtCustID->hasFocus());
+        for (int i = 0; i < 13; ++i) {
+            QWidget* w = QApplication::focusWidget();
+            ASSERT_NE(w, nullptr);
+            order << w->objectName();
+            QTest::keyClick(w, Qt::Key_Tab);
+        }
+    });
+    EXPECT_EQ(order.join(QLatin1Char(' ')).toStdString(),
+              "EdtCustID CmbCardType EdtCustName EdtTel MmMemo ScrollBox1 EdtCustPath BtnNewCarPath "
+              "BtnNewCarClearImg BitBtn1 BtnExit EdtAddress EdtBankCard");
+}
