@@ -345,3 +345,23 @@ TEST_F(LendFixture, ReopeningResetsTimesAndCustomerButKeepsPricesAndPage)
         EXPECT_EQ(u()->EdtPledge->text(), QStringLiteral("1000元"));
     });
 }
+
+TEST_F(LendFixture, HiringTheLastFreeVehicleEmptiesTheSelection)
+{
+    addCar(QStringLiteral("京A1"), 8000, QStringLiteral("3000元"));
+    addCust(QStringLiteral("C1"), QStringLiteral("张三"));
+    withDesk([&] {
+        EXPECT_EQ(u()->EdtPledge->text(), QStringLiteral("3000元"));
+        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
+        click(u()->BtnLend);
+        EXPECT_EQ(frmLend->ADOQry->recordCount(), 0);
+        EXPECT_TRUE(u()->EdtCar->text().isEmpty());
+        EXPECT_TRUE(u()->EdtPledge->text().isEmpty());
+        EXPECT_TRUE(u()->EdtOdograph->text().isEmpty());
+        // The next attempt is stopped by the first check, before the customer's.
+        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
+        click(u()->BtnLend);
+    });
+    EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("车辆已借出！"), QStringLiteral("当前没有空闲可租车辆！")}));
+    EXPECT_EQ(hires(), 1);
+}
