@@ -272,14 +272,16 @@ TEST_F(LendFixture, KeyFiltersEscapeAndEnter)
         QTest::keyClick(u()->EdtLimit, Qt::Key_Backspace);
         EXPECT_EQ(u()->EdtLimit->text(), QStringLiteral("20"));
 
-        // A complete hire stands ready: Enter in any edit makes none, Esc closes nothing.
+        // A complete hire stands ready: Enter makes none, from an edit or from
+        // the hire buttons themselves; Esc closes nothing.
         fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
-        for (QLineEdit* e : {u()->EdtMemo, u()->EdtPrepay, u()->EdtCustID, u()->EdtOdograph}) {
-            e->setFocus();
-            QTest::keyClick(e, Qt::Key_Return);
-            QTest::keyClick(e, Qt::Key_Enter);
+        for (QWidget* w : std::initializer_list<QWidget*>{u()->EdtMemo, u()->EdtPrepay, u()->EdtCustID, u()->EdtOdograph,
+                                                         u()->BtnLend, u()->BtnLendPrint, u()->DBGrid1, u()->Dt2Time}) {
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Return);
+            QTest::keyClick(w, Qt::Key_Enter);
+            QTest::keyClick(w, Qt::Key_Escape);
         }
-        QTest::keyClick(u()->EdtMemo, Qt::Key_Escape);
         QTest::keyClick(frmLend, Qt::Key_Escape);
         QApplication::processEvents();
         EXPECT_TRUE(frmLend->isVisible());
@@ -344,4 +346,24 @@ TEST_F(LendFixture, ReopeningResetsTimesAndCustomerButKeepsPricesAndPage)
         u()->PageControl1->setCurrentWidget(u()->TabSheet2);
         EXPECT_EQ(u()->EdtPledge->text(), QStringLiteral("1000元"));
     });
+}
+
+TEST_F(LendFixture, HiringTheLastFreeVehicleEmptiesTheSelection)
+{
+    addCar(QStringLiteral("京A1"), 8000, QStringLiteral("3000元"));
+    addCust(QStringLiteral("C1"), QStringLiteral("张三"));
+    withDesk([&] {
+        EXPECT_EQ(u()->EdtPledge->text(), QStringLiteral("3000元"));
+        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
+        click(u()->BtnLend);
+        EXPECT_EQ(frmLend->ADOQry->recordCount(), 0);
+        EXPECT_TRUE(u()->EdtCar->text().isEmpty());
+        EXPECT_TRUE(u()->EdtPledge->text().isEmpty());
+        EXPECT_TRUE(u()->EdtOdograph->text().isEmpty());
+        // The next attempt is stopped by the first check, before the customer's.
+        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
+        click(u()->BtnLend);
+    });
+    EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("车辆已借出！"), QStringLiteral("当前没有空闲可租车辆！")}));
+    EXPECT_EQ(hires(), 1);
 }

@@ -259,3 +259,34 @@ TEST_F(LendFixture, SchemePickerReadsSchemesAfreshAndItsOKFollowsTheList)
         EXPECT_EQ(u()->EdtScheme->text(), QStringLiteral("怪单位"));
     });
 }
+
+TEST_F(LendFixture, BankCardIsKeptOrReplacedAsTypedNotAsTrimmed)
+{
+    addCust(QStringLiteral("K1"), QStringLiteral("赵六"), QStringLiteral("1"), QVariant());
+    addCust(QStringLiteral("K2"), QStringLiteral("赵六六"), QStringLiteral("2"), QVariant());
+    withDesk([&] {
+        // Blanks in the card do not count as filled in; a row taken from the
+        // picker fills all four edits, an absent card as empty.
+        type(u()->EdtBankCard, QStringLiteral("  "));
+        type(u()->EdtCustName, QStringLiteral("六六"));
+        whenShown(frmSelCust, [&] {
+            EXPECT_EQ(frmLend->ADOQry2->recordCount(), 1);
+            frmSelCust->reject();
+        });
+        click(u()->BtnQryCust);
+        EXPECT_EQ(u()->EdtCustID->text(), QStringLiteral("K2"));
+        EXPECT_EQ(u()->EdtTel->text(), QStringLiteral("2"));
+        EXPECT_TRUE(u()->EdtBankCard->text().isEmpty());
+
+        // The blanks are not empty as typed either: an exact hit without a card leaves them.
+        u()->EdtCustID->clear();
+        type(u()->EdtBankCard, QStringLiteral("  "));
+        clearAndType(u()->EdtCustName, QStringLiteral("赵六"));
+        forbidShown(frmSelCust);
+        click(u()->BtnQryCust);
+        EXPECT_EQ(u()->EdtCustID->text(), QStringLiteral("K1"));
+        EXPECT_EQ(u()->EdtTel->text(), QStringLiteral("1"));
+        EXPECT_EQ(u()->EdtBankCard->text(), QStringLiteral("  "));
+    });
+    EXPECT_TRUE(messages.empty());
+}

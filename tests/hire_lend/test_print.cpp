@@ -269,7 +269,10 @@ TEST_F(PrintFixture, PreviewAndPrintDrawTheSheetOnA100mmPage)
         EXPECT_NEAR(mm.width(), 100, 0.5);
         EXPECT_NEAR(mm.height(), 100, 0.5);
         const QByteArray keep = qgetenv("LEND_GRAB_DIR");
-        if (!keep.isEmpty()) preview.grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/preview.png"));
+        if (!keep.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(keep));
+            preview.grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/preview.png"));
+        }
     }
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "pdftotext missing";
 
