@@ -4,7 +4,6 @@
 #include "hire/UnitReturn.h"
 #include "ui_UnitReturn.h"
 #include "platform/Pickers.h"
-#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -255,21 +254,22 @@ TEST_F(ReturnTest, ReturnAndSettleAmountChecks)
     open([&] {
         setReturn(M(2026, 5, 3, 15, 0, 0));
         ui()->EdtLeaso->clear();
+        ui()->Memo1->setFocus();   // so the check below sees the focus move
         AppFixture::click(ui()->BtnReturnCharge);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, QStringLiteral("请输入结算金额！"));
         EXPECT_EQ(messages[0].icon, Dlg::Icon::Information);
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
+        EXPECT_EQ(w()->focusWidget(), ui()->EdtLeaso);
 
         // The filter lets a lone point through; it is refused before anything is written.
-        ui()->Memo1->setFocus();
         AppFixture::type(ui()->EdtLeaso, QStringLiteral(".."));
         EXPECT_EQ(ui()->EdtLeaso->text(), QStringLiteral("."));
+        ui()->Memo1->setFocus();
         AppFixture::click(ui()->BtnReturnCharge);
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[1].text, QStringLiteral("“.”不是有效的金额"));
         EXPECT_EQ(messages[1].icon, Dlg::Icon::Information);
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
+        EXPECT_EQ(w()->focusWidget(), ui()->EdtLeaso);
     });
     EXPECT_EQ(messages.size(), 2u);   // no confirmation was asked
     EXPECT_TRUE(leaso(id, QStringLiteral("EndTime")).isNull());
