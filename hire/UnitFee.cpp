@@ -42,14 +42,16 @@ int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
     return (elapsedSeconds + unit - 1) / unit;
 }
 
-HireFee CalcHireFee(const FeeInput& in)
+namespace {
+// Fills the figures in step order, so that when a step fails (a reading that is
+// no whole number, an amount beyond the money range) the earlier ones are there.
+void calcInto(const FeeInput& in, HireFee& f)
 {
-    HireFee f;
     const QString word = FeeUnitWord(in.leasoTypeStr);
     const int64_t elapsed = MomentSeconds(in.returnMoment) - MomentSeconds(in.begin);
     if (elapsed <= 0) {
         f.calDays = QStringLiteral("0 ") + word;
-        return f;
+        return;
     }
     const int64_t n = ChargedUnits(elapsed, word);
     f.calDays = QString::number(n) + QLatin1Char(' ') + word;
@@ -57,18 +59,28 @@ HireFee CalcHireFee(const FeeInput& in)
     f.timeOwe = timeFee.toString();
     if (in.reading.isEmpty()) {
         f.owe = f.timeOwe;
-        return f;
+        return;
     }
     // Moments span at most a few thousand years, so n * limit stays far inside 64 bits.
     const int64_t reading = StrToInt(in.reading);
     int64_t beyond = reading - in.odograph1 - n * in.limit;
     if (beyond < 0) beyond = 0;
     Currency overrun;
+    QString additionalOwe;
     if (in.additionalPrice > Currency()) {
         overrun = in.additionalPrice * beyond;
-        f.additionalOwe = overrun.toString();
+        additionalOwe = overrun.toString();
     }
-    f.owe = (timeFee + overrun).toString();
+    const QString owe = (timeFee + overrun).toString();
+    f.additionalOwe = additionalOwe;
+    f.owe = owe;
+}
+}
+
+HireFee CalcHireFee(const FeeInput& in)
+{
+    HireFee f;
+    calcInto(in, f);
     return f;
 }
 
@@ -94,11 +106,10 @@ void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
 {
     HireFee f;
     try {
-        f = CalcHireFee(in);
+        calcInto(in, f);
     } catch (const EConvertError&) {
-        FeeInput noReading = in;
-        noReading.reading.clear();
-        f = CalcHireFee(noReading);
+        // What was worked out is shown, the rest emptied: no figure of an
+        // earlier hire or reading stays beside the new ones.
         calDays->setText(f.calDays);
         timeOwe->setText(f.timeOwe);
         additionalOwe->clear();

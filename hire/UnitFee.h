@@ -36,15 +36,17 @@ QString FeeUnitWord(const QString& leasoTypeStr);
 // Charged units for an elapsed time above zero: a begun unit counts in full.
 int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord);
 
-// The four figures. A reading that is not a whole number throws EConvertError.
+// The four figures. A reading that is not a whole number, or an amount beyond
+// the money range, throws EConvertError.
 HireFee CalcHireFee(const FeeInput& in);
 
 // The inputs taken from the current row of a hire list (empty fields count 0);
 // an inactive or empty list gives all defaults.
 FeeInput FeeInputFromRow(TDataSet& ds);
 
-// Writes the figures into the four boxes. When the reading does not convert,
-// the count and the time fee are shown, the other two boxes emptied (no stale
-// total beside a new time fee), and the conversion error goes on to the caller.
+// Writes the figures into the four boxes. When the reading does not convert or
+// an amount leaves the money range, the figures worked out before that are
+// shown and the rest emptied (nothing stale beside new figures), and the error
+// goes on to the caller.
 void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
                  QLineEdit* additionalOwe, QLineEdit* owe);

@@ -4,7 +4,6 @@
 #include "hire/UnitCharge.h"
 #include "ui_UnitCharge.h"
 #include "platform/Pickers.h"
-#include <QApplication>
 
 namespace {
 
@@ -174,16 +173,17 @@ TEST_F(ChargeTest, AmountChecks)
     open([&] {
         ui()->EdtLeaso->clear();
         AppFixture::type(ui()->EdtLeaso, QStringLiteral("   "));   // blanks are dropped
+        ui()->Memo1->setFocus();   // so the check below sees the focus move
         AppFixture::click(ui()->Button1);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, QStringLiteral("请输入结算金额！"));
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
-        ui()->Memo1->setFocus();
+        EXPECT_EQ(frmCharge->focusWidget(), ui()->EdtLeaso);
         AppFixture::type(ui()->EdtLeaso, QStringLiteral("."));
+        ui()->Memo1->setFocus();
         AppFixture::click(ui()->Button1);
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[1].text, QStringLiteral("“.”不是有效的金额"));
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
+        EXPECT_EQ(frmCharge->focusWidget(), ui()->EdtLeaso);
         // A pasted reading that is no number is reported, nothing written.
         AppFixture::clearAndType(ui()->EdtLeaso, QStringLiteral("600"));
         ui()->EdtOdograph->setText(QStringLiteral("10,800"));

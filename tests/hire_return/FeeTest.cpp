@@ -183,6 +183,39 @@ TEST_F(FeeTest, ReadingThatDoesNotConvertIsReported)
     });
 }
 
+TEST_F(FeeTest, AmountBeyondTheMoneyRangeLeavesNoStaleFigures)
+{
+    // A day price of 10^14 yuan: ten days are beyond what an amount can hold.
+    Hire a; a.car = QStringLiteral("A-normal"); a.planEnd = M(2026, 6, 1);
+    Hire b; b.car = QStringLiteral("B-huge"); b.planEnd = M(2026, 6, 2); b.price = Yuan("100000000000000");
+    Hire c; c.car = QStringLiteral("C-huge-km"); c.planEnd = M(2026, 6, 3); c.addPrice = Yuan("100000000000000");
+    for (const Hire* h : {&a, &b, &c}) standardHire(*h);
+    withWindow(frmReturn, &TfrmMain::BtnReturnClick, [&] {
+        auto* ui = frmReturn->ui;
+        ui->DtDate->setDate(QDate(2026, 5, 11));
+        ui->DtTime->setTime(QTime(9, 0, 0));
+        AppFixture::clearAndType(ui->EdtOdograph, QStringLiteral("200000"));
+        EXPECT_EQ(ui->EdtOwe->text(), QStringLiteral("151900"));
+        messages.clear();
+        frmReturn->ADOQry->setRecNo(1);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QStringLiteral("金额超出范围"));
+        EXPECT_EQ(ui->EdtCalDays->text(), QStringLiteral("10 天"));
+        EXPECT_EQ(ui->EdtTimeOwe->text(), QString());
+        EXPECT_EQ(ui->EdtAdditionalOwe->text(), QString());
+        EXPECT_EQ(ui->EdtOwe->text(), QString());
+        // The time fee fits, the overrun does not.
+        frmReturn->ADOQry->setRecNo(2);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(ui->EdtCalDays->text(), QStringLiteral("10 天"));
+        EXPECT_EQ(ui->EdtTimeOwe->text(), QStringLiteral("1500"));
+        EXPECT_EQ(ui->EdtAdditionalOwe->text(), QString());
+        EXPECT_EQ(ui->EdtOwe->text(), QString());
+        frmReturn->ADOQry->setRecNo(0);
+        EXPECT_EQ(ui->EdtOwe->text(), QStringLiteral("151900"));
+    });
+}
+
 TEST_F(FeeTest, SettlementWindowWorksOutTheSameFigures)
 {
     const auto table = feeTable();

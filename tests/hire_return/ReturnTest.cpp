@@ -4,7 +4,6 @@
 #include "hire/UnitReturn.h"
 #include "ui_UnitReturn.h"
 #include "platform/Pickers.h"
-#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -255,21 +254,22 @@ TEST_F(ReturnTest, ReturnAndSettleAmountChecks)
     open([&] {
         setReturn(M(2026, 5, 3, 15, 0, 0));
         ui()->EdtLeaso->clear();
+        ui()->Memo1->setFocus();   // so the check below sees the focus move
         AppFixture::click(ui()->BtnReturnCharge);
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].text, QStringLiteral("请输入结算金额！"));
         EXPECT_EQ(messages[0].icon, Dlg::Icon::Information);
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
+        EXPECT_EQ(w()->focusWidget(), ui()->EdtLeaso);
 
         // The filter lets a lone point through; it is refused before anything is written.
-        ui()->Memo1->setFocus();
         AppFixture::type(ui()->EdtLeaso, QStringLiteral(".."));
         EXPECT_EQ(ui()->EdtLeaso->text(), QStringLiteral("."));
+        ui()->Memo1->setFocus();
         AppFixture::click(ui()->BtnReturnCharge);
         ASSERT_EQ(messages.size(), 2u);
         EXPECT_EQ(messages[1].text, QStringLiteral("“.”不是有效的金额"));
         EXPECT_EQ(messages[1].icon, Dlg::Icon::Information);
-        EXPECT_EQ(QApplication::focusWidget(), ui()->EdtLeaso);
+        EXPECT_EQ(w()->focusWidget(), ui()->EdtLeaso);
     });
     EXPECT_EQ(messages.size(), 2u);   // no confirmation was asked
     EXPECT_TRUE(leaso(id, QStringLiteral("EndTime")).isNull());
@@ -302,6 +302,42 @@ TEST_F(ReturnTest, ReturnAndSettleRollsBackAsAWhole)
     EXPECT_TRUE(leaso(id, QStringLiteral("Odograph2")).isNull());
     EXPECT_EQ(car(QStringLiteral("京A-10001"), QStringLiteral("State")).toString(), QStringLiteral("B"));
     EXPECT_EQ(car(QStringLiteral("京A-10001"), QStringLiteral("Odograph")).toLongLong(), 10000);
+}
+
+TEST_F(ReturnTest, FailedReturnRollsBackAndKeepsTheSelection)
+{
+    Hire a; a.car = QStringLiteral("A-first"); a.planEnd = M(2026, 6, 1);
+    Hire b; b.car = QStringLiteral("B-second"); b.planEnd = M(2026, 6, 2);
+    standardHire(a);
+    const qint64 idb = standardHire(b);
+    // The vehicle's update fails after the hire's has run.
+    exec(QStringLiteral("Create trigger CarLocked before update on Car begin select raise(abort, 'car locked'); end"));
+    open([&] {
+        w()->ADOQry->setRecNo(1);
+        setReturn(M(2026, 5, 3, 15, 0, 0));
+        AppFixture::clearAndType(ui()->EdtOdograph, QStringLiteral("10800"));
+        AppFixture::click(ui()->BtnReturn);
+        // Not reloaded: the second hire stays selected.
+        EXPECT_EQ(w()->ADOQry->recNo(), 1);
+        EXPECT_EQ(ui()->EdtCarID->text(), QStringLiteral("B-second"));
+
+        // Return and settle reloads whatever happened: the first row is selected.
+        AppFixture::clearAndType(ui()->EdtLeaso, QStringLiteral("610"));
+        AppFixture::click(ui()->BtnReturnCharge);
+        EXPECT_EQ(w()->ADOQry->recNo(), 0);
+        EXPECT_EQ(ui()->EdtCarID->text(), QStringLiteral("A-first"));
+    });
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[1].text, QStringLiteral("car locked"));
+    EXPECT_EQ(messages[1].icon, Dlg::Icon::Error);
+    EXPECT_EQ(messages[1].caption, QStringLiteral("Quorvane"));
+    EXPECT_EQ(messages[3].text, QStringLiteral("car locked"));
+    EXPECT_EQ(messages[3].icon, Dlg::Icon::None);
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_TRUE(leaso(idb, QStringLiteral("EndTime")).isNull());
+    EXPECT_TRUE(leaso(idb, QStringLiteral("Odograph2")).isNull());
+    EXPECT_TRUE(leaso(idb, QStringLiteral("Charge")).isNull());
+    EXPECT_EQ(count(QStringLiteral("Select count(*) from Acct")), 0);
 }
 
 TEST_F(ReturnTest, BoxesKeepTheirTextAcrossOpenings)
