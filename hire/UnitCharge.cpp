@@ -130,13 +130,6 @@ QDateTime TfrmCharge::returnMoment() const
     return CombineDateTime(ui->DtDate->date(), QTime(t.hour(), t.minute(), t.second()));
 }
 
-void TfrmCharge::run(const QString& sql, const Params& params)
-{
-    ADOQry2->setSQL(sql);
-    for (const auto& p : params) ADOQry2->setParam(p.first, p.second);
-    ADOQry2->execSQL();
-}
-
 void TfrmCharge::Button1Click()
 {
     if (!ADOQry->active() || ADOQry->isEmpty()) return;
@@ -172,17 +165,14 @@ void TfrmCharge::Button1Click()
                  {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
         if (hasReading) {
             p.append({QStringLiteral("odo"), reading});
-            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
+            ADOQry2->execSQL(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
                                "[Memo]=:memo where LeasoID=:id"), p);
         } else {
-            run(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
+            ADOQry2->execSQL(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
                                "[Memo]=:memo where LeasoID=:id"), p);
         }
         if (ui->ChkSynchro->isChecked())
-            run(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
-                               "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
-                {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), key},
-                 {QStringLiteral("item"), ui->EdtCarID->text() + QStringLiteral("租车款")}});
+            InsertSettlementIncome(*ADOQry2, amount, key, ui->EdtCarID->text());
         cn.commitTrans();
     } catch (...) {
         if (cn.inTransaction()) cn.rollbackTrans();

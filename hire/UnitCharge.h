@@ -32,7 +32,6 @@ private:
 
     QDateTime returnMoment() const;
     void openList();
-    void run(const QString& sql, const Params& params);
 };
 
 extern TfrmCharge* frmCharge;

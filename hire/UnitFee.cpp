@@ -121,3 +121,11 @@ void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
     additionalOwe->setText(f.additionalOwe);
     owe->setText(f.owe);
 }
+
+void InsertSettlementIncome(TDataSet& q, Currency amount, qint64 leasoId, const QString& carId)
+{
+    q.execSQL(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+                             "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
+              {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), leasoId},
+               {QStringLiteral("item"), carId + QStringLiteral("租车款")}});
+}

@@ -44,6 +44,10 @@ HireFee CalcHireFee(const FeeInput& in);
 // an inactive or empty list gives all defaults.
 FeeInput FeeInputFromRow(TDataSet& ds);
 
+// The account-book income of a settlement: the amount received, linked to the
+// hire, the item being the plate number followed by "租车款".
+void InsertSettlementIncome(TDataSet& q, Currency amount, qint64 leasoId, const QString& carId);
+
 // Writes the figures into the four boxes. When the reading does not convert or
 // an amount leaves the money range, the figures worked out before that are
 // shown and the rest emptied (nothing stale beside new figures), and the error

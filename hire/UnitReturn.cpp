@@ -144,13 +144,6 @@ QDateTime TfrmReturn::returnMoment() const
     return CombineDateTime(ui->DtDate->date(), QTime(t.hour(), t.minute(), t.second()));
 }
 
-void TfrmReturn::run(const QString& sql, const Params& params)
-{
-    ADOQry2->setSQL(sql);
-    for (const auto& p : params) ADOQry2->setParam(p.first, p.second);
-    ADOQry2->execSQL();
-}
-
 void TfrmReturn::reloadAfterReturn()
 {
     ADOQry->close();
@@ -175,12 +168,12 @@ void TfrmReturn::writeReturn(qint64 key, const QString& car, const QDateTime& en
         sets += QStringLiteral(",Odograph2=:odo");
         p.append({QStringLiteral("odo"), reading});
     }
-    run(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
+    ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
     if (reading > odo1)
-        run(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
+        ADOQry2->execSQL(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
             {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
     else
-        run(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        ADOQry2->execSQL(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
 }
 
 void TfrmReturn::BtnReturnClick()
@@ -253,10 +246,7 @@ void TfrmReturn::BtnReturnChargeClick()
     try {
         writeReturn(key, car, r, hasReading, reading, odo1, &amount);
         if (ui->ChkSynchroAcct->isChecked())
-            run(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
-                               "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
-                {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), key},
-                 {QStringLiteral("item"), ui->EdtCarID->text() + QStringLiteral("租车款")}});
+            InsertSettlementIncome(*ADOQry2, amount, key, ui->EdtCarID->text());
         cn.commitTrans();
     } catch (const std::exception& e) {
         if (cn.inTransaction()) cn.rollbackTrans();

@@ -38,8 +38,6 @@ private:
     QDateTime returnMoment() const;
     // Reloads the open hires without ordering; the boxes follow the first row.
     void reloadAfterReturn();
-    // Runs one statement on ADOQry2.
-    void run(const QString& sql, const Params& params);
     void writeReturn(qint64 key, const QString& car, const QDateTime& end, bool hasReading, int reading,
                      qint64 odo1, const Currency* charge);
 };

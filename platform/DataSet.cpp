@@ -237,6 +237,13 @@ int TDataSet::execSQL()
     return m_cn->execute(m_sql, m_params);
 }
 
+int TDataSet::execSQL(const QString& sql, const Params& params)
+{
+    setSQL(sql);
+    m_params = params;
+    return execSQL();
+}
+
 void TDataSet::load()
 {
     if (!m_cn) throw EDatabaseError(QStringLiteral("数据集没有连接"));

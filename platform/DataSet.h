@@ -79,6 +79,7 @@ public:
     bool active() const { return m_state != State::Inactive; }
     void requery();                    // re-reads, keeping the position where possible
     int execSQL();                     // a statement that returns no rows
+    int execSQL(const QString& sql, const Params& params);   // sets the text and values, then runs it
 
     State state() const { return m_state; }
     int recordCount() const;

@@ -78,7 +78,10 @@ void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
     QPointer<QWidget> target(w);
     const std::string name = w->objectName().toStdString();
     QObject::connect(timer, &QTimer::timeout, [timer, clock, target, fn, name] {
-        if (target && target->isVisible() && QApplication::activeModalWidget() == target) {
+        // Focus checks need the window active too; a platform that never
+        // activates it gets two seconds' grace.
+        if (target && target->isVisible() && QApplication::activeModalWidget() == target
+            && (target->isActiveWindow() || clock->elapsed() > 2000)) {
             timer->stop();
             timer->deleteLater();
             fn();
