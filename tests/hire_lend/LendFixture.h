@@ -1,6 +1,7 @@
 #pragma once
-// The hire-out desk with vehicles, customers and schemes set up by SQL, a
-// fixed clock, and helpers to open the desk and fill a hire.
+// The hire-out desk over vehicles, customers, schemes and hires set up by SQL,
+// with a fixed clock. The including file includes the ui_ headers it uses
+// first, so the build generates them.
 #include "support/AppFixture.h"
 #include "app/UnitMain.h"
 #include "hire/UnitLend.h"
@@ -10,61 +11,57 @@
 #include "platform/Currency.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
-#include "platform/DBGrid.h"
-#include "registers/UnitNewCust.h"
-// The including file includes the ui_ headers first (so the build generates them).
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 class LendFixture : public AppFixture {
 protected:
-    // The desk opens at this moment.
     QDateTime now = CombineDateTime(QDate(2026, 3, 10), QTime(9, 30, 15));
 
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        SetClockHook([this] { return now; });
-    }
+    void SetUp() override { AppFixture::SetUp(); SetClockHook([this] { return now; }); }
 
     Ui::TfrmLend* u() { return frmLend->ui; }
-
     static QVariant money(int64_t raw) { return QVariant::fromValue(Currency::fromRaw(raw)); }
+    static QDateTime at(int d, int h, int m = 0, int s = 0) { return CombineDateTime(QDate(2026, 3, d), QTime(h, m, s)); }
 
-    void addCar(const QString& id, int odograph, const QString& pledge = QStringLiteral("3000元"),
-                const QString& state = QStringLiteral("A"))
+    void addCar(const QString& id, int odograph, const QString& pledge = u"3000元"_s)
     {
-        exec(QStringLiteral("INSERT INTO Car (CarID, State, Style, Mark, Color, Odograph, Defend, Pledge) "
-                            "VALUES (:id, :st, '轿车', '大众', '白', :odo, 5000, :pl)"),
-             {{"id", id}, {"st", state}, {"odo", odograph}, {"pl", pledge}});
+        exec(u"INSERT INTO Car (CarID, State, Style, Mark, Color, Odograph, Defend, Pledge) "
+             "VALUES (:id, 'A', '轿车', '大众', '白', :odo, 5000, :pl)"_s, {{"id", id}, {"odo", odograph}, {"pl", pledge}});
     }
-
-    void addCust(const QString& id, const QVariant& name, const QVariant& tel = QVariant(),
-                 const QVariant& card = QVariant(), const QVariant& cardMemo = QVariant())
+    void addCust(const QString& id, const QVariant& name, const QVariant& tel = {}, const QVariant& card = {},
+                 const QVariant& memo = {})
     {
-        exec(QStringLiteral("INSERT INTO Customer (CustID, CardType, CustName, Tel, BankCard, BankCard_Memo) "
-                            "VALUES (:id, '身份证', :n, :t, :c, :cm)"),
-             {{"id", id}, {"n", name}, {"t", tel}, {"c", card}, {"cm", cardMemo}});
+        exec(u"INSERT INTO Customer (CustID, CardType, CustName, Tel, BankCard, BankCard_Memo) "
+             "VALUES (:id, '身份证', :n, :t, :c, :cm)"_s, {{"id", id}, {"n", name}, {"t", tel}, {"c", card}, {"cm", memo}});
     }
-
-    void addScheme(const QString& name, const QVariant& type, int64_t priceRaw, int limit, int64_t additionalRaw)
+    void addScheme(const QString& name, int type, int64_t priceRaw, int limit, int64_t additionalRaw)
     {
-        exec(QStringLiteral("INSERT INTO PriceList (PriceName, LeasoType, BasicPrice, [Limit], AdditionalPrice) "
-                            "VALUES (:n, :t, :p, :l, :a)"),
+        exec(u"INSERT INTO PriceList (PriceName, LeasoType, BasicPrice, [Limit], AdditionalPrice) VALUES (:n, :t, :p, :l, :a)"_s,
              {{"n", name}, {"t", type}, {"p", money(priceRaw)}, {"l", limit}, {"a", money(additionalRaw)}});
     }
+    // A hire made by SQL; returns its key.
+    qint64 addHire(const QString& car, const QString& cust, int type, const QDateTime& begin, const QDateTime& plan,
+                   int64_t priceRaw, int limit, int64_t additionalRaw, const QVariant& prepay, int odo)
+    {
+        exec(u"INSERT INTO Leaso (CarID, CustID, LeasoType, BeginTime, PlanEndTime, BasicPrice, [Limit], AdditionalPrice,"
+             " Prepay, Odograph1, Memo, CreateTime) VALUES (:car, :cust, :t, :b, :p, :pr, :l, :a, :pre, :odo, '', :b)"_s,
+             {{"car", car}, {"cust", cust}, {"t", type}, {"b", begin}, {"p", plan}, {"pr", money(priceRaw)},
+              {"l", limit}, {"a", money(additionalRaw)}, {"pre", prepay}, {"odo", odo}});
+        return db().lastInsertId();
+    }
 
-    int hires() { return scalar(QStringLiteral("SELECT count(*) FROM Leaso")).toInt(); }
-    QString carState(const QString& id) { return scalar(QStringLiteral("SELECT State FROM Car WHERE CarID=:id"), {{"id", id}}).toString(); }
-    qint64 carOdograph(const QString& id) { return scalar(QStringLiteral("SELECT Odograph FROM Car WHERE CarID=:id"), {{"id", id}}).toLongLong(); }
+    int hires() { return scalar(u"SELECT count(*) FROM Leaso"_s).toInt(); }
+    QString carState(const QString& id) { return scalar(u"SELECT State FROM Car WHERE CarID=:id"_s, {{"id", id}}).toString(); }
     QVariant leaso(const QString& column, qint64 id = 1)
     {
-        return scalar(QStringLiteral("SELECT %1 FROM Leaso WHERE LeasoID=:id").arg(column), {{"id", id}});
+        return scalar(u"SELECT %1 FROM Leaso WHERE LeasoID=:id"_s.arg(column), {{"id", id}});
     }
-    static QDateTime moment(const QVariant& v) { return v.isNull() ? QDateTime() : DaysToDateTime(v.toDouble()); }
+    QDateTime leasoMoment(const QString& column) { return DaysToDateTime(leaso(column).toDouble()); }
 
     // Opens the desk from the main window, runs fn while it shows, then closes it.
     void withDesk(const std::function<void()>& fn)
@@ -79,31 +76,36 @@ protected:
         EXPECT_TRUE(ran);
     }
 
-    // Fails the test (and closes it) should w show while fn runs.
+    // Fails the test, and closes w, should w show from now on.
     void forbidShown(QWidget* w)
     {
         auto* t = new QTimer(w);
         QObject::connect(t, &QTimer::timeout, w, [w, t] {
-            if (w->isVisible()) {
-                ADD_FAILURE() << w->objectName().toStdString() << " was shown";
-                QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
-                t->stop();
-            }
+            if (!w->isVisible()) return;
+            ADD_FAILURE() << w->objectName().toStdString() << " was shown";
+            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
+            t->stop();
         });
         t->start(5);
     }
 
-    // A complete hire on the desk's selected vehicle, ready for 租 出.
-    void fillHire(const QString& custID, const QString& name, const QString& price = QStringLiteral("150"),
-                  const QString& limit = QStringLiteral("200"))
+    using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;
+    void fill(Texts t) { for (const auto& [e, s] : t) clearAndType(e, s); }
+    void expectTexts(Texts t) { for (const auto& [e, s] : t) EXPECT_EQ(e->text(), s) << e->objectName().toStdString(); }
+    // The one box shown since messages was last cleared.
+    void expectBox(const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
     {
-        clearAndType(u()->EdtCustID, custID);
-        clearAndType(u()->EdtCustName, name);
-        clearAndType(u()->EdtPrice, price);
-        clearAndType(u()->EdtLimit, limit);
-        SetMoment(u()->Dt1Date, u()->Dt1Time, CombineDateTime(QDate(2026, 3, 10), QTime(10, 0)));
-        SetMoment(u()->Dt2Date, u()->Dt2Time, CombineDateTime(QDate(2026, 3, 12), QTime(10, 0)));
+        ASSERT_EQ(messages.size(), 1u) << text.toStdString();
+        EXPECT_EQ(messages[0].text, text);
+        EXPECT_EQ(messages[0].caption, u"Quorvane"_s);
+        EXPECT_EQ(messages[0].icon, icon);
     }
 
-    void selectCar(const QString& id) { ASSERT_TRUE(frmLend->ADOQry->locate(QStringLiteral("CarID"), id)); }
+    // A complete hire on the selected vehicle, ready for 租 出.
+    void fillHire(const QString& custID, const QString& name, const QString& price = u"150"_s)
+    {
+        fill({{u()->EdtCustID, custID}, {u()->EdtCustName, name}, {u()->EdtPrice, price}, {u()->EdtLimit, u"200"_s}});
+        SetMoment(u()->Dt1Date, u()->Dt1Time, at(10, 10));
+        SetMoment(u()->Dt2Date, u()->Dt2Time, at(12, 10));
+    }
 };

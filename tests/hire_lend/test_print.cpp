@@ -1,239 +1,129 @@
 // Hire and print, and the hire sheet: its values, its layout, and the one
 // drawing that serves the window, the preview and the printer.
 #include "ui_UnitLend.h"
-#include "ui_UnitNewCust.h"
 #include "ui_UnitPrint.h"
-#include "ui_UnitSelCust.h"
-#include "ui_UnitSelectScheme.h"
 #include "LendFixture.h"
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace {
-
-QString run(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(20000)) return {};
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-} // namespace
-
 class PrintFixture : public LendFixture {
 protected:
-    // A hire made by SQL; returns its key.
-    qint64 addHire(const QString& car, const QString& cust, int type, const QDateTime& begin, const QDateTime& plan,
-                   int64_t priceRaw, int limit, int64_t additionalRaw, const QVariant& prepay, int odo)
-    {
-        exec(QStringLiteral("INSERT INTO Leaso (CarID, CustID, LeasoType, BeginTime, PlanEndTime, BasicPrice, [Limit],"
-                            " AdditionalPrice, Prepay, Odograph1, Memo, CreateTime) VALUES (:car, :cust, :t, :b, :p, :price,"
-                            " :lim, :add, :pre, :odo, '', :b)"),
-             {{"car", car}, {"cust", cust}, {"t", type}, {"b", begin}, {"p", plan}, {"price", money(priceRaw)},
-              {"lim", limit}, {"add", money(additionalRaw)}, {"pre", prepay}, {"odo", odo}});
-        return db().lastInsertId();
-    }
-
-    QMap<QString, QString> showSheet(qint64 key)
+    // Shows the sheet of hire key and checks its value labels (named without "QRlbl").
+    void expectSheet(qint64 key, const QList<QPair<QString, QString>>& want)
     {
         QMap<QString, QString> v;
         frmPrint->PrintLeasoID = QString::number(key);
         whenShown(frmPrint, [&] {
             for (const auto& l : frmPrint->ui->QuickRep1->Labels())
-                if (l->Name.startsWith(QLatin1String("QRlbl"))) v[l->Name] = l->Caption;
+                if (l->Name.startsWith("QRlbl"_L1)) v[l->Name.mid(5)] = l->Caption;
             frmPrint->reject();
         });
         frmPrint->showModal();
-        return v;
+        ASSERT_EQ(v.size(), 13);
+        for (const auto& [name, text] : want) EXPECT_EQ(v.value(name), text) << name.toStdString() << " of hire " << key;
     }
 };
 
-TEST_F(PrintFixture, HireAndPrintWithoutPrinterIsRefusedFirst)
+TEST_F(PrintFixture, HireAndPrintOpensTheSheetOnTheNewHireAndNeedsAPrinter)
 {
-    addCar(QStringLiteral("京A1"), 8000);
-    addCust(QStringLiteral("C1"), QStringLiteral("张三"));
-    forbidShown(frmPrint);
+    printers = {u"办公室打印机"_s};
+    addCar(u"京A1"_s, 8000);
+    addCar(u"京A2"_s, 9000);
+    addCust(u"C1"_s, u"张三"_s);
+    addHire(u"旧车"_s, u"C1"_s, 0, now, now.addDays(1), 10000, 1, 0, {}, 1);   // so the new key is 2
     withDesk([&] {
-        // Even with every field empty, the printer comes first.
-        u()->EdtCustID->clear();
-        u()->EdtPrice->clear();
-        click(u()->BtnLendPrint);
-        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
-        click(u()->BtnLendPrint);
-    });
-    EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("本机没有安装打印机！"), QStringLiteral("本机没有安装打印机！")}));
-    EXPECT_EQ(hires(), 0);
-    EXPECT_EQ(carState(QStringLiteral("京A1")), QStringLiteral("A"));
-}
-
-TEST_F(PrintFixture, HireAndPrintOpensTheSheetOnTheNewHire)
-{
-    printers = {QStringLiteral("办公室打印机")};
-    addCar(QStringLiteral("京A1"), 8000);
-    addCar(QStringLiteral("京A2"), 9000);
-    addCust(QStringLiteral("C1"), QStringLiteral("张三"), QStringLiteral("13900001111"), QStringLiteral("6222"), QStringLiteral("工行"));
-    addCust(QStringLiteral("C2"), QStringLiteral("李四"));
-    // An older hire, so the new key is not 1.
-    addHire(QStringLiteral("旧车"), QStringLiteral("C2"), 0, now, now.addDays(1), 10000, 1, 0, QVariant(), 1);
-    withDesk([&] {
-        selectCar(QStringLiteral("京A2"));
-        fillHire(QStringLiteral("C1"), QStringLiteral("张三"), QStringLiteral("12.50"));
-        type(u()->EdtPrepay, QStringLiteral("500.00"));
-        QMap<QString, QString> seen;
+        ASSERT_TRUE(frmLend->ADOQry->locate(u"CarID"_s, u"京A2"_s));
+        fillHire(u"C1"_s, u"张三"_s, u"12.50"_s);
+        fill({{u()->EdtPrepay, u"500.00"_s}});
+        QStringList seen;
         whenShown(frmPrint, [&] {
-            EXPECT_EQ(frmPrint->windowTitle(), QStringLiteral("打印"));
-            seen[QStringLiteral("key")] = frmPrint->PrintLeasoID;
-            seen[QStringLiteral("name")] = frmPrint->QRlblCustName->Caption;
-            seen[QStringLiteral("car")] = frmPrint->QRlblCard->Caption;
-            seen[QStringLiteral("prepay")] = frmPrint->QRlblPrepay->Caption;
-            seen[QStringLiteral("price")] = frmPrint->QRlblPrice->Caption;
+            seen << frmPrint->PrintLeasoID;
+            for (auto* l : {frmPrint->QRlblCustName, frmPrint->QRlblCard, frmPrint->QRlblPrepay, frmPrint->QRlblPrice})
+                seen << l->Caption;
             click(frmPrint->ui->BtnExit);
         });
         click(u()->BtnLendPrint);
-        EXPECT_EQ(seen.value(QStringLiteral("key")), QStringLiteral("2"));
-        EXPECT_EQ(seen.value(QStringLiteral("name")), QStringLiteral("张三"));
-        EXPECT_EQ(seen.value(QStringLiteral("car")), QStringLiteral("京A2"));
-        EXPECT_EQ(seen.value(QStringLiteral("prepay")), QStringLiteral("500"));
-        EXPECT_EQ(seen.value(QStringLiteral("price")), QStringLiteral("12.5"));
+        EXPECT_EQ(seen, QStringList({u"2"_s, u"张三"_s, u"京A2"_s, u"500"_s, u"12.5"_s}));
 
         // A hire that fails shows no sheet.
         forbidShown(frmPrint);
-        fillHire(QStringLiteral("C1"), QStringLiteral("张三"));
+        fillHire(u"C1"_s, u"张三"_s);
         u()->EdtOdograph->clear();
         click(u()->BtnLendPrint);
+        // Without a printer: refused before any other check, even with the fields empty.
+        printers.clear();
+        u()->EdtPrice->clear();
+        click(u()->BtnLendPrint);
+        fillHire(u"C1"_s, u"张三"_s);
+        click(u()->BtnLendPrint);
     });
-    EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("车辆已借出！"), QStringLiteral("“”不是有效的整数")}));
+    EXPECT_EQ(messageTexts(),
+              QStringList({u"车辆已借出！"_s, u"“”不是有效的整数"_s, u"本机没有安装打印机！"_s, u"本机没有安装打印机！"_s}));
     EXPECT_EQ(hires(), 2);
-    EXPECT_EQ(carState(QStringLiteral("京A2")), QStringLiteral("B"));
-    EXPECT_EQ(carState(QStringLiteral("京A1")), QStringLiteral("A"));
+    EXPECT_EQ(carState(u"京A2"_s), u"B"_s);
+    EXPECT_EQ(carState(u"京A1"_s), u"A"_s);
 }
 
-TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
+TEST_F(PrintFixture, SheetShowsTheHiresValuesAsTextAndKeepsEachInItsPlace)
 {
-    addCust(QStringLiteral("110101199001011234"), QStringLiteral("O'Brien"), QStringLiteral("010-8888"),
-            QStringLiteral("6222 0200"), QStringLiteral("工商银行"));
-    addCust(QStringLiteral("NOCARD"), QStringLiteral("无卡"), QVariant(), QVariant(), QStringLiteral("现金"));
-    const QDateTime midnight = CombineDateTime(QDate(2026, 3, 10), QTime(0, 0));
-    const QDateTime plan = CombineDateTime(QDate(2026, 3, 12), QTime(18, 30, 5));
-    const qint64 a = addHire(QStringLiteral("京A'1"), QStringLiteral("110101199001011234"), 1, midnight, plan,
-                             125000, 3000, 8000, money(5000000), 12345);
-    const qint64 b = addHire(QStringLiteral("京B2"), QStringLiteral("GONE"), 2, plan, plan.addDays(1), 1500000, 20, 0, QVariant(), 7);
-    const qint64 c = addHire(QStringLiteral("京C3"), QStringLiteral("NOCARD"), 0, plan, plan.addDays(1), 1, 0, 0, money(0), 0);
-    const qint64 d = addHire(QStringLiteral("京D4"), QStringLiteral("NOCARD"), 5, plan, plan.addDays(1), 1, 0, 0, money(0), 0);
+    addCust(u"110101199001011234"_s, u"O'Brien"_s, u"010-8888"_s, u"6222 0200"_s, u"工商银行"_s);
+    addCust(u"NOCARD"_s, u"无卡"_s, {}, {}, u"现金"_s);
+    const QDateTime plan = at(12, 18, 30, 5);
+    const qint64 a = addHire(u"京A'1"_s, u"110101199001011234"_s, 1, at(10, 0), plan, 125000, 3000, 8000, money(5000000), 12345);
+    const qint64 b = addHire(u"京B2"_s, u"GONE"_s, 2, plan, plan, 1500000, 20, 0, {}, 7);
+    const qint64 c = addHire(u"京C3"_s, u"NOCARD"_s, 0, plan, plan, 1, 0, 0, money(0), 0);
+    const qint64 d = addHire(u"京D4"_s, u"NOCARD"_s, 5, plan, plan, 1, 0, 0, money(0), 0);
 
-    auto v = showSheet(a);
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCustName")), QStringLiteral("O'Brien"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblTel")), QStringLiteral("010-8888"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCustID")), QStringLiteral("110101199001011234"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblBankCard")), QStringLiteral("6222 0200 工商银行"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCard")), QStringLiteral("京A'1"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblBeginTime")), QStringLiteral("2026/3/10"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPlanEndTime")), QStringLiteral("2026/3/12 18:30:05"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrepay")), QStringLiteral("500"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblOdograph1")), QStringLiteral("12345"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblLeasoType")), QStringLiteral("包月"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrice")), QStringLiteral("12.5"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblLimit")), QStringLiteral("3000"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblAditional")), QStringLiteral("0.8"));
-
+    // Midnight shows the date alone; amounts without trailing zeros.
+    expectSheet(a, {{u"CustName"_s, u"O'Brien"_s}, {u"Tel"_s, u"010-8888"_s}, {u"CustID"_s, u"110101199001011234"_s},
+                    {u"BankCard"_s, u"6222 0200 工商银行"_s}, {u"Card"_s, u"京A'1"_s}, {u"BeginTime"_s, u"2026/3/10"_s},
+                    {u"PlanEndTime"_s, u"2026/3/12 18:30:05"_s}, {u"Prepay"_s, u"500"_s}, {u"Odograph1"_s, u"12345"_s},
+                    {u"LeasoType"_s, u"包月"_s}, {u"Price"_s, u"12.5"_s}, {u"Limit"_s, u"3000"_s}, {u"Aditional"_s, u"0.8"_s}});
     // No customer row: the hire's own values stand, the customer's are empty.
-    v = showSheet(b);
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCustName")), QString());
-    EXPECT_EQ(v.value(QStringLiteral("QRlblTel")), QString());
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCustID")), QStringLiteral("GONE"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblBankCard")), QStringLiteral(" "));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrepay")), QString());
-    EXPECT_EQ(v.value(QStringLiteral("QRlblLeasoType")), QStringLiteral("按小时"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrice")), QStringLiteral("150"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblCard")), QStringLiteral("京B2"));
-
-    v = showSheet(c);
-    EXPECT_EQ(v.value(QStringLiteral("QRlblBankCard")), QStringLiteral(" 现金"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblLeasoType")), QStringLiteral("按天"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrepay")), QStringLiteral("0"));
-    EXPECT_EQ(v.value(QStringLiteral("QRlblPrice")), QStringLiteral("0.0001"));
-
+    expectSheet(b, {{u"CustName"_s, {}}, {u"Tel"_s, {}}, {u"CustID"_s, u"GONE"_s}, {u"BankCard"_s, u" "_s},
+                    {u"Prepay"_s, {}}, {u"LeasoType"_s, u"按小时"_s}, {u"Price"_s, u"150"_s}, {u"Card"_s, u"京B2"_s}});
+    expectSheet(c, {{u"BankCard"_s, u" 现金"_s}, {u"LeasoType"_s, u"按天"_s}, {u"Prepay"_s, u"0"_s}, {u"Price"_s, u"0.0001"_s}});
     // An unknown unit shows no unit, not the previous sheet's.
-    v = showSheet(d);
-    EXPECT_EQ(v.value(QStringLiteral("QRlblLeasoType")), QString());
-
+    expectSheet(d, {{u"LeasoType"_s, {}}});
     // A key that finds no hire shows an empty sheet, never the last customer.
-    showSheet(a);
-    v = showSheet(999);
-    ASSERT_EQ(v.size(), 13);
-    for (auto it = v.cbegin(); it != v.cend(); ++it) EXPECT_TRUE(it.value().isEmpty()) << it.key().toStdString();
+    expectSheet(999, {});
+    for (const auto& l : frmPrint->ui->QuickRep1->Labels())
+        if (l->Name.startsWith("QRlbl"_L1)) EXPECT_TRUE(l->Caption.isEmpty()) << l->Name.toStdString();
     EXPECT_TRUE(messages.empty());
-}
 
-TEST_F(PrintFixture, SheetLayoutKeepsEveryTextInItsPlace)
-{
-    addCust(QStringLiteral("C1"), QStringLiteral("一个很长很长的客户名称用来检查折行是否保持在框内而不越界"),
-            QStringLiteral("13900001111，13900002222，010-88886666 转 123，夜间请拨 13900003333"),
-            QStringLiteral("6222 0200 1234 5678 901"), QStringLiteral("工商银行北京分行"));
-    const qint64 key = addHire(QStringLiteral("京A88888"), QStringLiteral("C1"), 0,
-                               CombineDateTime(QDate(2026, 12, 28), QTime(23, 59, 59)),
-                               CombineDateTime(QDate(2027, 1, 31), QTime(12, 0, 1)),
-                               99999990000, 99999, 99999999, money(12345678900), 1234567);
-    showSheet(key);
+    // Long texts keep every text in its place.
+    addCust(u"C1"_s, u"一个很长很长的客户名称用来检查折行是否保持在框内而不越界"_s,
+            u"13900001111，13900002222，010-88886666 转 123，夜间请拨 13900003333"_s,
+            u"6222 0200 1234 5678 901"_s, u"工商银行北京分行"_s);
+    const qint64 key = addHire(u"京A88888"_s, u"C1"_s, 0, CombineDateTime(QDate(2026, 12, 28), QTime(23, 59, 59)),
+                               CombineDateTime(QDate(2027, 1, 31), QTime(12, 0, 1)), 99999990000, 99999, 99999999,
+                               money(12345678900), 1234567);
+    expectSheet(key, {});
     const auto placed = frmPrint->ui->QuickRep1->Arrange();
-    ASSERT_EQ(placed.size(), 27);
-
-    const QRectF printable(10, 5, 80, 90);
-    QMap<QString, QRectF> boxes;
+    QMap<QString, TQuickRep::Placed> by;
     for (const auto& p : placed) {
-        const TQRLabel* l = p.label;
-        boxes[l->Name] = p.box;
-        EXPECT_TRUE(printable.contains(p.box)) << l->Name.toStdString();
-        if (!l->Caption.isEmpty()) {
-            ASSERT_FALSE(p.lines.isEmpty()) << l->Name.toStdString();
-        }
-        // Every line shown fits the box's width.
-        QFont f;
-        f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Noto Sans CJK SC")});
-        f.setPixelSize(qRound(l->FontSize * 25.4 / 72 * 100));
-        for (const QString& s : p.lines)
-            if (!l->AutoSize) EXPECT_LE(QFontMetricsF(f).horizontalAdvance(s) / 100, p.box.width() + 0.01) << s.toStdString();
+        by[p.label->Name] = p;
+        EXPECT_TRUE(QRectF(10, 5, 80, 90).contains(p.box)) << p.label->Name.toStdString();
+        EXPECT_FALSE(p.lines.isEmpty()) << p.label->Name.toStdString();
+        for (const auto& q : placed)
+            if (&q != &p)
+                EXPECT_FALSE(p.box.intersects(q.box)) << p.label->Name.toStdString() << " / " << q.label->Name.toStdString();
     }
-    // A caption ends before its value begins.
-    const QList<QPair<const char*, const char*>> pairs = {
-        {"QRLabel2", "QRlblCustName"}, {"QRLabel3", "QRlblTel"}, {"QRLabel4", "QRlblCustID"},
-        {"QRLabel5", "QRlblBankCard"}, {"QRLabel6", "QRlblCard"}, {"QRLabel7", "QRlblBeginTime"},
-        {"QRLabel8", "QRlblPlanEndTime"}, {"QRLabel9", "QRlblPrepay"}, {"QRLabel10", "QRlblOdograph1"},
-        {"QRLabel11", "QRlblLeasoType"}, {"QRLabel12", "QRlblPrice"}, {"QRLabel13", "QRlblLimit"},
-        {"QRLabel14", "QRlblAditional"}};
-    for (const auto& [cap, val] : pairs)
-        EXPECT_LT(boxes[QString::fromLatin1(cap)].right(), boxes[QString::fromLatin1(val)].left()) << cap;
-
-    // Values at their places on the detail band (12.9 mm from the paper's top).
-    EXPECT_NEAR(boxes[QStringLiteral("QRlblCustID")].left(), 10 + 29.6, 1e-9);
-    EXPECT_NEAR(boxes[QStringLiteral("QRlblCustID")].top(), 5 + 7.9 + 15.9, 1e-9);
-    EXPECT_NEAR(boxes[QStringLiteral("QRlblAditional")].width(), 29.9, 1e-9);
-    EXPECT_NEAR(boxes[QStringLiteral("QRlblCustName")].height(), 4.5, 1e-9);
+    ASSERT_EQ(by.size(), 27);
     // The long telephone grows downward, but not into the row below; the long
     // name keeps its height and shows what fits.
-    EXPECT_GT(boxes[QStringLiteral("QRlblTel")].height(), 7.4);
-    EXPECT_LE(boxes[QStringLiteral("QRlblTel")].bottom(), boxes[QStringLiteral("QRlblCustID")].top() + 1e-9);
-    for (const auto& p : placed) {
-        if (p.label->Name == QLatin1String("QRlblTel")) EXPECT_EQ(p.lines.size(), 2);
-        if (p.label->Name == QLatin1String("QRlblCustName")) EXPECT_EQ(p.lines.size(), 1);
-    }
-    // No two texts share any space.
-    for (int i = 0; i < placed.size(); ++i)
-        for (int j = i + 1; j < placed.size(); ++j)
-            EXPECT_FALSE(placed[i].box.intersects(placed[j].box))
-                << placed[i].label->Name.toStdString() << " / " << placed[j].label->Name.toStdString();
+    EXPECT_EQ(by[u"QRlblTel"_s].lines.size(), 2);
+    EXPECT_LE(by[u"QRlblTel"_s].box.bottom(), by[u"QRlblCustID"_s].box.top() + 1e-9);
+    EXPECT_EQ(by[u"QRlblCustName"_s].lines.size(), 1);
+    EXPECT_NEAR(by[u"QRlblCustName"_s].box.height(), 4.5, 1e-9);
 }
 
 TEST_F(PrintFixture, PreviewAndPrintDrawTheSheetOnA100mmPage)
 {
-    addCust(QStringLiteral("110101199001011234"), QStringLiteral("O'Brien 王"), QStringLiteral("010-8888"),
-            QStringLiteral("6222 0200"), QStringLiteral("工行"));
-    const qint64 key = addHire(QStringLiteral("京A-0001"), QStringLiteral("110101199001011234"), 1,
-                               CombineDateTime(QDate(2026, 3, 10), QTime(9, 5)),
-                               CombineDateTime(QDate(2026, 4, 10), QTime(9, 5)), 30000000, 3000, 8000, money(5000000), 12345);
+    addCust(u"110101199001011234"_s, u"O'Brien 王"_s, u"010-8888"_s, u"6222 0200"_s, u"工行"_s);
+    const qint64 key = addHire(u"京A-0001"_s, u"110101199001011234"_s, 1, at(10, 9, 5), at(10, 9, 5).addMonths(1),
+                               30000000, 3000, 8000, money(5000000), 12345);
     frmPrint->PrintLeasoID = QString::number(key);
     whenShown(frmPrint, [&] {
         click(frmPrint->ui->BtnPreview);
@@ -245,77 +135,38 @@ TEST_F(PrintFixture, PreviewAndPrintDrawTheSheetOnA100mmPage)
     EXPECT_EQ(directPrints, 1);
     ASSERT_TRUE(lastReport);
 
-    const QString pdf = dir() + QStringLiteral("sheet.pdf");
+    const QStringList expected = {
+        u"车辆出租单"_s, u"客户名："_s, u"O'Brien 王"_s, u"联系电话："_s, u"010-8888"_s, u"客户证件号："_s,
+        u"110101199001011234"_s, u"银行卡："_s, u"6222 0200 工行"_s, u"车辆："_s, u"京A-0001"_s, u"出租时间："_s,
+        u"2026/3/10 9:05:00"_s, u"计划还车时间："_s, u"2026/4/10 9:05:00"_s, u"预付费及押金："_s, u"500"_s,
+        u"借出时车辆里程："_s, u"12345"_s, u"租赁方式："_s, u"包月"_s, u"租金单价（元）："_s, u"3000"_s,
+        u"限程："_s, u"3000"_s, u"超程基价（元/公里）："_s, u"0.8"_s};
+    QStringList drawn;
+    for (const auto& p : frmPrint->ui->QuickRep1->Arrange()) drawn << p.lines.join(QLatin1Char('\n'));
+    EXPECT_EQ(drawn, expected);
+
+    const QString pdf = dir() + u"sheet.pdf"_s;
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         lastReport(printer);
     }
-    ASSERT_TRUE(QFileInfo::exists(pdf));
+    if (QStandardPaths::findExecutable(u"pdftotext"_s).isEmpty()) GTEST_SKIP() << "pdftotext missing";
+    auto run = [](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        return p.waitForFinished(20000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    };
+    const QString info = run(u"pdfinfo"_s, {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(u"Page size:\\s+283(\\.\\d+)? x 283(\\.\\d+)? pts"_s))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(u"Pages:\\s+1\\b"_s)));
 
-    // The preview window's page: one, 100 mm square.
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        QPrintPreviewWidget preview(&printer);
-        QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { lastReport(*p); });
-        preview.resize(500, 500);
-        preview.show();
-        preview.updatePreview();
-        preview.fitInView();
-        QApplication::processEvents();
-        EXPECT_EQ(preview.pageCount(), 1);
-        const QSizeF mm = printer.pageLayout().pageSize().size(QPageSize::Millimeter);
-        EXPECT_NEAR(mm.width(), 100, 0.5);
-        EXPECT_NEAR(mm.height(), 100, 0.5);
-        const QByteArray keep = qgetenv("LEND_GRAB_DIR");
-        if (!keep.isEmpty()) {
-            QDir().mkpath(QString::fromLocal8Bit(keep));
-            preview.grab().save(QString::fromLocal8Bit(keep) + QStringLiteral("/preview.png"));
-        }
-    }
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) GTEST_SKIP() << "pdftotext missing";
-
-    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+283(\\.\\d+)? x 283(\\.\\d+)? pts")))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))));
-
-    // The drawing's own texts, then what the PDF's text layer gives back.
-    QStringList drawn;
-    for (const auto& p : frmPrint->ui->QuickRep1->Arrange()) drawn << p.lines.join(QLatin1Char('\n'));
-    const QStringList expected = {
-        QStringLiteral("车辆出租单"), QStringLiteral("客户名："), QStringLiteral("O'Brien 王"), QStringLiteral("联系电话："),
-        QStringLiteral("010-8888"), QStringLiteral("客户证件号："), QStringLiteral("110101199001011234"), QStringLiteral("银行卡："),
-        QStringLiteral("6222 0200 工行"), QStringLiteral("车辆："), QStringLiteral("京A-0001"), QStringLiteral("出租时间："),
-        QStringLiteral("2026/3/10 9:05:00"), QStringLiteral("计划还车时间："), QStringLiteral("2026/4/10 9:05:00"),
-        QStringLiteral("预付费及押金："), QStringLiteral("500"), QStringLiteral("借出时车辆里程："), QStringLiteral("12345"),
-        QStringLiteral("租赁方式："), QStringLiteral("包月"), QStringLiteral("租金单价（元）："), QStringLiteral("3000"),
-        QStringLiteral("限程："), QStringLiteral("3000"), QStringLiteral("超程基价（元/公里）："), QStringLiteral("0.8")};
-    EXPECT_EQ(drawn, expected);
-
-    // The PDF's text layer names a few glyphs that CJK radicals share by the
-    // radical's code point, and leaves out the Latin glyphs shaped within a
-    // Chinese run (the plate's "-0001"): the picture has them, the text layer not.
-    QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")});
-    const QString radicals = QStringLiteral("⻋⼾⾏⼯⾦⾥⽅⽉"), plain = QStringLiteral("车户行工金里方月");
+    // The PDF's text layer names some CJK glyphs by the radicals that share them,
+    // and leaves out Latin glyphs shaped within a Chinese run (the plate's "-0001").
+    QString text = run(u"pdftotext"_s, {u"-raw"_s, pdf, u"-"_s});
+    const QString radicals = u"⻋⼾⾏⼯⾦⾥⽅⽉"_s, plain = u"车户行工金里方月"_s;
     for (int i = 0; i < radicals.size(); ++i) text.replace(radicals.at(i), plain.at(i));
-    for (QString s : expected) {
-        if (s == QStringLiteral("京A-0001")) s = QStringLiteral("京A");
-        EXPECT_TRUE(text.contains(s)) << s.toStdString() << "\n" << text.toStdString();
-    }
-
-    // Kept for a look: the PNG of the page (sheet.png beside the PDF).
-    if (!QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) {
-        run(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("200"),
-                                         QStringLiteral("-singlefile"), pdf, dir() + QStringLiteral("sheet")});
-        EXPECT_TRUE(QFileInfo::exists(dir() + QStringLiteral("sheet.png")));
-        const QByteArray keep = qgetenv("LEND_GRAB_DIR");
-        if (!keep.isEmpty()) {
-            QDir().mkpath(QString::fromLocal8Bit(keep));
-            QFile::remove(QString::fromLocal8Bit(keep) + QStringLiteral("/sheet.png"));
-            QFile::copy(dir() + QStringLiteral("sheet.png"), QString::fromLocal8Bit(keep) + QStringLiteral("/sheet.png"));
-            QFile::remove(QString::fromLocal8Bit(keep) + QStringLiteral("/sheet.pdf"));
-            QFile::copy(pdf, QString::fromLocal8Bit(keep) + QStringLiteral("/sheet.pdf"));
-        }
-    }
+    for (const QString& s : expected)
+        EXPECT_TRUE(text.contains(s == u"京A-0001"_s ? u"京A"_s : s)) << s.toStdString() << "\n" << text.toStdString();
 }
