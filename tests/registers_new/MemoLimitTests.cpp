@@ -1,5 +1,5 @@
-// The memo length limit of the platform: what goes beyond is dropped where
-// it was typed or pasted, and nothing else is lost.
+// The platform's memo length limit: what goes beyond is dropped where it was
+// typed or pasted, and nothing else is lost.
 #include "platform/KeyFilters.h"
 #include "support/Typing.h"
 #include <QPlainTextEdit>
@@ -12,8 +12,7 @@ TEST(MemoLimit, TypedAndPastedTextBeyondTheLimitIsDropped)
     TypeText(&m, QStringLiteral("abcdefghijXY"));
     EXPECT_EQ(m.toPlainText(), "abcdefghij");
 
-    // A paste in the middle keeps the text around it.
-    m.setPlainText(QStringLiteral("12345678"));
+    m.setPlainText(QStringLiteral("12345678"));   // a paste in the middle keeps the text around it
     QTextCursor c = m.textCursor();
     c.setPosition(4);
     m.setTextCursor(c);
@@ -21,12 +20,10 @@ TEST(MemoLimit, TypedAndPastedTextBeyondTheLimitIsDropped)
     EXPECT_EQ(m.toPlainText(), "1234AB5678");
     EXPECT_EQ(m.textCursor().position(), 6);
 
-    // Text set by the program keeps its start.
-    m.setPlainText(QStringLiteral("0123456789abc"));
+    m.setPlainText(QStringLiteral("0123456789abc"));   // set by the program: the start stays
     EXPECT_EQ(m.toPlainText(), "0123456789");
 
-    // Line breaks count as one character each.
-    m.clear();
+    m.clear();   // a line break counts as one character
     TypeText(&m, QStringLiteral("ab"));
     QTest::keyClick(&m, Qt::Key_Return);
     TypeText(&m, QStringLiteral("cdefghijk"));

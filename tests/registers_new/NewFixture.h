@@ -1,7 +1,7 @@
 #pragma once
-// The add-vehicle and add-customer dialogs driven through their real
-// controls, with photo files made for each test. Each source includes the
-// two ui_ headers before this one, so the build makes them for the tests.
+// The add-vehicle and add-customer dialogs driven through their real controls,
+// with picture files made for each test. Sources include the two ui_ headers
+// before this one, so the build makes them for the tests.
 #include "support/AppFixture.h"
 #include "support/Typing.h"
 #include "app/UnitMain.h"
@@ -11,86 +11,73 @@
 #include "registers/UnitNewCust.h"
 #include "registers/UnitPhoto.h"
 #include <QApplication>
-#include <QFile>
-#include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
 
+// Readable QStrings in failure output.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
 class NewRecordTest : public AppFixture {
 protected:
-    // A picture with a pattern, saved in the given format (by Qt) in a
-    // folder of its own; the full path.
+    // A picture, top-left quarter red and the rest blue, saved by Qt in the given format
+    // (the name is taken in the test's folder unless it is a full path).
     QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23))
     {
-        QDir().mkpath(dir() + QStringLiteral("pics"));
         QImage img(size, QImage::Format_RGB32);
         img.fill(QColor(30, 120, 200));
-        QPainter p(&img);
-        p.fillRect(0, 0, size.width() / 2, size.height() / 2, QColor(220, 40, 40));
-        p.end();
-        const QString path = dir() + QStringLiteral("pics/") + name;
+        QPainter(&img).fillRect(0, 0, size.width() / 2, size.height() / 2, QColor(220, 40, 40));
+        const QString path = QDir::isAbsolutePath(name) ? name : dir() + name;
         EXPECT_TRUE(img.save(path, format)) << path.toStdString();
         return path;
     }
-    QString makeFile(const QString& name, const QByteArray& content)
+    // A 5x5 file standing for an earlier record's photo.
+    void makeStalePhoto(const QString& folder, const QString& key) { makePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
+    QString makeFile(const QString& path, const QByteArray& content)
     {
-        QDir().mkpath(dir() + QStringLiteral("pics"));
-        const QString path = dir() + QStringLiteral("pics/") + name;
         QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
         return path;
-    }
-    // A file standing in an earlier record's photo.
-    void makeStalePhoto(const QString& folder, const QString& key)
-    {
-        QImage img(5, 5, QImage::Format_RGB32);
-        img.fill(Qt::green);
-        ASSERT_TRUE(img.save(PhotoFileName(folder, key), "BMP"));
     }
 
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
     int run(TForm* f, std::function<void()> fn)
     {
-        whenShown(f, [f, fn] {
-            fn();
-            if (f->isVisible()) f->reject();
-        });
+        whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); });
         return f->exec();
     }
-
     Ui::TfrmNewCar* car() { return frmNewCar->ui; }
     Ui::TfrmNewCust* cust() { return frmNewCust->ui; }
+    void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
 
-    static void typeMemo(QPlainTextEdit* m, const QString& text)
-    {
-        m->setFocus();
-        TypeText(m, text);
-    }
-    static void typeCombo(QComboBox* c, const QString& text)
-    {
-        c->lineEdit()->clear();
-        c->setFocus();
-        TypeText(c->lineEdit(), text);
-    }
+    static void typeMemo(QPlainTextEdit* m, const QString& text) { m->setFocus(); TypeText(m, text); }
+    static void typeCombo(QComboBox* c, const QString& text) { c->lineEdit()->clear(); c->setFocus(); TypeText(c->lineEdit(), text); }
     static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
+    static QString joined(const QStringList& l) { return l.join(QLatin1Char('|')); }
 
-    // The stored file as read back: its format and size.
-    static QByteArray formatOf(const QString& file) { return QImageReader(file).format(); }
-    static QSize sizeOf(const QString& file) { return QImageReader(file).size(); }
-    static bool exists(const QString& file) { return QFileInfo::exists(file); }
-
-    // One row as a dataset on the program's connection.
-    std::unique_ptr<TDataSet> row(const QString& sql, const QString& key)
+    // "bmp WxH" as the stored file reads back.
+    static QString bmpInfo(const QString& file)
     {
-        auto ds = std::make_unique<TDataSet>();
-        ds->setConnection(&db());
-        ds->setSQL(sql);
-        ds->setParam(QStringLiteral("k"), key);
-        ds->open();
-        return ds;
+        QImageReader r(file);
+        return QStringLiteral("%1 %2x%3").arg(QString::fromLatin1(r.format())).arg(r.size().width()).arg(r.size().height());
     }
+    static QStringList files(const QString& folder) { return QDir(folder).entryList(QDir::Files); }
     int count(const QString& table) { return scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
+
+    // The named columns of the only row of a table whose key is `key`, as display texts.
+    QString columns(const QString& table, const QString& keyColumn, const QString& key, const QStringList& names)
+    {
+        TDataSet ds;
+        ds.setConnection(&db());
+        ds.setSQL(QStringLiteral("select * from %1 where %2=:k").arg(table, keyColumn));
+        ds.setParam(QStringLiteral("k"), key);
+        ds.open();
+        if (count(table) != 1 || ds.recordCount() != 1) return QStringLiteral("rows: %1").arg(count(table));
+        QStringList out;
+        for (const QString& n : names) out << (ds.fieldByName(n).isNull() ? QStringLiteral("NULL") : ds.fieldByName(n).asString());
+        return joined(out);
+    }
 };
