@@ -155,50 +155,62 @@ void TfrmReturn::reloadAfterReturn()
 
 // The hire's return (and, with an amount, its settlement) and the vehicle set free,
 // its mileage raised only above the hire-out reading.
-void TfrmReturn::writeReturn(qint64 key, const QString& car, const QDateTime& end, bool hasReading, int reading,
-                             qint64 odo1, const Currency* charge)
+// The selected hire and the return moment; false after the notice when the
+// return would be earlier than the hire-out.
+bool TfrmReturn::selectedReturn(ReturnInput& in)
 {
-    Params p{{QStringLiteral("end"), end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
+    if (!ADOQry->active() || ADOQry->isEmpty()) return false;
+    in.key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
+    in.car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
+    in.end = returnMoment();
+    if (MomentSeconds(in.end) < MomentSeconds(ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime())) {
+        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
+        return false;
+    }
+    return true;
+}
+
+// The return reading (a conversion error for text that is no whole number),
+// then the user's confirmation.
+bool TfrmReturn::readingAndConfirm(ReturnInput& in)
+{
+    in.odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
+    in.hasReading = !ui->EdtOdograph->text().isEmpty();
+    in.reading = in.hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
+    return Dlg::Confirm(this, QStringLiteral("确定要归还车辆 “") + ui->EdtCarID->text() + QStringLiteral("” 吗？"),
+                        Dlg::Icon::Information, true);
+}
+
+void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
+{
+    Params p{{QStringLiteral("end"), in.end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), in.key}};
     QString sets = QStringLiteral("EndTime=:end,[Memo]=:memo");
     if (charge) {
         sets = QStringLiteral("ChargeTime=Now(),Charge=:charge,") + sets;
         p.append({QStringLiteral("charge"), QVariant::fromValue(*charge)});
     }
-    if (hasReading) {
+    if (in.hasReading) {
         sets += QStringLiteral(",Odograph2=:odo");
-        p.append({QStringLiteral("odo"), reading});
+        p.append({QStringLiteral("odo"), in.reading});
     }
     ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
-    if (reading > odo1)
+    if (in.reading > in.odo1)
         ADOQry2->execSQL(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
-            {{QStringLiteral("odo"), reading}, {QStringLiteral("car"), car}});
+            {{QStringLiteral("odo"), in.reading}, {QStringLiteral("car"), in.car}});
     else
-        ADOQry2->execSQL(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), car}});
+        ADOQry2->execSQL(QStringLiteral("Update Car set State='A' where CarID=:car"), {{QStringLiteral("car"), in.car}});
 }
 
 void TfrmReturn::BtnReturnClick()
 {
-    if (!ADOQry->active() || ADOQry->isEmpty()) return;
-    const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
-    const QString car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
-    const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
-    const QDateTime r = returnMoment();
-    if (MomentSeconds(r) < MomentSeconds(begin)) {
-        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
-        return;
-    }
-    const qint64 odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
-    const bool hasReading = !ui->EdtOdograph->text().isEmpty();
-    const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
-
-    if (!Dlg::Confirm(this, QStringLiteral("确定要归还车辆 “") + ui->EdtCarID->text() + QStringLiteral("” 吗？"),
-                      Dlg::Icon::Information, true))
-        return;
+    ReturnInput in;
+    if (!selectedReturn(in)) return;
+    if (!readingAndConfirm(in)) return;
 
     TADOConnection& cn = frmMain->ADOCn;
     cn.beginTrans();
     try {
-        writeReturn(key, car, r, hasReading, reading, odo1, nullptr);
+        writeReturn(in, nullptr);
         cn.commitTrans();
     } catch (...) {
         cn.rollbackTrans();
@@ -209,15 +221,8 @@ void TfrmReturn::BtnReturnClick()
 
 void TfrmReturn::BtnReturnChargeClick()
 {
-    if (!ADOQry->active() || ADOQry->isEmpty()) return;
-    const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
-    const QString car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
-    const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
-    const QDateTime r = returnMoment();
-    if (MomentSeconds(r) < MomentSeconds(begin)) {
-        Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
-        return;
-    }
+    ReturnInput in;
+    if (!selectedReturn(in)) return;
     const QString amountText = ui->EdtLeaso->text().trimmed();
     if (amountText.isEmpty()) {
         Dlg::Notice(this, QStringLiteral("请输入结算金额！"));
@@ -233,20 +238,14 @@ void TfrmReturn::BtnReturnChargeClick()
         ui->EdtLeaso->setFocus();
         return;
     }
-    const qint64 odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
-    const bool hasReading = !ui->EdtOdograph->text().isEmpty();
-    const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
-
-    if (!Dlg::Confirm(this, QStringLiteral("确定要归还车辆 “") + ui->EdtCarID->text() + QStringLiteral("” 吗？"),
-                      Dlg::Icon::Information, true))
-        return;
+    if (!readingAndConfirm(in)) return;
 
     TADOConnection& cn = frmMain->ADOCn;
     cn.beginTrans();
     try {
-        writeReturn(key, car, r, hasReading, reading, odo1, &amount);
+        writeReturn(in, &amount);
         if (ui->ChkSynchroAcct->isChecked())
-            InsertSettlementIncome(*ADOQry2, amount, key, ui->EdtCarID->text());
+            InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
         cn.commitTrans();
     } catch (const std::exception& e) {
         if (cn.inTransaction()) cn.rollbackTrans();

@@ -38,8 +38,17 @@ private:
     QDateTime returnMoment() const;
     // Reloads the open hires without ordering; the boxes follow the first row.
     void reloadAfterReturn();
-    void writeReturn(qint64 key, const QString& car, const QDateTime& end, bool hasReading, int reading,
-                     qint64 odo1, const Currency* charge);
+    struct ReturnInput {
+        qint64 key = 0;
+        QString car;
+        QDateTime end;
+        qint64 odo1 = 0;
+        bool hasReading = false;
+        int reading = 0;
+    };
+    bool selectedReturn(ReturnInput& in);
+    bool readingAndConfirm(ReturnInput& in);
+    void writeReturn(const ReturnInput& in, const Currency* charge);
 };
 
 extern TfrmReturn* frmReturn;
