@@ -459,6 +459,19 @@ void TDataSet::append()
     emit dataChange();
 }
 
+void TDataSet::appendRecord(const Params& values)
+{
+    try {
+        append();
+        for (const auto& [name, value] : values) fieldByName(name).setValue(value);
+        post();
+    } catch (...) {
+        cancel();
+        close();
+        throw;
+    }
+}
+
 void TDataSet::edit()
 {
     if (!active()) throw EDatabaseError(QStringLiteral("数据集没有打开"));

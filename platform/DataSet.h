@@ -103,6 +103,9 @@ public:
     QString textAt(int row, int col) const;
 
     void append();
+    // Appends one row with these field values and posts it; on failure the
+    // row is dropped and the dataset closed, and the error goes on.
+    void appendRecord(const Params& values);
     void edit();
     void post();
     void cancel();

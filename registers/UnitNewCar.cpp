@@ -172,27 +172,19 @@ bool TfrmNewCar::SaveOK()
     // Converted before the row is begun, so a bad number stores nothing.
     const int odograph = StrToIntDef(ui->EdtNewCarOdograph->text(), 0);
     const int defend = StrToIntDef(ui->EdtDefend->text(), 0);
-    try {
-        ADOQry->append();
-        ADOQry->fieldByName(QStringLiteral("CarID")).setValue(id);
-        ADOQry->fieldByName(QStringLiteral("Style")).setValue(ui->CmbCarStyle->currentText());
-        ADOQry->fieldByName(QStringLiteral("Mark")).setValue(ui->CmbMark->currentText());
-        ADOQry->fieldByName(QStringLiteral("Color")).setValue(ui->CmbColor->currentText());
-        ADOQry->fieldByName(QStringLiteral("Odograph")).setValue(odograph);
-        ADOQry->fieldByName(QStringLiteral("Defend")).setValue(defend);
-        ADOQry->fieldByName(QStringLiteral("Description")).setValue(ui->MmNewCar->toPlainText());
-        ADOQry->fieldByName(QStringLiteral("MotorID")).setValue(ui->EdtCarMotorID->text());
-        ADOQry->fieldByName(QStringLiteral("State")).setValue(
-            ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D"));
-        ADOQry->fieldByName(QStringLiteral("Pledge")).setValue(ui->EdtPledge->text());
-        ADOQry->fieldByName(QStringLiteral("BuyDate")).setValue(ui->DtBuy->date());
-        ADOQry->fieldByName(QStringLiteral("CheckDate")).setValue(ui->DtCheck->date());
-        ADOQry->post();
-    } catch (...) {
-        ADOQry->cancel();
-        ADOQry->close();
-        throw;
-    }
+    ADOQry->appendRecord({
+        {QStringLiteral("CarID"), id},
+        {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
+        {QStringLiteral("Mark"), ui->CmbMark->currentText()},
+        {QStringLiteral("Color"), ui->CmbColor->currentText()},
+        {QStringLiteral("Odograph"), odograph},
+        {QStringLiteral("Defend"), defend},
+        {QStringLiteral("Description"), ui->MmNewCar->toPlainText()},
+        {QStringLiteral("MotorID"), ui->EdtCarMotorID->text()},
+        {QStringLiteral("State"), ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D")},
+        {QStringLiteral("Pledge"), ui->EdtPledge->text()},
+        {QStringLiteral("BuyDate"), ui->DtBuy->date()},
+        {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
     ADOQry->close();
 
     // No earlier file may attach itself to the new vehicle.

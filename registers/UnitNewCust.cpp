@@ -85,22 +85,15 @@ void TfrmNewCust::BitBtn1Click()
 
     // A failed insert keeps the dialog open: the caller must not take a
     // customer that was not written.
-    try {
-        ADOQry->append();
-        ADOQry->fieldByName(QStringLiteral("CustID")).setValue(id);
-        ADOQry->fieldByName(QStringLiteral("CustName")).setValue(ui->EdtCustName->text());
-        ADOQry->fieldByName(QStringLiteral("Tel")).setValue(ui->EdtTel->text());
-        ADOQry->fieldByName(QStringLiteral("Memo")).setValue(ui->MmMemo->toPlainText());
-        ADOQry->fieldByName(QStringLiteral("CardType")).setValue(ui->CmbCardType->currentText());
-        ADOQry->fieldByName(QStringLiteral("Address")).setValue(ui->EdtAddress->text());
-        ADOQry->fieldByName(QStringLiteral("BankCard")).setValue(ui->EdtBankCard->text());
-        ADOQry->fieldByName(QStringLiteral("BankCard_Memo")).setValue(ui->EdtBankCard_memo->text());
-        ADOQry->post();
-    } catch (...) {
-        ADOQry->cancel();
-        ADOQry->close();
-        throw;
-    }
+    ADOQry->appendRecord({
+        {QStringLiteral("CustID"), id},
+        {QStringLiteral("CustName"), ui->EdtCustName->text()},
+        {QStringLiteral("Tel"), ui->EdtTel->text()},
+        {QStringLiteral("Memo"), ui->MmMemo->toPlainText()},
+        {QStringLiteral("CardType"), ui->CmbCardType->currentText()},
+        {QStringLiteral("Address"), ui->EdtAddress->text()},
+        {QStringLiteral("BankCard"), ui->EdtBankCard->text()},
+        {QStringLiteral("BankCard_Memo"), ui->EdtBankCard_memo->text()}});
     ADOQry->close();
 
     // The row stands: from here the dialog closes with OK whatever happens.
