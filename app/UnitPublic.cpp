@@ -25,6 +25,12 @@ QString LeasoTypeStr(qint64 code)
     }
 }
 
+void CalcLeasoTypeStr(TDataSet& ds)
+{
+    const TField code = ds.fieldByName(QStringLiteral("LeasoType"));
+    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+}
+
 QString CarStateText(const QString& letter)
 {
     const QString l = letter.trimmed().toUpper();

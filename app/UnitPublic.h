@@ -2,6 +2,7 @@
 // Routines shared by the windows: codes and their texts, the database file and
 // its account-book table, settings keys, and the traffic-violation page.
 #include "platform/Connection.h"
+#include "platform/DataSet.h"
 #include <QString>
 #include <optional>
 
@@ -12,6 +13,9 @@ void InitResources();
 
 // Pricing unit codes 0, 1, 2 and their texts; empty for any other code.
 QString LeasoTypeStr(qint64 code);
+// Fills a list's calculated field LeasoTypeStr from its LeasoType (no code,
+// or an unknown one, gives no text).
+void CalcLeasoTypeStr(TDataSet& ds);
 // Vehicle state letter and its text; empty for an unknown letter.
 QString CarStateText(const QString& letter);
 

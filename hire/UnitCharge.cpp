@@ -87,9 +87,7 @@ void TfrmCharge::FormShow() { openList(); }
 
 void TfrmCharge::ADOQryCalcFields(TDataSet& ds)
 {
-    ds.fieldByName(QStringLiteral("LeasoTypeStr"))
-        .setValue(LeasoTypeStr(ds.fieldByName(QStringLiteral("LeasoType")).isNull()
-                                   ? -1 : ds.fieldByName(QStringLiteral("LeasoType")).asInteger()));
+    CalcLeasoTypeStr(ds);
 }
 
 void TfrmCharge::DataSource1DataChange()

@@ -98,9 +98,7 @@ void TfrmReturn::FormShow()
 
 void TfrmReturn::ADOQryCalcFields(TDataSet& ds)
 {
-    ds.fieldByName(QStringLiteral("LeasoTypeStr"))
-        .setValue(LeasoTypeStr(ds.fieldByName(QStringLiteral("LeasoType")).isNull()
-                                   ? -1 : ds.fieldByName(QStringLiteral("LeasoType")).asInteger()));
+    CalcLeasoTypeStr(ds);
 }
 
 void TfrmReturn::DataSource1DataChange()

@@ -80,8 +80,7 @@ void TfrmSelectScheme::EdtNameChange()
 
 void TfrmSelectScheme::ADOTable1CalcFields(TDataSet& ds)
 {
-    const TField type = ds.fieldByName(QStringLiteral("LeasoType"));
-    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(type.isNull() ? QString() : LeasoTypeStr(type.asInteger()));
+    CalcLeasoTypeStr(ds);
 }
 
 void TfrmSelectScheme::BtnOKClick()

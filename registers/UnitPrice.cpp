@@ -63,9 +63,7 @@ void TfrmPrice::openList()
 
 void TfrmPrice::ADOQryCalcFields(TDataSet& ds)
 {
-    // No unit code, or one outside the list, shows no text.
-    TField code = ds.fieldByName(QStringLiteral("LeasoType"));
-    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+    CalcLeasoTypeStr(ds);
 }
 
 QString TfrmPrice::selectedName()
