@@ -27,10 +27,8 @@ TfrmCharge::TfrmCharge(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCharge)
     ui->setupUi(this);
     ADOQry = new TDataSet(this);
     ADOQry2 = new TDataSet(this);
-    SetupDatePicker(ui->DtDate);
-    SetupTimePicker(ui->DtTime);
-    InstallKeyFilter(ui->EdtOdograph, KeyFilter::WholeNumber);
-    InstallKeyFilter(ui->EdtLeaso, KeyFilter::Money);
+    SetupFeeBoxes(ui->DtDate, ui->DtTime, ui->EdtOdograph, ui->EdtLeaso,
+                  {ui->EdtCarID, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe});
 
     ADOQry->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
     ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
@@ -70,8 +68,6 @@ void TfrmCharge::FormCreate()
     setWindowTitle(FormCaption(QStringLiteral("还车结算")));
     ADOQry->setConnection(&frmMain->ADOCn);
     ADOQry2->setConnection(&frmMain->ADOCn);
-    for (QLineEdit* e : {ui->EdtCarID, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe})
-        SetReadOnlySilver(e);
 }
 
 void TfrmCharge::openList()

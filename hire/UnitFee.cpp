@@ -2,6 +2,9 @@
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"
+#include "platform/App.h"
+#include "platform/KeyFilters.h"
+#include "platform/Pickers.h"
 #include <QLineEdit>
 
 namespace {
@@ -128,4 +131,14 @@ void InsertSettlementIncome(TDataSet& q, Currency amount, qint64 leasoId, const 
                              "Values(1,:amount,:id,:item,Now(),0,'租车款')"),
               {{QStringLiteral("amount"), QVariant::fromValue(amount)}, {QStringLiteral("id"), leasoId},
                {QStringLiteral("item"), carId + QStringLiteral("租车款")}});
+}
+
+void SetupFeeBoxes(QDateEdit* date, QTimeEdit* time, QLineEdit* reading, QLineEdit* amount,
+                   std::initializer_list<QLineEdit*> readOnly)
+{
+    SetupDatePicker(date);
+    SetupTimePicker(time);
+    InstallKeyFilter(reading, KeyFilter::WholeNumber);
+    InstallKeyFilter(amount, KeyFilter::Money);
+    for (QLineEdit* e : readOnly) SetReadOnlySilver(e);
 }

@@ -5,9 +5,12 @@
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <initializer_list>
 
 class TDataSet;
 class QLineEdit;
+class QDateEdit;
+class QTimeEdit;
 
 struct FeeInput {
     QDateTime begin;            // invalid: no date
@@ -47,6 +50,11 @@ FeeInput FeeInputFromRow(TDataSet& ds);
 // The account-book income of a settlement: the amount received, linked to the
 // hire, the item being the plate number followed by "租车款".
 void InsertSettlementIncome(TDataSet& q, Currency amount, qint64 leasoId, const QString& carId);
+
+// The input and figure boxes both fee windows share: the return-moment pickers,
+// the reading and amount filters, and the silver read-only boxes.
+void SetupFeeBoxes(QDateEdit* date, QTimeEdit* time, QLineEdit* reading, QLineEdit* amount,
+                   std::initializer_list<QLineEdit*> readOnly);
 
 // Writes the figures into the four boxes. When the reading does not convert or
 // an amount leaves the money range, the figures worked out before that are
