@@ -1,4 +1,5 @@
 #pragma once
+#include "app/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
 #include <QMainWindow>
@@ -74,8 +75,6 @@ private:
 };
 
 extern TfrmMain* frmMain;
-extern QString CarPicDir;
-extern QString CustPicDir;
 extern QString AdminPassword;
 extern QStringList AlertMessages;
 extern int AlertIndex;

@@ -1,4 +1,5 @@
 #include "app/UnitPublic.h"
+#include "platform/Transaction.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -15,14 +16,41 @@ void InitResources()
     if (!done) { initLeasoResources(); done = true; }
 }
 
+const QVector<PricingUnit>& PricingUnits()
+{
+    static const QVector<PricingUnit> units = {
+        {0, QStringLiteral("按天"), QStringLiteral("天"), QStringLiteral("每天租金(元)："), QStringLiteral("每天限程：")},
+        {1, QStringLiteral("包月"), QStringLiteral("月"), QStringLiteral("每月租金(元)："), QStringLiteral("每月限程：")},
+        {2, QStringLiteral("按小时"), QStringLiteral("小时"), QStringLiteral("小时租金(元)："), QStringLiteral("小时限程：")},
+    };
+    return units;
+}
+
+const PricingUnit* PricingUnitByCode(qint64 code)
+{
+    for (const PricingUnit& u : PricingUnits())
+        if (u.code == code) return &u;
+    return nullptr;
+}
+
+const PricingUnit* PricingUnitByText(const QString& text)
+{
+    for (const PricingUnit& u : PricingUnits())
+        if (u.text == text) return &u;
+    return nullptr;
+}
+
+QStringList PricingUnitTexts()
+{
+    QStringList texts;
+    for (const PricingUnit& u : PricingUnits()) texts << u.text;
+    return texts;
+}
+
 QString LeasoTypeStr(qint64 code)
 {
-    switch (code) {
-    case 0: return QStringLiteral("按天");
-    case 1: return QStringLiteral("包月");
-    case 2: return QStringLiteral("按小时");
-    default: return {};
-    }
+    const PricingUnit* u = PricingUnitByCode(code);
+    return u ? u->text : QString();
 }
 
 void CalcLeasoTypeStr(TDataSet& ds)
@@ -85,28 +113,18 @@ void EnsureAcctTable(TADOConnection& cn)
 
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item)
 {
-    sqlite3_stmt* st = cn.prepare(QStringLiteral("Select [Value] from Config Where ITEM=:item"), {{QStringLiteral("item"), item}});
-    std::optional<QString> result;
-    const int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) result = ColumnValue(st, 0).toString();
-    sqlite3_finalize(st);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) cn.raise();
-    return result;
+    TStatement st(cn, QStringLiteral("Select [Value] from Config Where ITEM=:item"), {{QStringLiteral("item"), item}});
+    if (st.next()) return st.value(0).toString();
+    return std::nullopt;
 }
 
 void WriteConfig(TADOConnection& cn, const QString& item, const QString& value)
 {
-    const bool own = !cn.inTransaction();
-    if (own) cn.beginTrans();
-    try {
-        cn.execute(QStringLiteral("Delete from [Config] where Item=:item"), {{QStringLiteral("item"), item}});
-        cn.execute(QStringLiteral("Insert Into [Config]([Item],[value]) Values(:item,:value)"),
-                   {{QStringLiteral("item"), item}, {QStringLiteral("value"), value}});
-        if (own) cn.commitTrans();
-    } catch (...) {
-        if (own) cn.rollbackTrans();
-        throw;
-    }
+    TTransaction tr(cn);
+    cn.execute(QStringLiteral("Delete from [Config] where Item=:item"), {{QStringLiteral("item"), item}});
+    cn.execute(QStringLiteral("Insert Into [Config]([Item],[value]) Values(:item,:value)"),
+               {{QStringLiteral("item"), item}, {QStringLiteral("value"), value}});
+    tr.commit();
 }
 
 QString HelpPageUrl() { return QUrl::fromLocalFile(AppDir() + QStringLiteral("help/index.html")).toString(); }

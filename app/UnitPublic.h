@@ -4,12 +4,29 @@
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <optional>
 
 class QWidget;
 
 // Makes the compiled-in resources (schema, pictures) available; call once early.
 void InitResources();
+
+// The pricing units: the code stored in LeasoType (its index wherever a unit is
+// chosen), the text lists show, the word the fee counts in, and the labels of
+// the price and allowance boxes.
+struct PricingUnit {
+    qint64 code;
+    QString text;
+    QString unitWord;
+    QString priceLabel;
+    QString limitLabel;
+};
+const QVector<PricingUnit>& PricingUnits();
+const PricingUnit* PricingUnitByCode(qint64 code);       // nullptr for an unknown code
+const PricingUnit* PricingUnitByText(const QString& text);
+QStringList PricingUnitTexts();                          // in code order
 
 // Pricing unit codes 0, 1, 2 and their texts; empty for any other code.
 QString LeasoTypeStr(qint64 code);

@@ -1,6 +1,8 @@
 #include "hire/UnitCharge.h"
 #include "ui_UnitCharge.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
+#include "platform/Transaction.h"
 #include "app/UnitPublic.h"
 #include "hire/UnitFee.h"
 #include "platform/App.h"
@@ -66,8 +68,8 @@ TfrmCharge::~TfrmCharge() { delete ui; }
 void TfrmCharge::FormCreate()
 {
     setWindowTitle(FormCaption(QStringLiteral("还车结算")));
-    ADOQry->setConnection(&frmMain->ADOCn);
-    ADOQry2->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
 }
 
 void TfrmCharge::openList()
@@ -152,9 +154,8 @@ void TfrmCharge::Button1Click()
         return;
     }
 
-    TADOConnection& cn = frmMain->ADOCn;
-    cn.beginTrans();
-    try {
+    {
+        TTransaction tr(AppConnection());
         Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
                  {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
         if (hasReading) {
@@ -167,10 +168,7 @@ void TfrmCharge::Button1Click()
         }
         if (ui->ChkSynchro->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, key, ui->EdtCarID->text());
-        cn.commitTrans();
-    } catch (...) {
-        if (cn.inTransaction()) cn.rollbackTrans();
-        throw;
+        tr.commit();
     }
     Dlg::Notice(this, QStringLiteral("结算信息已保存！"));
     openList();

@@ -1,6 +1,8 @@
 #include "hire/UnitLend.h"
 #include "ui_UnitLend.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
+#include "platform/Transaction.h"
 #include "hire/UnitPrint.h"
 #include "hire/UnitSelCust.h"
 #include "hire/UnitSelectScheme.h"
@@ -96,9 +98,9 @@ TfrmLend::~TfrmLend() { delete ui; }
 void TfrmLend::FormCreate()
 {
     setWindowTitle(FormCaption(QStringLiteral("车辆出租")));
-    ADOQry->setConnection(&frmMain->ADOCn);
-    ADOQry2->setConnection(&frmMain->ADOCn);
-    ADOMod->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
+    ADOMod->setConnection(&AppConnection());
     // Only here: later openings show the page that was active at the last close.
     ui->PageControl1->setCurrentWidget(ui->TabSheet2);
     for (QLineEdit* e : findChildren<QLineEdit*>())
@@ -301,10 +303,9 @@ bool TfrmLend::LendOut()
     }
     ADOQry2->close();
 
-    TADOConnection* cn = ADOQry2->connection();
-    cn->beginTrans();
-    bool committed = false;
+    bool lent = true;
     try {
+        TTransaction tr(*ADOQry2->connection());
         // The fields of a hire without reading years of hires into memory.
         ADOQry2->setSQL(QStringLiteral("select * from Leaso where LeasoID is null"));
         ADOQry2->open();
@@ -331,14 +332,13 @@ bool TfrmLend::LendOut()
         ADOQry2->setParam(QStringLiteral("CarID"), ui->EdtCar->text());
         ADOQry2->execSQL();
 
-        cn->commitTrans();
-        committed = true;
-        Dlg::Notice(this, QStringLiteral("车辆已借出！"));
+        tr.commit();
     } catch (const std::exception& e) {
         ADOQry2->close();
-        if (!committed) cn->rollbackTrans();
         Dlg::PlainMessage(this, ErrorText(e));
+        lent = false;
     }
+    if (lent) Dlg::Notice(this, QStringLiteral("车辆已借出！"));
 
     // Ready for the next hire, whatever happened: a fresh list, no customer.
     const QString listSql = ADOQry->sql();
@@ -350,7 +350,7 @@ bool TfrmLend::LendOut()
     ui->EdtCustName->clear();
     ui->EdtTel->clear();
     ui->EdtMemo->clear();
-    return committed;
+    return lent;
 }
 
 void TfrmLend::BtnLendClick() { LendOut(); }

@@ -1,6 +1,7 @@
 #include "hire/UnitPrint.h"
 #include "ui_UnitPrint.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "platform/Convert.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
@@ -221,7 +222,7 @@ void TfrmPrint::BuildSheet()
 
 void TfrmPrint::FormCreate()
 {
-    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
 }
 
 void TfrmPrint::FormShow()

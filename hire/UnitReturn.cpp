@@ -1,6 +1,8 @@
 #include "hire/UnitReturn.h"
 #include "ui_UnitReturn.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
+#include "platform/Transaction.h"
 #include "app/UnitPublic.h"
 #include "hire/UnitFee.h"
 #include "platform/App.h"
@@ -72,8 +74,8 @@ TfrmReturn::~TfrmReturn() { delete ui; }
 void TfrmReturn::FormCreate()
 {
     setWindowTitle(FormCaption(QStringLiteral("还车")));
-    ADOQry->setConnection(&frmMain->ADOCn);
-    ADOQry2->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
 }
 
 void TfrmReturn::FormShow()
@@ -201,14 +203,10 @@ void TfrmReturn::BtnReturnClick()
     if (!selectedReturn(in)) return;
     if (!readingAndConfirm(in)) return;
 
-    TADOConnection& cn = frmMain->ADOCn;
-    cn.beginTrans();
-    try {
+    {
+        TTransaction tr(AppConnection());
         writeReturn(in, nullptr);
-        cn.commitTrans();
-    } catch (...) {
-        cn.rollbackTrans();
-        throw;
+        tr.commit();
     }
     reloadAfterReturn();
 }
@@ -234,15 +232,13 @@ void TfrmReturn::BtnReturnChargeClick()
     }
     if (!readingAndConfirm(in)) return;
 
-    TADOConnection& cn = frmMain->ADOCn;
-    cn.beginTrans();
     try {
+        TTransaction tr(AppConnection());
         writeReturn(in, &amount);
         if (ui->ChkSynchroAcct->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
-        cn.commitTrans();
+        tr.commit();
     } catch (const std::exception& e) {
-        if (cn.inTransaction()) cn.rollbackTrans();
         Dlg::PlainMessage(this, ErrorText(e));
     }
     reloadAfterReturn();

@@ -1,6 +1,7 @@
 #include "hire/UnitSelectScheme.h"
 #include "ui_UnitSelectScheme.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "app/UnitPublic.h"
 #include "platform/Handler.h"
 
@@ -39,7 +40,7 @@ TfrmSelectScheme::~TfrmSelectScheme() { delete ui; }
 
 void TfrmSelectScheme::FormCreate()
 {
-    ADOTable1->setConnection(&frmMain->ADOCn);
+    ADOTable1->setConnection(&AppConnection());
     ADOTable1->open();
 }
 

@@ -2,6 +2,7 @@
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include <QFileInfo>
+#include <QVector>
 #include <sqlite3.h>
 
 namespace {
@@ -144,39 +145,64 @@ void TADOConnection::rollbackTrans()
 
 bool TADOConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
-sqlite3_stmt* TADOConnection::prepare(const QString& sql, const Params& params) const
+TStatement::TStatement(const TADOConnection& cn, const QString& sql, const Params& params) : m_cn(cn)
 {
-    if (!m_db) raise();
-    sqlite3_stmt* st = nullptr;
+    sqlite3* db = cn.handle();
+    if (!db) cn.raise();
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &st, nullptr) != SQLITE_OK) raise();
+    if (sqlite3_prepare_v2(db, text.constData(), text.size(), &m_st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(m_st);
+        m_st = nullptr;
+        cn.raise();
+    }
+    const int count = sqlite3_bind_parameter_count(m_st);
+    QVector<bool> bound(count + 1, false);
     for (const auto& [name, value] : params) {
         const QByteArray n = (name.startsWith(QLatin1Char(':')) ? name : QLatin1Char(':') + name).toUtf8();
-        const int idx = sqlite3_bind_parameter_index(st, n.constData());
-        if (idx > 0) bindValue(st, idx, value);
+        const int idx = sqlite3_bind_parameter_index(m_st, n.constData());
+        if (idx <= 0) {
+            sqlite3_finalize(m_st);
+            m_st = nullptr;
+            throw EDatabaseError(QStringLiteral("语句中没有参数 %1").arg(QString::fromUtf8(n)));
+        }
+        bindValue(m_st, idx, value);
+        bound[idx] = true;
     }
-    return st;
+    for (int i = 1; i <= count; ++i) {
+        if (bound[i]) continue;
+        const char* n = sqlite3_bind_parameter_name(m_st, i);
+        const QString name = n ? QString::fromUtf8(n) : QStringLiteral("?%1").arg(i);
+        sqlite3_finalize(m_st);
+        m_st = nullptr;
+        throw EDatabaseError(QStringLiteral("语句的参数 %1 没有值").arg(name));
+    }
 }
+
+TStatement::~TStatement() { sqlite3_finalize(m_st); }
+
+bool TStatement::next()
+{
+    const int rc = sqlite3_step(m_st);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    m_cn.raise();
+}
+
+int TStatement::columnCount() const { return sqlite3_column_count(m_st); }
+QString TStatement::columnName(int col) const { return QString::fromUtf8(sqlite3_column_name(m_st, col)); }
+QVariant TStatement::value(int col) const { return ColumnValue(m_st, col); }
 
 int TADOConnection::execute(const QString& sql, const Params& params)
 {
-    sqlite3_stmt* st = prepare(sql, params);
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {}
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) raise();
+    TStatement st(*this, sql, params);
+    while (st.next()) {}
     return sqlite3_changes(m_db);
 }
 
 QVariant TADOConnection::scalar(const QString& sql, const Params& params)
 {
-    sqlite3_stmt* st = prepare(sql, params);
-    QVariant v;
-    int rc = sqlite3_step(st);
-    if (rc == SQLITE_ROW) v = ColumnValue(st, 0);
-    sqlite3_finalize(st);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) raise();
-    return v;
+    TStatement st(*this, sql, params);
+    return st.next() ? st.value(0) : QVariant();
 }
 
 qint64 TADOConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
@@ -184,12 +210,11 @@ qint64 TADOConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_
 QStringList TADOConnection::tableNames(bool includeSystem) const
 {
     QStringList names;
-    sqlite3_stmt* st = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"), {});
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        const QString n = ColumnValue(st, 0).toString();
+    TStatement st(*this, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"));
+    while (st.next()) {
+        const QString n = st.value(0).toString();
         if (includeSystem || !n.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)) names << n;
     }
-    sqlite3_finalize(st);
     if (includeSystem) names << QStringLiteral("sqlite_master");
     return names;
 }

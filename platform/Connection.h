@@ -45,14 +45,36 @@ public:
     // Table names, system tables included when asked.
     QStringList tableNames(bool includeSystem = true) const;
 
-    // For DataSet: a prepared statement with the values bound. Caller finalizes.
-    sqlite3_stmt* prepare(const QString& sql, const Params& params) const;
     sqlite3* handle() const { return m_db; }
     [[noreturn]] void raise(const QString& context = {}) const;
 
 private:
     sqlite3* m_db = nullptr;
     QString m_file;
+};
+
+// One prepared statement with its values bound; finalized when it goes out of
+// scope. Binding is strict: a value whose name the statement lacks, or a
+// parameter of the statement left without a value, is an error.
+class TStatement {
+public:
+    TStatement(const TADOConnection& cn, const QString& sql, const Params& params = {});
+    ~TStatement();
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+
+    // Steps to the next row: true while a row stands, false when done; an
+    // engine error throws.
+    bool next();
+    int columnCount() const;
+    QString columnName(int col) const;
+    // The value of a column of the current row (qint64, double, QString or null).
+    QVariant value(int col) const;
+    sqlite3_stmt* handle() const { return m_st; }
+
+private:
+    const TADOConnection& m_cn;
+    sqlite3_stmt* m_st = nullptr;
 };
 
 // The value of a column of the current statement row as a QVariant

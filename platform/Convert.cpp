@@ -70,3 +70,13 @@ QString ErrorText(const std::exception& e)
     if (auto* a = dynamic_cast<const EAppError*>(&e)) return a->message();
     return QString::fromLocal8Bit(e.what());
 }
+
+EChangedError::EChangedError()
+    : EAppError(QStringLiteral("该记录已被修改（可能在另一个窗口或另一台电脑上），本次没有保存任何内容。\n列表已重新读取，请核对后再操作。"))
+{
+}
+
+void ExpectOneRow(int changed)
+{
+    if (changed != 1) throw EChangedError();
+}

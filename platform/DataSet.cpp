@@ -259,7 +259,8 @@ void TDataSet::load()
         }
         if (!m_orderBy.isEmpty()) sql += QStringLiteral(" ORDER BY ") + m_orderBy;
     }
-    sqlite3_stmt* st = m_cn->prepare(sql, params);
+    TStatement stmt(*m_cn, sql, params);
+    sqlite3_stmt* st = stmt.handle();
     const int n = sqlite3_column_count(st);
     QVector<FieldDef> fields;
     fields.reserve(n + m_calc.size());
@@ -280,14 +281,11 @@ void TDataSet::load()
     for (const auto& c : m_calc) fields.append({c.first, c.second, true, {}, {}});
 
     QVector<QVector<QVariant>> rows;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    while (stmt.next()) {
         QVector<QVariant> row(fields.size());
         for (int i = 0; i < n; ++i) row[i] = ColumnValue(st, i);
         rows.append(std::move(row));
     }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE) m_cn->raise();
 
     // Expression columns nobody typed: take the type of the first value.
     for (int i = 0; i < n; ++i) {
@@ -505,18 +503,15 @@ QStringList TDataSet::keyColumns(const QString& table) const
     if (auto it = cache.constFind(cacheKey); it != cache.constEnd()) return *it;
     QStringList keys;
     {
-        sqlite3_stmt* st = m_cn->prepare(QStringLiteral("SELECT name, pk FROM pragma_table_info(:t) WHERE pk > 0 ORDER BY pk"),
-                                         {{QStringLiteral("t"), table}});
-        while (sqlite3_step(st) == SQLITE_ROW) keys << ColumnValue(st, 0).toString();
-        sqlite3_finalize(st);
+        TStatement st(*m_cn, QStringLiteral("SELECT name, pk FROM pragma_table_info(:t) WHERE pk > 0 ORDER BY pk"),
+                      {{QStringLiteral("t"), table}});
+        while (st.next()) keys << st.value(0).toString();
     }
     if (keys.isEmpty()) {
-        sqlite3_stmt* st = m_cn->prepare(QStringLiteral(
+        TStatement st(*m_cn, QStringLiteral(
             "SELECT ii.name FROM pragma_index_list(:t) il, pragma_index_info(il.name) ii WHERE il.[unique] = 1 "
             "ORDER BY il.seq, ii.seqno"), {{QStringLiteral("t"), table}});
-        QString firstIndex;
-        while (sqlite3_step(st) == SQLITE_ROW) { keys << ColumnValue(st, 0).toString(); break; }
-        sqlite3_finalize(st);
+        if (st.next()) keys << st.value(0).toString();
     }
     cache.insert(cacheKey, keys);
     return keys;
@@ -553,9 +548,10 @@ void TDataSet::post()
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(bracket(table), cols.join(QLatin1Char(',')), holders.join(QLatin1Char(',')));
         m_cn->execute(sql, params);
         // Read back what the database assigned (autonumber keys, defaults).
-        sqlite3_stmt* st = m_cn->prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = :id").arg(bracket(table)),
-                                         {{QStringLiteral("id"), m_cn->lastInsertId()}});
-        if (sqlite3_step(st) == SQLITE_ROW) {
+        TStatement stmt(*m_cn, QStringLiteral("SELECT * FROM %1 WHERE rowid = :id").arg(bracket(table)),
+                        {{QStringLiteral("id"), m_cn->lastInsertId()}});
+        sqlite3_stmt* st = stmt.handle();
+        if (stmt.next()) {
             const int n = sqlite3_column_count(st);
             for (int c = 0; c < n; ++c) {
                 const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
@@ -569,7 +565,6 @@ void TDataSet::post()
                 }
             }
         }
-        sqlite3_finalize(st);
         m_rows.append(m_buffer);
         physRow = m_rows.size() - 1;
         if (m_filtered) m_view.append(physRow);

@@ -1,6 +1,7 @@
 #include "registers/UnitNewCar.h"
 #include "ui_UnitNewCar.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "platform/App.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
@@ -80,7 +81,7 @@ void TfrmNewCar::FormCreate()
     setFixedSize(672, 401);
     // The fields' panel is a little wider than 368 so that every caption shows whole.
     ui->Splitter1->setSizes({ui->PnlFields->minimumWidth(), 672 - ui->PnlFields->minimumWidth()});
-    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
     SetReadOnlySilver(ui->EdtNewCarPath);
     SetupDatePicker(ui->DtBuy);
     SetupDatePicker(ui->DtCheck);

@@ -1,6 +1,7 @@
 #include "registers/UnitNewCust.h"
 #include "ui_UnitNewCust.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "platform/App.h"
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
@@ -31,7 +32,7 @@ void TfrmNewCust::FormCreate()
     setWindowTitle(FormCaption(QStringLiteral("新客户信息录入")));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(720, 350);
-    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
     // This dialog's path box keeps the normal background.
     ui->EdtCustPath->setReadOnly(true);
     LimitMemoLength(ui->MmMemo, 200);

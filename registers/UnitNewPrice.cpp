@@ -1,6 +1,7 @@
 #include "registers/UnitNewPrice.h"
 #include "ui_UnitNewPrice.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
@@ -65,7 +66,7 @@ TfrmNewPrice::~TfrmNewPrice() { delete ui; }
 
 void TfrmNewPrice::FormCreate()
 {
-    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
 }
 
 int TfrmNewPrice::RadioGroup1ItemIndex() const { return m_units->checkedId(); }

@@ -1,7 +1,8 @@
 #include "registers/UnitPrice.h"
 #include "ui_UnitPrice.h"
 #include "ui_UnitNewPrice.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
+#include "platform/Connection.h"
 #include "app/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Convert.h"
@@ -47,7 +48,7 @@ TfrmPrice::~TfrmPrice() { delete ui; }
 void TfrmPrice::FormCreate()
 {
     setWindowTitle(FormCaption(QStringLiteral("计费方案管理")));
-    ADOQry->setConnection(&frmMain->ADOCn);
+    ADOQry->setConnection(&AppConnection());
 }
 
 void TfrmPrice::FormShow()

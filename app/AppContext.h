@@ -1,0 +1,24 @@
+#pragma once
+// What every window reaches of the application: the one connection, the photo
+// folders, and the notice that the live data were replaced.
+#include <QObject>
+#include <QString>
+
+class TADOConnection;
+
+// The program's only connection, owned by the main window.
+TADOConnection& AppConnection();
+
+// The photo folders of this run, with a trailing separator.
+extern QString CarPicDir;
+extern QString CustPicDir;
+
+// Announces that the live data were replaced wholesale (a restore, a clearing):
+// every window that keeps rows drops or re-reads them.
+class AppEvents : public QObject {
+    Q_OBJECT
+public:
+    static AppEvents& instance();
+signals:
+    void databaseReplaced();
+};
