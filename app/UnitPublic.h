@@ -49,6 +49,12 @@ std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);
 // Deletes the key's row and inserts the new one, both or neither.
 void WriteConfig(TADOConnection& cn, const QString& item, const QString& value);
 
+// Writes the rows of the grid's dataset into a new workbook: the title in row 1,
+// the visible columns' captions in row 2 in the order the grid shows them, the
+// values from row 3. Shows "导出完毕！" when written, the failure box otherwise.
+class TDBGrid;
+void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* dataSource, TDBGrid* grid);
+
 // Opens the traffic-violation query page in the default browser.
 void OpenTrafficQueryPage();
 
