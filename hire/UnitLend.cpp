@@ -281,6 +281,9 @@ bool TfrmLend::LendOut()
         ui->EdtLimit->setFocus();
         return false;
     }
+    // Pasted text the key filters would have refused (a negative amount) stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtPrice, ui->EdtLimit, ui->EdtAdditionalPrice, ui->EdtPrepay, ui->EdtOdograph}))
+        return false;
     // Outside the transaction: a bad amount here ends in the error box with nothing written.
     const Currency additional = ui->EdtAdditionalPrice->text().isEmpty()
         ? Currency() : StrToCurr(ui->EdtAdditionalPrice->text());

@@ -170,6 +170,7 @@ bool TfrmReturn::selectedReturn(ReturnInput& in)
 // then the user's confirmation.
 bool TfrmReturn::readingAndConfirm(ReturnInput& in)
 {
+    if (!CheckFilteredInput(this, {ui->EdtOdograph})) return false;
     in.odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
     in.hasReading = !ui->EdtOdograph->text().isEmpty();
     in.reading = in.hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
@@ -223,7 +224,9 @@ void TfrmReturn::BtnReturnChargeClick()
         ui->EdtLeaso->setFocus();
         return;
     }
-    // An amount the database could not read is refused here, before anything is written.
+    // An amount the database could not read, or a pasted negative, is refused
+    // here, before anything is written.
+    if (!CheckFilteredInput(this, {ui->EdtLeaso})) return;
     Currency amount;
     try {
         amount = StrToCurr(amountText);

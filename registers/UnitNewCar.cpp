@@ -171,7 +171,8 @@ bool TfrmNewCar::SaveOK()
         return false;
     }
 
-    // Converted before the row is begun, so a bad number stores nothing.
+    // Converted before the row is begun, so a bad or pasted negative number stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtNewCarOdograph, ui->EdtDefend})) return false;
     const int odograph = StrToIntDef(ui->EdtNewCarOdograph->text(), 0);
     const int defend = StrToIntDef(ui->EdtDefend->text(), 0);
     // The row and its photo together or not at all; no earlier file may
