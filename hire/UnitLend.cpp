@@ -1,6 +1,7 @@
 #include "hire/UnitLend.h"
 #include "ui_UnitLend.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Transaction.h"
 #include "hire/UnitPrint.h"
@@ -152,16 +153,9 @@ void TfrmLend::DataSource1DataChange()
 
 void TfrmLend::CmbTypeChange()
 {
-    const QString t = ui->CmbType->currentText();
-    if (t == QStringLiteral("按天")) {
-        ui->lblPrice->setText(QStringLiteral("每天租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每天限程："));
-    } else if (t == QStringLiteral("包月")) {
-        ui->lblPrice->setText(QStringLiteral("每月租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每月限程："));
-    } else if (t == QStringLiteral("按小时")) {
-        ui->lblPrice->setText(QStringLiteral("小时租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("小时限程："));
+    if (const PricingUnit* u = PricingUnitByText(ui->CmbType->currentText())) {
+        ui->lblPrice->setText(u->priceLabel);
+        ui->lblLimit->setText(u->limitLabel);
     }
 }
 
@@ -173,10 +167,8 @@ void TfrmLend::BtnSchemeClick()
     ui->EdtPrice->setText(frmSelectScheme->SchemeBasicPrice);
     ui->EdtLimit->setText(frmSelectScheme->SchemeLimit);
     ui->EdtAdditionalPrice->setText(frmSelectScheme->SchemeAdditionalPrice);
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
-    const int code = frmSelectScheme->SchemeLeasoType;
-    if (code >= 0 && code < units.size()) {
-        const int i = ui->CmbType->findText(units[code]);
+    if (const PricingUnit* u = PricingUnitByCode(frmSelectScheme->SchemeLeasoType)) {
+        const int i = ui->CmbType->findText(u->text);
         if (i >= 0) ui->CmbType->setCurrentIndex(i);
     }
     CmbTypeChange();

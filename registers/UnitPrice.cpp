@@ -111,12 +111,12 @@ void TfrmPrice::BtnEdtPriceClick()
     if (name.trimmed().isEmpty()) return;
 
     auto* d = frmNewPrice->ui;
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
     d->EdtPriceName->setText(name);
     d->EdtBasicPrice->setText(ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
-    frmNewPrice->SetRadioGroup1ItemIndex(units.indexOf(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString()));
+    const PricingUnit* unit = PricingUnitByText(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString());
+    frmNewPrice->SetRadioGroup1ItemIndex(unit ? int(unit->code) : -1);
     d->EdtLimit->setText(ADOQry->fieldByName(QStringLiteral("Limit")).asString());
     d->EdtAdditionalPrice->setText(ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;
