@@ -44,7 +44,7 @@ int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
 }
 
 namespace {
-// Fills the figures in step order, so that when a step fails (a reading that is
+// Fills the figures in order, so that when one fails (a reading that is
 // no whole number, an amount beyond the money range) the earlier ones are there.
 void calcInto(const FeeInput& in, HireFee& f)
 {

@@ -298,8 +298,7 @@ bool TfrmLend::LendOut()
     }
     ADOQry2->close();
 
-    bool lent = true;
-    try {
+    const bool lent = WriteOrReport(this, [&] {
         TTransaction tr(*ADOQry2->connection());
         // The fields of a hire without reading years of hires into memory.
         ADOQry2->setSQL(QStringLiteral("select * from Leaso where LeasoID is null"));
@@ -329,15 +328,8 @@ bool TfrmLend::LendOut()
         ExpectOneRow(ADOQry2->execSQL());
 
         tr.commit();
-    } catch (const EChangedError& e) {
-        ADOQry2->close();
-        Dlg::Notice(this, e.message());
-        lent = false;
-    } catch (const std::exception& e) {
-        ADOQry2->close();
-        Dlg::PlainMessage(this, ErrorText(e));
-        lent = false;
-    }
+    });
+    if (!lent) ADOQry2->close();
     if (lent) Dlg::Notice(this, QStringLiteral("车辆已借出！"));
 
     // Ready for the next hire, whatever happened: a fresh list, no customer.

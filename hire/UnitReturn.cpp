@@ -149,8 +149,6 @@ void TfrmReturn::reloadAfterReturn()
     ADOQry->first();
 }
 
-// The hire's return (and, with an amount, its settlement) and the vehicle set free,
-// its mileage raised only above the hire-out reading.
 // The selected hire and the return moment; false after the notice when the
 // return would be earlier than the hire-out.
 bool TfrmReturn::selectedReturn(ReturnInput& in)
@@ -178,6 +176,8 @@ bool TfrmReturn::readingAndConfirm(ReturnInput& in)
                         Dlg::Icon::Information, true);
 }
 
+// The hire's return (and, with an amount, its settlement) and the vehicle set free,
+// its mileage raised only above the hire-out reading.
 void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
 {
     Params p{{QStringLiteral("end"), in.end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), in.key}};
@@ -237,16 +237,12 @@ void TfrmReturn::BtnReturnChargeClick()
     }
     if (!readingAndConfirm(in)) return;
 
-    try {
+    WriteOrReport(this, [&] {
         TTransaction tr(AppConnection());
         writeReturn(in, &amount);
         if (ui->ChkSynchroAcct->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
         tr.commit();
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-    } catch (const std::exception& e) {
-        Dlg::PlainMessage(this, ErrorText(e));
-    }
+    });
     reloadAfterReturn();
 }

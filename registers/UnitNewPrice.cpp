@@ -55,7 +55,7 @@ TfrmNewPrice::TfrmNewPrice(QWidget* parent)
     }
     m_units->setExclusive(true);
 
-    // EdtBasicPriceKeyPress: the money filter on all three number edits.
+    // The money filter on all three number edits; the allowance is checked as a whole number on OK.
     InstallKeyFilter(ui->EdtBasicPrice, KeyFilter::Money);
     InstallKeyFilter(ui->EdtLimit, KeyFilter::Money);
     InstallKeyFilter(ui->EdtAdditionalPrice, KeyFilter::Money);
