@@ -348,7 +348,7 @@ void TfrmMain::lblAlert1MouseLeave()
 {
     // Only a running strip restarts: not one a build has stopped, and not while
     // a window opened from here keeps the timer paused.
-    if (AlertMessages.isEmpty() || !ui->lblAlert1->isVisible() || QApplication::activeModalWidget()) return;
+    if (AlertMessages.isEmpty() || ui->lblAlert1->isHidden() || QApplication::activeModalWidget()) return;
     Timer1->start();
 }
 
