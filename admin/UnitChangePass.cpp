@@ -13,6 +13,8 @@ TfrmChangePass::TfrmChangePass(QWidget* parent) : TForm(parent), ui(new Ui::Tfrm
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
+    // Masked entries show "*".
+    setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     On(ui->BtnLogin, &QPushButton::clicked, this, [this] { BtnLoginClick(); });
     On(ui->BtnEnd, &QPushButton::clicked, this, [this] { reject(); });
     resize(QSize(234, 205).expandedTo(minimumSizeHint()));

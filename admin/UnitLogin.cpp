@@ -15,6 +15,8 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLogin)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // Masked entries show "*".
+    setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
     setDefaultButton(ui->BtnLogin);
     On(ui->BtnLogin, &QPushButton::clicked, this, [this] { BtnLoginClick(); });
     On(ui->BtnEnd, &QPushButton::clicked, this, [this] { BtnEndClick(); });

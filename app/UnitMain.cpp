@@ -43,6 +43,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
     Timer1 = new QTimer(this);
     Timer1->setInterval(500);
     On(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // The strip stands empty until the first alert build fills it.
+    ui->lblAlert1->hide();
+    ui->lblAlert2->hide();
     ui->Image1->setPixmap(QPixmap(QStringLiteral(":/icons/banner.png")));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
