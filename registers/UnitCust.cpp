@@ -39,7 +39,8 @@ TfrmCust::TfrmCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCust)
 
     TDBGrid* g = ui->DBGrid1;
     g->setDataSet(ADOQry);
-    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 120);
+    // Wide enough for an 18-digit identity number in this font.
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 146);
     g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户名称"), 70);
     const char* hidden[] = {"Tel", "CardType", "Address", "Memo", "BankCard", "BankCard_Memo"};
     for (const char* f : hidden) {
