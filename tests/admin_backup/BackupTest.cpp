@@ -184,17 +184,4 @@ TEST_F(BackupTest, PagesCarryTheirCaptions)
     EXPECT_FALSE(frmBackup->Restored);
 }
 
-TEST_F(BackupTest, CancelledFolderChoiceChangesNothing)
-{
-    whenShown(frmBackup, [this] {
-        click(B()->BtnSelectPath);   // no answer: cancelled
-        EXPECT_TRUE(B()->EdtBackupPath->text().isEmpty());
-        EXPECT_FALSE(B()->BtnBackup->isEnabled());
-        EXPECT_TRUE(B()->lblBackupDir->text().isEmpty());
-        frmBackup->reject();
-    });
-    frmMain->N8Click();
-    EXPECT_TRUE(messages.empty());
-}
-
 } // namespace

@@ -87,17 +87,4 @@ TEST_F(CopyFolderTreeTest, TargetInsideTheSourceIsLeftOut)
     EXPECT_EQ(filesIn(src + QStringLiteral("copy/inner")), QStringList{QStringLiteral("a.bmp")});
 }
 
-TEST_F(CopyFolderTreeTest, FileThatCannotBeWrittenIsNamed)
-{
-    const QString src = mkdir(QStringLiteral("src"));
-    const QString dst = mkdir(QStringLiteral("dst"));
-    write(src + QStringLiteral("a.bmp"), "a");
-    write(src + QStringLiteral("b.bmp"), "b");
-    QDir().mkpath(dst + QStringLiteral("a.bmp"));
-    QStringList failed;
-    EXPECT_FALSE(CopyFolderTree(src, dst, CopyReplace, &failed));
-    EXPECT_EQ(failed, QStringList{QDir::cleanPath(dst) + QStringLiteral("/a.bmp")});
-    EXPECT_EQ(bytes(dst + QStringLiteral("b.bmp")), "b");
-}
-
 } // namespace

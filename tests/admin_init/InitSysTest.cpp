@@ -83,14 +83,6 @@ TEST_F(InitSysTest, EmptiesTheFiveTablesAndKeepsTheRest)
     EXPECT_EQ(replaced, 1);
 }
 
-TEST_F(InitSysTest, EmptyDatabaseClearsToo)
-{
-    clear();
-    messages.clear();
-    clear();
-    EXPECT_EQ(messageTexts(), QStringList{Cleared});
-}
-
 TEST_F(InitSysTest, CancelChangesNothing)
 {
     write(CarPicDir + QStringLiteral("a.bmp"));
