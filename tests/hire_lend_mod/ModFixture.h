@@ -4,6 +4,8 @@
 #include "hire_lend/LendFixture.h"
 #include "app/UnitPublic.h"
 #include "hire/UnitChangeCar.h"
+#include "platform/Errors.h"
+#include "registers/UnitNewCust.h"
 #include <QListWidget>
 
 class ModFixture : public LendFixture {
@@ -69,6 +71,15 @@ protected:
             rows << cells.join(u'|');
         }
         return rows.join(u'\n');
+    }
+    // Every column of a hire, as one text.
+    QString hireRow(qint64 id)
+    {
+        TStatement st(db(), u"SELECT * FROM Leaso WHERE LeasoID=:id"_s, {{"id", id}});
+        QStringList cells;
+        if (st.next())
+            for (int c = 0; c < st.columnCount(); ++c) cells << st.columnName(c) + u'=' + st.value(c).toString();
+        return cells.join(u'|');
     }
     QStringList changeLog()
     {
