@@ -407,7 +407,8 @@ void TfrmLend::SetupModPage()
     g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 100);
     g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("租赁方式"), 60);
     g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("出租时间"), 125);
-    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 120);
+    // Wide enough for an 18-character identity number.
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 150);
     g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户名称"), 80);
     g->addColumn(QStringLiteral("Tel"), QStringLiteral("客户电话"), 100);
     g->addColumn(QStringLiteral("BankCard"), QStringLiteral("银行卡"), 150);
