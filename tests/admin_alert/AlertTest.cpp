@@ -1,6 +1,7 @@
 // The alert settings, the alert build and the scrolling strip, through the
 // real windows with the clock fixed.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "admin/UnitAlert.h"
@@ -10,10 +11,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

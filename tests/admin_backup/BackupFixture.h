@@ -2,6 +2,7 @@
 // The backup dialog driven from the main window's two menu commands, with the
 // clock fixed and folders answered through the folder-browser hook.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/UnitMain.h"
 #include "admin/UnitBackup.h"
 #include "platform/Backup.h"
@@ -9,10 +10,6 @@
 #include "ui_UnitBackup.h"
 #include <QCryptographicHash>
 #include <QFile>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 class BackupFixture : public AppFixture {
 protected:

@@ -1,5 +1,6 @@
 // Clearing the business data from the main window's menu command.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/LockedPath.h"
 #include "admin/UnitInitSys.h"
 #include "app/AppContext.h"
@@ -7,10 +8,6 @@
 #include "ui_UnitInitSys.h"
 #include <QFile>
 #include <QTest>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -1,4 +1,5 @@
 // The workbook export: a real file written through a grid and read back.
+#include "support/PrintQString.h"
 #include "app/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DBGrid.h"
@@ -11,10 +12,6 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 
