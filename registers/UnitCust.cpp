@@ -117,7 +117,8 @@ void TfrmCust::BtnSaveBasicClick()
     const QString oldKey = selectedKey();
     if (oldKey.isEmpty()) return;
     const QString newKey = ui->EdtCustID->text();
-    // A picture to be written under the number needs a number that can name a file.
+    // A number and a name; a picture to be written under the number needs a
+    // number that can name a file.
     if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, !Photo->pathEmpty())) return;
     const bool keyChanged = newKey != oldKey;
 
