@@ -23,6 +23,9 @@
 #include "registers/UnitNewCust.h"
 #include "registers/UnitNewPrice.h"
 #include "registers/UnitPrice.h"
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
 
 bool CreateForms()
 {
@@ -70,4 +73,12 @@ void DestroyForms()
     frmNewPrice = nullptr; frmPrice = nullptr; frmNewCust = nullptr; frmCust = nullptr;
     frmReport = nullptr; frmReturn = nullptr; frmInit = nullptr; frmLend = nullptr;
     frmNewCar = nullptr; frmCar = nullptr; frmLogin = nullptr;
+}
+
+int RunMainLoop()
+{
+    frmMain->move(frmMain->screen()->availableGeometry().center() - frmMain->rect().center());
+    frmMain->show();
+    QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });
+    return QApplication::exec();
 }

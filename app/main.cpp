@@ -4,8 +4,6 @@
 #include "app/UnitMain.h"
 #include <QApplication>
 #include <QFont>
-#include <QScreen>
-#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -14,11 +12,7 @@ int main(int argc, char* argv[])
     font.setPointSize(9);
     app.setFont(font);
     if (!CreateForms()) return 1;
-    frmMain->move(frmMain->screen()->availableGeometry().center() - frmMain->rect().center());
-    frmMain->show();
-    // The first-show work runs inside the loop, so the login can end the program.
-    QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });
-    const int rc = app.exec();
+    const int rc = RunMainLoop();
     DestroyForms();
     return rc;
 }

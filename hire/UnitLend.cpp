@@ -1,6 +1,7 @@
 #include "hire/UnitLend.h"
 #include "ui_UnitLend.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Transaction.h"
 #include "app/UnitPublic.h"
@@ -161,16 +162,9 @@ void TfrmLend::DataSource1DataChange()
 
 void TfrmLend::CmbTypeChange()
 {
-    const QString t = ui->CmbType->currentText();
-    if (t == QStringLiteral("按天")) {
-        ui->lblPrice->setText(QStringLiteral("每天租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每天限程："));
-    } else if (t == QStringLiteral("包月")) {
-        ui->lblPrice->setText(QStringLiteral("每月租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每月限程："));
-    } else if (t == QStringLiteral("按小时")) {
-        ui->lblPrice->setText(QStringLiteral("小时租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("小时限程："));
+    if (const PricingUnit* u = PricingUnitByText(ui->CmbType->currentText())) {
+        ui->lblPrice->setText(u->priceLabel);
+        ui->lblLimit->setText(u->limitLabel);
     }
 }
 
@@ -182,10 +176,8 @@ void TfrmLend::BtnSchemeClick()
     ui->EdtPrice->setText(frmSelectScheme->SchemeBasicPrice);
     ui->EdtLimit->setText(frmSelectScheme->SchemeLimit);
     ui->EdtAdditionalPrice->setText(frmSelectScheme->SchemeAdditionalPrice);
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
-    const int code = frmSelectScheme->SchemeLeasoType;
-    if (code >= 0 && code < units.size()) {
-        const int i = ui->CmbType->findText(units[code]);
+    if (const PricingUnit* u = PricingUnitByCode(frmSelectScheme->SchemeLeasoType)) {
+        const int i = ui->CmbType->findText(u->text);
         if (i >= 0) ui->CmbType->setCurrentIndex(i);
     }
     CmbTypeChange();
@@ -290,6 +282,9 @@ bool TfrmLend::LendOut()
         ui->EdtLimit->setFocus();
         return false;
     }
+    // Pasted text the key filters would have refused (a negative amount) stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtPrice, ui->EdtLimit, ui->EdtAdditionalPrice, ui->EdtPrepay, ui->EdtOdograph}))
+        return false;
     // Outside the transaction: a bad amount here ends in the error box with nothing written.
     const Currency additional = ui->EdtAdditionalPrice->text().isEmpty()
         ? Currency() : StrToCurr(ui->EdtAdditionalPrice->text());
@@ -312,8 +307,7 @@ bool TfrmLend::LendOut()
     }
     ADOQry2->close();
 
-    bool lent = true;
-    try {
+    const bool lent = WriteOrReport(this, [&] {
         TTransaction tr(*ADOQry2->connection());
         // The fields of a hire without reading years of hires into memory.
         ADOQry2->setSQL(QStringLiteral("select * from Leaso where LeasoID is null"));
@@ -335,18 +329,16 @@ bool TfrmLend::LendOut()
         ADOQry2->fieldByName(QStringLiteral("CreateTime")).setValue(NowMoment());
         ADOQry2->post();
 
+        // Only a vehicle still free is hired out.
         ADOQry2->close();
-        ADOQry2->setSQL(QStringLiteral("Update Car Set State='B',Odograph=:Odograph where CarID=:CarID"));
+        ADOQry2->setSQL(QStringLiteral("Update Car Set State='B',Odograph=:Odograph where CarID=:CarID and State='A'"));
         ADOQry2->setParam(QStringLiteral("Odograph"), odograph);
         ADOQry2->setParam(QStringLiteral("CarID"), ui->EdtCar->text());
-        ADOQry2->execSQL();
+        ExpectOneRow(ADOQry2->execSQL());
 
         tr.commit();
-    } catch (const std::exception& e) {
-        ADOQry2->close();
-        Dlg::PlainMessage(this, ErrorText(e));
-        lent = false;
-    }
+    });
+    if (!lent) ADOQry2->close();
     if (lent) Dlg::Notice(this, QStringLiteral("车辆已借出！"));
 
     // Ready for the next hire, whatever happened: a fresh list, no customer.

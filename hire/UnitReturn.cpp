@@ -149,8 +149,6 @@ void TfrmReturn::reloadAfterReturn()
     ADOQry->first();
 }
 
-// The hire's return (and, with an amount, its settlement) and the vehicle set free,
-// its mileage raised only above the hire-out reading.
 // The selected hire and the return moment; false after the notice when the
 // return would be earlier than the hire-out.
 bool TfrmReturn::selectedReturn(ReturnInput& in)
@@ -170,6 +168,7 @@ bool TfrmReturn::selectedReturn(ReturnInput& in)
 // then the user's confirmation.
 bool TfrmReturn::readingAndConfirm(ReturnInput& in)
 {
+    if (!CheckFilteredInput(this, {ui->EdtOdograph})) return false;
     in.odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
     in.hasReading = !ui->EdtOdograph->text().isEmpty();
     in.reading = in.hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
@@ -177,6 +176,8 @@ bool TfrmReturn::readingAndConfirm(ReturnInput& in)
                         Dlg::Icon::Information, true);
 }
 
+// The hire's return (and, with an amount, its settlement) and the vehicle set free,
+// its mileage raised only above the hire-out reading.
 void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
 {
     Params p{{QStringLiteral("end"), in.end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), in.key}};
@@ -189,7 +190,8 @@ void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
         sets += QStringLiteral(",Odograph2=:odo");
         p.append({QStringLiteral("odo"), in.reading});
     }
-    ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
+    // Only a hire still open is returned.
+    ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id and EndTime is null"), p));
     if (in.reading > in.odo1)
         ADOQry2->execSQL(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
             {{QStringLiteral("odo"), in.reading}, {QStringLiteral("car"), in.car}});
@@ -203,11 +205,12 @@ void TfrmReturn::BtnReturnClick()
     if (!selectedReturn(in)) return;
     if (!readingAndConfirm(in)) return;
 
-    {
-        TTransaction tr(AppConnection());
-        writeReturn(in, nullptr);
-        tr.commit();
-    }
+    if (!WriteUnlessChanged(this, [&] {
+            TTransaction tr(AppConnection());
+            writeReturn(in, nullptr);
+            tr.commit();
+        }, [this] { reloadAfterReturn(); }))
+        return;
     reloadAfterReturn();
 }
 
@@ -221,7 +224,9 @@ void TfrmReturn::BtnReturnChargeClick()
         ui->EdtLeaso->setFocus();
         return;
     }
-    // An amount the database could not read is refused here, before anything is written.
+    // An amount the database could not read, or a pasted negative, is refused
+    // here, before anything is written.
+    if (!CheckFilteredInput(this, {ui->EdtLeaso})) return;
     Currency amount;
     try {
         amount = StrToCurr(amountText);
@@ -232,14 +237,12 @@ void TfrmReturn::BtnReturnChargeClick()
     }
     if (!readingAndConfirm(in)) return;
 
-    try {
+    WriteOrReport(this, [&] {
         TTransaction tr(AppConnection());
         writeReturn(in, &amount);
         if (ui->ChkSynchroAcct->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
         tr.commit();
-    } catch (const std::exception& e) {
-        Dlg::PlainMessage(this, ErrorText(e));
-    }
+    });
     reloadAfterReturn();
 }

@@ -170,26 +170,28 @@ bool TfrmNewCar::SaveOK()
         return false;
     }
 
-    // Converted before the row is begun, so a bad number stores nothing.
+    // Converted before the row is begun, so a bad or pasted negative number stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtNewCarOdograph, ui->EdtDefend})) return false;
     const int odograph = StrToIntDef(ui->EdtNewCarOdograph->text(), 0);
     const int defend = StrToIntDef(ui->EdtDefend->text(), 0);
-    ADOQry->appendRecord({
-        {QStringLiteral("CarID"), id},
-        {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
-        {QStringLiteral("Mark"), ui->CmbMark->currentText()},
-        {QStringLiteral("Color"), ui->CmbColor->currentText()},
-        {QStringLiteral("Odograph"), odograph},
-        {QStringLiteral("Defend"), defend},
-        {QStringLiteral("Description"), ui->MmNewCar->toPlainText()},
-        {QStringLiteral("MotorID"), ui->EdtCarMotorID->text()},
-        {QStringLiteral("State"), ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D")},
-        {QStringLiteral("Pledge"), ui->EdtPledge->text()},
-        {QStringLiteral("BuyDate"), ui->DtBuy->date()},
-        {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
-    ADOQry->close();
-
-    // No earlier file may attach itself to the new vehicle.
-    Photo->store(id);
+    // The row and its photo together or not at all; no earlier file may
+    // attach itself to the new vehicle.
+    StoreWithPhoto(AppConnection(), *Photo, id, [&] {
+        ADOQry->appendRecord({
+            {QStringLiteral("CarID"), id},
+            {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
+            {QStringLiteral("Mark"), ui->CmbMark->currentText()},
+            {QStringLiteral("Color"), ui->CmbColor->currentText()},
+            {QStringLiteral("Odograph"), odograph},
+            {QStringLiteral("Defend"), defend},
+            {QStringLiteral("Description"), ui->MmNewCar->toPlainText()},
+            {QStringLiteral("MotorID"), ui->EdtCarMotorID->text()},
+            {QStringLiteral("State"), ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D")},
+            {QStringLiteral("Pledge"), ui->EdtPledge->text()},
+            {QStringLiteral("BuyDate"), ui->DtBuy->date()},
+            {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
+        ADOQry->close();
+    });
 
     Dlg::Notice(this, QStringLiteral("该车辆信息成功保存！"));
     emptyPerVehicleFields();

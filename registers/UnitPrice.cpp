@@ -9,6 +9,8 @@
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
+#include "platform/Errors.h"
+#include "platform/Transaction.h"
 #include "registers/UnitNewPrice.h"
 
 TfrmPrice* frmPrice = nullptr;
@@ -90,7 +92,7 @@ void TfrmPrice::BtnNewPriceClick()
     ADOQry->append();
     try {
         ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
-        ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
+        ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text());
         if (!limit.isEmpty()) ADOQry->fieldByName(QStringLiteral("Limit")).setValue(StrToInt(limit));
         ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
         if (!additional.isEmpty())
@@ -109,35 +111,35 @@ void TfrmPrice::BtnEdtPriceClick()
     if (name.trimmed().isEmpty()) return;
 
     auto* d = frmNewPrice->ui;
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
     d->EdtPriceName->setText(name);
     d->EdtBasicPrice->setText(ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
-    frmNewPrice->SetRadioGroup1ItemIndex(units.indexOf(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString()));
+    const PricingUnit* unit = PricingUnitByText(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString());
+    frmNewPrice->SetRadioGroup1ItemIndex(unit ? int(unit->code) : -1);
     d->EdtLimit->setText(ADOQry->fieldByName(QStringLiteral("Limit")).asString());
     d->EdtAdditionalPrice->setText(ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;
 
     const QString limit = d->EdtLimit->text().trimmed();
     const QString additional = d->EdtAdditionalPrice->text().trimmed();
-    ADOQry->setSQL(QStringLiteral("Select * from PriceList where PriceName=:name"));
-    ADOQry->setParam(QStringLiteral("name"), frmNewPrice->OldPriceName);
-    ADOQry->open();
+    const Params values{
+        {QStringLiteral("name"), d->EdtPriceName->text()},
+        {QStringLiteral("price"), QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text()))},
+        {QStringLiteral("type"), frmNewPrice->RadioGroup1ItemIndex()},
+        {QStringLiteral("limit"), limit.isEmpty() ? 0 : StrToInt(limit)},
+        {QStringLiteral("additional"), QVariant::fromValue(additional.isEmpty() ? Currency() : StrToCurr(additional))},
+        {QStringLiteral("old"), frmNewPrice->OldPriceName}};
+    // Only a scheme that still exists is changed; the list comes back whatever happened.
     try {
-        if (!ADOQry->isEmpty()) {
-            ADOQry->edit();
-            ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
-            ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
-            ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
-            ADOQry->fieldByName(QStringLiteral("Limit")).setValue(limit.isEmpty() ? 0 : StrToInt(limit));
-            ADOQry->fieldByName(QStringLiteral("AdditionalPrice"))
-                .setValue(QVariant::fromValue(additional.isEmpty() ? Currency() : StrToCurr(additional)));
-            ADOQry->post();
-        }
+        WriteUnlessChanged(this, [&] {
+            TTransaction tr(AppConnection());
+            ExpectOneRow(AppConnection().execute(QStringLiteral(
+                "Update PriceList set PriceName=:name,BasicPrice=:price,LeasoType=:type,[Limit]=:limit,"
+                "AdditionalPrice=:additional where PriceName=:old"), values));
+            tr.commit();
+        }, nullptr);
     } catch (...) {
-        // The list comes back whatever happened to the write.
-        ADOQry->cancel();
         openList();
         throw;
     }
@@ -150,9 +152,11 @@ void TfrmPrice::BtnDelPriceClick()
     if (name.trimmed().isEmpty()) return;
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项信息吗？"))) return;
 
-    ADOQry->setSQL(QStringLiteral("Delete FROM PRICELIST WHERE PRICENAME=:name"));
-    ADOQry->setParam(QStringLiteral("name"), name);
-    ADOQry->execSQL();
+    // Only a scheme that still exists is deleted.
+    WriteUnlessChanged(this, [&] {
+        ExpectOneRow(AppConnection().execute(QStringLiteral("Delete FROM PRICELIST WHERE PRICENAME=:name"),
+                                             {{QStringLiteral("name"), name}}));
+    }, nullptr);
     ADOQry->close();
     openList();
 }
