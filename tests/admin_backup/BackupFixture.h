@@ -2,6 +2,7 @@
 // The backup dialog driven from the main window's two menu commands, with the
 // clock fixed and folders answered through the folder-browser hook.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/FileTools.h"
 #include "app/UnitMain.h"
 #include "admin/UnitBackup.h"
@@ -10,10 +11,6 @@
 #include "ui_UnitBackup.h"
 
 using namespace Qt::StringLiterals;
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 class BackupFixture : public AppFixture {
 protected:
     const QString Done = u"备份完成！"_s;

@@ -1,5 +1,6 @@
 // Clearing the business data from the main window's menu command.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/FileTools.h"
 #include "support/LockedPath.h"
 #include "admin/UnitInitSys.h"
@@ -9,10 +10,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
 namespace {
 
 const QString Cleared = u"系统原有数据已全部删除"_s;

@@ -1,4 +1,5 @@
 // The workbook export: a real file written through a grid and read back.
+#include "support/PrintQString.h"
 #include "app/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DBGrid.h"

@@ -2,6 +2,7 @@
 // Hires, vehicles and customers made with plain SQL, the return and settlement
 // windows opened the way the main window opens them, and the shared checks.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/UnitMain.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
@@ -13,8 +14,6 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
