@@ -1,5 +1,7 @@
 #include "app/UnitPublic.h"
 #include "platform/Transaction.h"
+#include "platform/Handler.h"
+#include "app/AppContext.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -206,3 +208,22 @@ QString ContactMailUrl()
 }
 
 void OpenTrafficQueryPage() { Dlg::OpenUrl(QStringLiteral("https://gab.122.gov.cn/")); }
+
+DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
+                                const std::function<void()>& reread)
+{
+    bool hired = false;
+    const bool done = WriteUnlessChanged(owner, [&] {
+        TADOConnection& cn = AppConnection();
+        TTransaction tr(cn);
+        {
+            TStatement st(cn, QStringLiteral("SELECT * FROM LEASO WHERE %1=:key").arg(keyField), {{QStringLiteral("key"), key}});
+            hired = st.next();
+        }
+        if (hired) return;
+        ExpectOneRow(cn.execute(QStringLiteral("Delete FROM %1 WHERE %2=:key").arg(table, keyField), {{QStringLiteral("key"), key}}));
+        tr.commit();
+    }, reread);
+    if (!done) return DeleteOutcome::Changed;
+    return hired ? DeleteOutcome::Hired : DeleteOutcome::Deleted;
+}

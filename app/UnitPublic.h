@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -64,6 +65,13 @@ void EnsureSchema(TADOConnection& cn);
 
 // A pick list refilled with items; its text is left empty, with nothing selected.
 void FillPickList(QComboBox* list, const QStringList& items);
+
+// Deletes a register's record unless a hire refers to it: the hire test and the
+// delete in one transaction, so no hire slips in between. A record gone
+// meanwhile gets the changed-record notice and reread.
+enum class DeleteOutcome { Deleted, Hired, Changed };
+DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
+                                const std::function<void()>& reread);
 
 // Settings keys in Config. readConfig: the first value, or nullopt without a row.
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);

@@ -198,21 +198,10 @@ void TfrmCust::BtnDelClick()
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项客户信息吗？"))) return;
     const bool storedShown = Photo->showsStored();
 
-    bool hired = false;
-    const bool done = WriteUnlessChanged(this, [&] {
-        // The hire test and the delete in one go, so no hire slips in between.
-        TTransaction tr(AppConnection());
-        OpenByKey(ADOQry2, QStringLiteral("SELECT * FROM LEASO WHERE CustID=:CustID"), QStringLiteral("CustID"), key);
-        hired = !ADOQry2->isEmpty();
-        ADOQry2->close();
-        if (!hired) {
-            ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Delete FROM Customer WHERE CustID=:CustID"),
-                                          {{QStringLiteral("CustID"), key}}));
-            tr.commit();
-        }
-    }, [this] { openList(); });
-    if (!done) return;
-    if (hired) {
+    const DeleteOutcome outcome = DeleteUnlessHired(this, QStringLiteral("Customer"), QStringLiteral("CustID"), key,
+                                                    [this] { openList(); });
+    if (outcome == DeleteOutcome::Changed) return;
+    if (outcome == DeleteOutcome::Hired) {
         Dlg::Notice(this, QStringLiteral("该客户存在租车纪录，不能删除！"));
         return;
     }
