@@ -3,6 +3,7 @@
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -57,6 +58,34 @@ void CalcLeasoTypeStr(TDataSet& ds)
 {
     const TField code = ds.fieldByName(QStringLiteral("LeasoType"));
     ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+}
+
+void OpenByKey(TDataSet* ds, const QString& sql, const QString& param, const QVariant& value)
+{
+    ds->close();
+    ds->clearParams();
+    ds->setSQL(sql);
+    ds->setParam(param, value);
+    ds->open();
+}
+
+QString LikeLiteral(const QString& text)
+{
+    QString r;
+    r.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) r += QLatin1Char('\\');
+        r += c;
+    }
+    return r;
+}
+
+void FillPickList(QComboBox* list, const QStringList& items)
+{
+    list->clear();
+    list->addItems(items);
+    list->setCurrentIndex(-1);
+    if (list->isEditable()) list->setEditText(QString());
 }
 
 QString CarStateText(const QString& letter)

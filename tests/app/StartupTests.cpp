@@ -133,6 +133,7 @@ TEST_F(Startup, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftByteIdentical)
         EnsureDatabaseFile(dbFile());
         c.make();
         const QByteArray before = FileBytes(dbFile());
+        const bool existed = QFile::exists(dbFile());
         messages.clear();
         EXPECT_FALSE(CreateForms());
         EXPECT_EQ(frmMain, nullptr);
@@ -140,6 +141,7 @@ TEST_F(Startup, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftByteIdentical)
         EXPECT_TRUE(lastMessage().contains(dbFile()) && lastMessage().contains(QString::fromUtf8(c.cause))) << lastMessage().toStdString();
         EXPECT_EQ(messages[0].icon, Dlg::Icon::Error);
         EXPECT_EQ(FileBytes(dbFile()), before);
+        EXPECT_EQ(QFile::exists(dbFile()), existed);
         EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
     }
 }

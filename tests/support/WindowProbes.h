@@ -1,6 +1,8 @@
 #pragma once
 // Small readers shared by the window tests: stored rows as one text, combo
-// entries, file contents, and two-colour pictures whose orientation shows.
+// entries, a folder's files, and two-colour pictures whose orientation shows.
+#include "support/FileTools.h"
+#include "support/PrintQString.h"
 #include "platform/Connection.h"
 #include <QComboBox>
 #include <QDir>
@@ -9,11 +11,6 @@
 #include <QPainter>
 #include <QStringList>
 #include <gtest/gtest.h>
-
-// Readable QStrings in failure output.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 // The columns of the rows `where` selects, "|" between columns, "/" between rows, NULL as "NULL".
 inline QString RowsText(TADOConnection& cn, const QString& table, const QStringList& cols, const QString& where = {},
@@ -31,12 +28,6 @@ inline QStringList ComboItems(const QComboBox* c)
     QStringList l;
     for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
     return l;
-}
-
-inline QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 inline QStringList FilesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
