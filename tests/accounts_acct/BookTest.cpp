@@ -1,9 +1,10 @@
 // The list and its totals: ranges, categories, live entries, the calculated
-// columns, red expense rows, the title sort and a replaced database.
+// columns, red expense rows, the title sort, the export and a replaced database.
 #include "ui_UnitAcct.h"
 #include "ui_UnitModAcct.h"
 #include "AcctFixture.h"
 #include "app/AppContext.h"
+#include "support/XlsxRead.h"
 
 namespace {
 
@@ -118,15 +119,21 @@ TEST_F(BookTest, CategoryFilterListsAndTotalsOneCategory)
     });
 }
 
-TEST_F(BookTest, ListShowsKindDateSignedAmountAndExpensesInRed)
+TEST_F(BookTest, ListShowsKindDateSignedAmountAndExpensesInRedAndExportsAsShown)
 {
     add({1, u"800"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, 0, 7, u"京A-1租车款"_s});   // a settlement's income
-    const qint64 fee = add({-1, u"50"_s, At(2026, 3, 4), u"费用"_s, 0, -3, u"京A-1 保险"_s});
+    const qint64 fee = add({-1, u"50.25"_s, At(2026, 3, 4), u"费用"_s, 0, -3, u"京A-1 保险"_s});
     EXPECT_FALSE(u()->BtnExpXls1->isEnabled()) << "no export before the first query";
+    QStringList suggested;
+    Dlg::hooks().saveFile = [&](const QString&, const QString& name, const QString&) {
+        suggested << name;
+        return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst();
+    };
+    const QString file = dir() + u"book.xlsx"_s;
     inBook([&] {
         EXPECT_TRUE(u()->BtnExpXls1->isEnabled());
         // Newest first; the settlement shows its date only.
-        EXPECT_EQ(rows(), (QStringList{u"支|2026/3/4|-50|费用|京A-1 保险"_s, u"收|2026/3/2|800|租车款|京A-1租车款"_s}));
+        EXPECT_EQ(rows(), (QStringList{u"支|2026/3/4|-50.25|费用|京A-1 保险"_s, u"收|2026/3/2|800|租车款|京A-1租车款"_s}));
         QAbstractItemModel* model = u()->DBGrid1->model();
         for (int c = 1; c <= 5; ++c) {
             EXPECT_EQ(model->index(0, c).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red)) << "column " << c;
@@ -136,7 +143,34 @@ TEST_F(BookTest, ListShowsKindDateSignedAmountAndExpensesInRed)
         EXPECT_TRUE(u()->DBGrid1->isColumnHidden(0));
         EXPECT_EQ(frmAcct->ADOQry->fieldByName(u"ID"_s).asInteger(), fee);
         EXPECT_EQ(frmAcct->windowTitle(), u" 帐本 "_s);
+
+        query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        const size_t before = messages.size();
+        click(u()->BtnExpXls1);
+        EXPECT_EQ(messages.size(), before) << "no box after a cancelled dialog";
+        saveFileAnswers << file;
+        click(u()->BtnExpXls1);
     });
+    EXPECT_EQ(suggested, (QStringList{u"帐本.xlsx"_s, u"帐本.xlsx"_s}));
+    EXPECT_EQ(lastMessage(), u"导出完毕！"_s);
+    XlsxSheet sheet;
+    QString error;
+    ASSERT_TRUE(sheet.load(file, &error)) << error.toStdString();
+    EXPECT_EQ(sheet.text(1, 1), u"2026/3/1至2026/3/31  帐本"_s);
+    QStringList captions;
+    for (int c = 1; c <= sheet.columnCount(2); ++c) captions << sheet.text(2, c);
+    EXPECT_EQ(captions, (QStringList{u"收/支"_s, u"日期"_s, u"金额"_s, u"类目"_s, u"事项"_s}));
+    // As listed: the expense with its signed amount as a number and its date as a date.
+    EXPECT_EQ(sheet.text(3, 1), u"支"_s);
+    const auto date = sheet.cell(3, 2), amount = sheet.cell(3, 3);
+    ASSERT_TRUE(date && amount);
+    EXPECT_TRUE(date->isDate());
+    EXPECT_EQ(date->moment().date(), QDate(2026, 3, 4));
+    EXPECT_TRUE(amount->isNumber());
+    EXPECT_EQ(amount->number(), -50.25);
+    EXPECT_EQ(sheet.text(3, 5), u"京A-1 保险"_s);
+    EXPECT_EQ(sheet.text(4, 3), u"800"_s);
+    EXPECT_EQ(sheet.rowCount(), 4);
 }
 
 TEST_F(BookTest, TitleClickSortsBothWaysAndMarksTheTitle)

@@ -58,34 +58,26 @@ protected:
         EXPECT_FALSE(frmChangeCar->isVisible());
     }
 
+    // The rows a statement gives, each as its cells joined by "|" (named cells when asked).
+    QStringList dump(const QString& sql, const Params& params = {}, bool named = false)
+    {
+        QStringList rows;
+        TStatement st(db(), sql, params);
+        while (st.next()) {
+            QStringList cells;
+            for (int c = 0; c < st.columnCount(); ++c) cells << (named ? st.columnName(c) + u'=' : QString()) + st.value(c).toString();
+            rows << cells.join(u'|');
+        }
+        return rows;
+    }
     // Every row of the tables a change of vehicle touches, as one text.
     QString snapshot()
     {
-        QStringList rows;
-        TStatement st(db(), u"SELECT 'L', LeasoID, CarID, ChangeCar, EndTime FROM Leaso UNION ALL "
-                              "SELECT 'C', CarID, State, Odograph, NULL FROM Car UNION ALL "
-                              "SELECT 'X', LeasoID, OldCarID, NewCarID, NULL FROM ChangeCar ORDER BY 1, 2"_s);
-        while (st.next()) {
-            QStringList cells;
-            for (int c = 0; c < st.columnCount(); ++c) cells << st.value(c).toString();
-            rows << cells.join(u'|');
-        }
-        return rows.join(u'\n');
+        return dump(u"SELECT 'L', LeasoID, CarID, ChangeCar, EndTime FROM Leaso UNION ALL "
+                    "SELECT 'C', CarID, State, Odograph, NULL FROM Car UNION ALL "
+                    "SELECT 'X', LeasoID, OldCarID, NewCarID, NULL FROM ChangeCar ORDER BY 1, 2"_s).join(u'\n');
     }
     // Every column of a hire, as one text.
-    QString hireRow(qint64 id)
-    {
-        TStatement st(db(), u"SELECT * FROM Leaso WHERE LeasoID=:id"_s, {{"id", id}});
-        QStringList cells;
-        if (st.next())
-            for (int c = 0; c < st.columnCount(); ++c) cells << st.columnName(c) + u'=' + st.value(c).toString();
-        return cells.join(u'|');
-    }
-    QStringList changeLog()
-    {
-        QStringList rows;
-        TStatement st(db(), u"SELECT LeasoID, OldCarID, NewCarID FROM ChangeCar ORDER BY ID"_s);
-        while (st.next()) rows << u"%1:%2>%3"_s.arg(st.value(0).toString(), st.value(1).toString(), st.value(2).toString());
-        return rows;
-    }
+    QString hireRow(qint64 id) { return dump(u"SELECT * FROM Leaso WHERE LeasoID=:id"_s, {{"id", id}}, true).join(u'\n'); }
+    QStringList changeLog() { return dump(u"SELECT LeasoID||':'||OldCarID||'>'||NewCarID FROM ChangeCar ORDER BY ID"_s); }
 };
