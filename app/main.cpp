@@ -2,19 +2,16 @@
 // message loop until it closes.
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "platform/Look.h"
 #include <QApplication>
-#include <QFont>
-#include <QScreen>
 #include <QTimer>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPointSize(9);
-    app.setFont(font);
+    InstallChineseLook(app);
     if (!CreateForms()) return 1;
-    frmMain->move(frmMain->screen()->availableGeometry().center() - frmMain->rect().center());
+    CentreOnOwner(frmMain);
     frmMain->show();
     // The first-show work runs inside the loop, so the login can end the program.
     QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });

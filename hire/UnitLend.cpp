@@ -12,6 +12,7 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
+#include "platform/Look.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include "registers/UnitNewCust.h"
@@ -115,9 +116,12 @@ void TfrmLend::PageShow(int index)
 void TfrmLend::FormShow()
 {
     // The active page's own show handler runs first, on the first opening only.
+    bool listRead = false;
     if (!m_pageShown) {
         m_pageShown = true;
         PageShow(ui->PageControl1->currentIndex());
+        // The hire-out page's show has just read the free vehicles: once is enough.
+        listRead = ui->PageControl1->currentWidget() == ui->TabSheet2;
     }
     ui->EdtCustID->clear();
     ui->EdtCustName->clear();
@@ -132,6 +136,7 @@ void TfrmLend::FormShow()
     ui->Dt2Date->setDate(now.addDays(1).date());
     ui->Dt2Time->setTime(ui->Dt1Time->time());
 
+    if (listRead) return;
     ADOQry->setSQL(kFreeCars);
     ADOQry->open();
 }
@@ -145,9 +150,9 @@ void TfrmLend::TabSheet2Show()
 void TfrmLend::DataSource1DataChange()
 {
     const bool none = !ADOQry->active() || ADOQry->isEmpty();
-    ui->EdtCar->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("CarID")).asString());
-    ui->EdtPledge->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("Pledge")).asString());
-    ui->EdtOdograph->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("Odograph")).asString());
+    SetEditText(ui->EdtCar, none ? QString() : ADOQry->fieldByName(QStringLiteral("CarID")).asString());
+    SetEditText(ui->EdtPledge, none ? QString() : ADOQry->fieldByName(QStringLiteral("Pledge")).asString());
+    SetEditText(ui->EdtOdograph, none ? QString() : ADOQry->fieldByName(QStringLiteral("Odograph")).asString());
 }
 
 void TfrmLend::CmbTypeChange()
@@ -169,10 +174,10 @@ void TfrmLend::BtnSchemeClick()
 {
     frmSelectScheme->setWindowTitle(QStringLiteral("选择租凭方案"));
     if (frmSelectScheme->showModal() != QDialog::Accepted) return;
-    ui->EdtScheme->setText(frmSelectScheme->SchemeName);
-    ui->EdtPrice->setText(frmSelectScheme->SchemeBasicPrice);
-    ui->EdtLimit->setText(frmSelectScheme->SchemeLimit);
-    ui->EdtAdditionalPrice->setText(frmSelectScheme->SchemeAdditionalPrice);
+    SetEditText(ui->EdtScheme, frmSelectScheme->SchemeName);
+    SetEditText(ui->EdtPrice, frmSelectScheme->SchemeBasicPrice);
+    SetEditText(ui->EdtLimit, frmSelectScheme->SchemeLimit);
+    SetEditText(ui->EdtAdditionalPrice, frmSelectScheme->SchemeAdditionalPrice);
     static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
     const int code = frmSelectScheme->SchemeLeasoType;
     if (code >= 0 && code < units.size()) {
@@ -223,14 +228,14 @@ void TfrmLend::BtnQryCustClick()
     if (!ADOQry2->isEmpty()) {
         const TField name = ADOQry2->fieldByName(QStringLiteral("CustName"));
         if (!name.isNull()) {
-            ui->EdtCustName->setText(name.asString());
-            ui->EdtTel->setText(ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
+            SetEditText(ui->EdtCustName, name.asString());
+            SetEditText(ui->EdtTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
         }
         // A number or card the user typed stays as typed.
         if (ui->EdtCustID->text().isEmpty())
-            ui->EdtCustID->setText(ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
+            SetEditText(ui->EdtCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
         const TField card = ADOQry2->fieldByName(QStringLiteral("BankCard"));
-        if (ui->EdtBankCard->text().isEmpty() && !card.isNull()) ui->EdtBankCard->setText(card.asString());
+        if (ui->EdtBankCard->text().isEmpty() && !card.isNull()) SetEditText(ui->EdtBankCard, card.asString());
         ADOQry2->close();
         return;
     }
@@ -243,10 +248,10 @@ void TfrmLend::BtnQryCustClick()
     // Read however the picker closed: the row under its cursor is the choice.
     frmSelCust->showModal();
     if (!ADOQry2->isEmpty()) {
-        ui->EdtCustName->setText(ADOQry2->fieldByName(QStringLiteral("CustName")).asString());
-        ui->EdtCustID->setText(ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
-        ui->EdtTel->setText(ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
-        ui->EdtBankCard->setText(ADOQry2->fieldByName(QStringLiteral("BankCard")).asString());
+        SetEditText(ui->EdtCustName, ADOQry2->fieldByName(QStringLiteral("CustName")).asString());
+        SetEditText(ui->EdtCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
+        SetEditText(ui->EdtTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
+        SetEditText(ui->EdtBankCard, ADOQry2->fieldByName(QStringLiteral("BankCard")).asString());
     }
     ADOQry2->close();
 }
@@ -254,9 +259,9 @@ void TfrmLend::BtnQryCustClick()
 void TfrmLend::BtnNewCustClick()
 {
     if (frmNewCust->showModal() != QDialog::Accepted) return;
-    ui->EdtCustID->setText(frmNewCust->ui->EdtCustID->text());
-    ui->EdtTel->setText(frmNewCust->ui->EdtTel->text());
-    ui->EdtCustName->setText(frmNewCust->ui->EdtCustName->text());
+    SetEditText(ui->EdtCustID, frmNewCust->ui->EdtCustID->text());
+    SetEditText(ui->EdtTel, frmNewCust->ui->EdtTel->text());
+    SetEditText(ui->EdtCustName, frmNewCust->ui->EdtCustName->text());
 }
 
 void TfrmLend::BtnExit1Click() { close(); }

@@ -1,6 +1,7 @@
 #include "registers/UnitPhoto.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/Look.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -218,7 +219,7 @@ bool TPhotoBox::pick()
         return false;
     }
     setPicture(img);
-    m_path->setText(file);
+    SetEditText(m_path, file);
     return true;
 }
 
@@ -238,7 +239,7 @@ void TPhotoBox::showStored(const QString& key)
     QString why;
     const QImage img = LoadPhotoFile(name, &why);
     setPicture(img);
-    m_path->setText(QLatin1Char('[') + key + QLatin1Char(']'));
+    SetEditText(m_path, QLatin1Char('[') + key + QLatin1Char(']'));
     if (img.isNull())
         throw EAppError(QStringLiteral("无法读取照片文件“%1”：%2").arg(shown(name), why));
 }

@@ -9,6 +9,7 @@
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "registers/UnitNewPrice.h"
 
 TfrmPrice* frmPrice = nullptr;
@@ -112,11 +113,11 @@ void TfrmPrice::BtnEdtPriceClick()
     static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
-    d->EdtPriceName->setText(name);
-    d->EdtBasicPrice->setText(ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
+    SetEditText(d->EdtPriceName, name);
+    SetEditText(d->EdtBasicPrice, ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
     frmNewPrice->SetRadioGroup1ItemIndex(units.indexOf(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString()));
-    d->EdtLimit->setText(ADOQry->fieldByName(QStringLiteral("Limit")).asString());
-    d->EdtAdditionalPrice->setText(ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
+    SetEditText(d->EdtLimit, ADOQry->fieldByName(QStringLiteral("Limit")).asString());
+    SetEditText(d->EdtAdditionalPrice, ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;
 
     const QString limit = d->EdtLimit->text().trimmed();
