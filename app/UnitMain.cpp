@@ -83,21 +83,22 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::FormCreate()
 {
-    // 1-3: title, version, alert strip without bevels.
     setWindowTitle(AppTitle());
     ui->lblVersion->setText(QStringLiteral(" 软件版本：2.93"));
     ui->Panel2->setFrameShape(QFrame::NoFrame);
 
-    // 4: the connection. A missing or unreadable file ends the program.
+    // A missing file, or one that is not this program's database, ends the
+    // program with the file untouched; then the schema is brought up to date.
     try {
-        ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"));
+        ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"), ProgramTables());
+        SetGuardConnection(&ADOCn);
+        EnsureSchema(ADOCn);
     } catch (const std::exception& e) {
         Dlg::ErrorBox(nullptr, ErrorText(e));
         return;
     }
-    SetGuardConnection(&ADOCn);
 
-    // 5-7: photo folders, one level only.
+    // Photo folders, one level only.
     for (const QString& name : {QStringLiteral("DBPic"), QStringLiteral("DBCustPic")}) {
         QDir dir(AppDir());
         if (!QFileInfo(AppDir() + name).isDir() && !dir.mkdir(name))
@@ -105,24 +106,16 @@ void TfrmMain::FormCreate()
     }
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
-
-    // 8-9
     ADOQry->setConnection(&ADOCn);
-    try {
-        EnsureAcctTable(ADOCn);
-    } catch (const std::exception& e) {
-        Dlg::ErrorBox(nullptr, ErrorText(e));
-        return;
-    }
 
-    // 10: the login password.
+    // The login password.
     AdminPassword.clear();
     ADOQry->setSQL(QStringLiteral("Select Value from config where Item='ADMINPASS' and (Value is not null) and Value<>''"));
     ADOQry->open();
     if (!ADOQry->isEmpty()) AdminPassword = ADOQry->fieldByName(QStringLiteral("Value")).asString();
     ADOQry->close();
 
-    // 11-13: caption and banner, the stored system name over the title.
+    // Caption and banner: the stored system name over the title.
     setWindowTitle(AppTitle());
     ui->lblApplication->setText(QStringLiteral("   ") + AppTitle());
     ADOQry->setSQL(QStringLiteral("Select Value from Config where Item='APPNAME'"));

@@ -111,6 +111,48 @@ void EnsureAcctTable(TADOConnection& cn)
         "Item varchar(255) COLLATE NOCASE,AcctTime DateTime,Deleted smallint, category varchar(40) COLLATE NOCASE)"));
 }
 
+QStringList ProgramTables()
+{
+    return {QStringLiteral("Car"), QStringLiteral("Customer"), QStringLiteral("PriceList"), QStringLiteral("Leaso"),
+            QStringLiteral("CarCost"), QStringLiteral("ChangeCar"), QStringLiteral("Config")};
+}
+
+void EnsureSchema(TADOConnection& cn)
+{
+    // The same indexes as the empty database has; a file made before one of
+    // them was added gets it here.
+    static const char* const indexes[][2] = {
+        {"Car_State", "Car(State)"},
+        {"Customer_Name", "Customer(CustName)"},
+        {"Customer_BankCard", "Customer(BankCard)"},
+        {"Leaso_CarID", "Leaso(CarID)"},
+        {"Leaso_CustID", "Leaso(CustID)"},
+        {"Leaso_BeginTime", "Leaso(BeginTime)"},
+        {"Leaso_EndTime", "Leaso(EndTime)"},
+        {"Leaso_ChargeTime", "Leaso(ChargeTime)"},   // the hires waiting for settlement
+        {"CarCost_CarID", "CarCost(CarID)"},
+        {"ChangeCar_LeasoID", "ChangeCar(LeasoID)"},
+        {"Acct_LeasoID", "Acct(LeasoID)"},
+        {"Acct_AcctTime", "Acct(AcctTime)"},
+    };
+    QStringList have;
+    {
+        TStatement st(cn, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type IN ('table','index')"));
+        while (st.next()) have << st.value(0).toString();
+    }
+    QStringList missing;
+    for (const auto& ix : indexes)
+        if (!have.contains(QString::fromLatin1(ix[0]).toLower())) missing << QString::fromLatin1(ix[0]);
+    if (have.contains(QStringLiteral("acct")) && missing.isEmpty()) return;
+
+    TTransaction tr(cn);
+    EnsureAcctTable(cn);
+    for (const auto& ix : indexes)
+        if (missing.contains(QString::fromLatin1(ix[0])))
+            cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2").arg(QString::fromLatin1(ix[0]), QString::fromLatin1(ix[1])));
+    tr.commit();
+}
+
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item)
 {
     TStatement st(cn, QStringLiteral("Select [Value] from Config Where ITEM=:item"), {{QStringLiteral("item"), item}});

@@ -44,6 +44,15 @@ bool EnsureDatabaseFile(const QString& fileName);
 // letter case.
 void EnsureAcctTable(TADOConnection& cn);
 
+// The tables every database of this program has (all but Acct, which
+// EnsureSchema makes when missing).
+QStringList ProgramTables();
+
+// Brings an opened database up to what the program needs, in one transaction:
+// the account-book table when missing, and the indexes the lists rely on.
+// Writes nothing when all are there. Run at start-up and after a restore.
+void EnsureSchema(TADOConnection& cn);
+
 // Settings keys in Config. readConfig: the first value, or nullopt without a row.
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);
 // Deletes the key's row and inserts the new one, both or neither.

@@ -62,6 +62,7 @@ CREATE INDEX Leaso_CarID ON Leaso(CarID);
 CREATE INDEX Leaso_CustID ON Leaso(CustID);
 CREATE INDEX Leaso_BeginTime ON Leaso(BeginTime);
 CREATE INDEX Leaso_EndTime ON Leaso(EndTime);
+CREATE INDEX Leaso_ChargeTime ON Leaso(ChargeTime);
 
 CREATE TABLE CarCost (
   CostID     INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -81,6 +82,7 @@ CREATE TABLE ChangeCar (
   OldCarID VARCHAR(50) COLLATE NOCASE,
   NewCarID VARCHAR(50) COLLATE NOCASE
 );
+CREATE INDEX ChangeCar_LeasoID ON ChangeCar(LeasoID);
 
 CREATE TABLE Config (
   Item  VARCHAR(50)  COLLATE NOCASE NOT NULL PRIMARY KEY,

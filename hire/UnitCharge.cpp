@@ -155,22 +155,23 @@ void TfrmCharge::Button1Click()
         return;
     }
 
-    {
+    // Only a hire returned and not yet settled is settled.
+    const bool saved = WriteUnlessChanged(this, [&] {
         TTransaction tr(AppConnection());
         Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
                  {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
+        QString sets = QStringLiteral("ChargeTime=Now(),Charge=:charge,EndTime=:end,");
         if (hasReading) {
             p.append({QStringLiteral("odo"), reading});
-            ADOQry2->execSQL(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,Odograph2=:odo,"
-                               "[Memo]=:memo where LeasoID=:id"), p);
-        } else {
-            ADOQry2->execSQL(QStringLiteral("Update Leaso set ChargeTime=Now(),Charge=:charge,EndTime=:end,"
-                               "[Memo]=:memo where LeasoID=:id"), p);
+            sets += QStringLiteral("Odograph2=:odo,");
         }
+        ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets
+            + QStringLiteral("[Memo]=:memo where LeasoID=:id and EndTime is not null and ChargeTime is null"), p));
         if (ui->ChkSynchro->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, key, ui->EdtCarID->text());
         tr.commit();
-    }
+    }, [this] { openList(); });
+    if (!saved) return;
     Dlg::Notice(this, QStringLiteral("结算信息已保存！"));
     openList();
 }

@@ -331,13 +331,18 @@ bool TfrmLend::LendOut()
         ADOQry2->fieldByName(QStringLiteral("CreateTime")).setValue(NowMoment());
         ADOQry2->post();
 
+        // Only a vehicle still free is hired out.
         ADOQry2->close();
-        ADOQry2->setSQL(QStringLiteral("Update Car Set State='B',Odograph=:Odograph where CarID=:CarID"));
+        ADOQry2->setSQL(QStringLiteral("Update Car Set State='B',Odograph=:Odograph where CarID=:CarID and State='A'"));
         ADOQry2->setParam(QStringLiteral("Odograph"), odograph);
         ADOQry2->setParam(QStringLiteral("CarID"), ui->EdtCar->text());
-        ADOQry2->execSQL();
+        ExpectOneRow(ADOQry2->execSQL());
 
         tr.commit();
+    } catch (const EChangedError& e) {
+        ADOQry2->close();
+        Dlg::Notice(this, e.message());
+        lent = false;
     } catch (const std::exception& e) {
         ADOQry2->close();
         Dlg::PlainMessage(this, ErrorText(e));

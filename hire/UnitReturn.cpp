@@ -190,7 +190,8 @@ void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
         sets += QStringLiteral(",Odograph2=:odo");
         p.append({QStringLiteral("odo"), in.reading});
     }
-    ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id"), p);
+    // Only a hire still open is returned.
+    ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id and EndTime is null"), p));
     if (in.reading > in.odo1)
         ADOQry2->execSQL(QStringLiteral("Update Car set State='A',Odograph=:odo where CarID=:car"),
             {{QStringLiteral("odo"), in.reading}, {QStringLiteral("car"), in.car}});
@@ -204,11 +205,12 @@ void TfrmReturn::BtnReturnClick()
     if (!selectedReturn(in)) return;
     if (!readingAndConfirm(in)) return;
 
-    {
-        TTransaction tr(AppConnection());
-        writeReturn(in, nullptr);
-        tr.commit();
-    }
+    if (!WriteUnlessChanged(this, [&] {
+            TTransaction tr(AppConnection());
+            writeReturn(in, nullptr);
+            tr.commit();
+        }, [this] { reloadAfterReturn(); }))
+        return;
     reloadAfterReturn();
 }
 
@@ -239,6 +241,8 @@ void TfrmReturn::BtnReturnChargeClick()
         if (ui->ChkSynchroAcct->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
         tr.commit();
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
     } catch (const std::exception& e) {
         Dlg::PlainMessage(this, ErrorText(e));
     }

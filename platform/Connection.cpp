@@ -1,6 +1,7 @@
 #include "platform/Connection.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
+#include "platform/StoredValue.h"
 #include <QFileInfo>
 #include <QVector>
 #include <sqlite3.h>
@@ -41,24 +42,18 @@ void fnLen(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, text.size());
 }
 
-void bindValue(sqlite3_stmt* st, int idx, const QVariant& v)
+void bindValue(sqlite3_stmt* st, int idx, const QVariant& value)
 {
-    if (!v.isValid() || v.isNull()) { sqlite3_bind_null(st, idx); return; }
-    const int t = v.userType();
-    if (t == qMetaTypeId<Currency>()) { sqlite3_bind_int64(st, idx, v.value<Currency>().raw()); return; }
-    switch (t) {
-    case QMetaType::QDateTime: sqlite3_bind_double(st, idx, DateTimeToDays(v.toDateTime())); return;
-    case QMetaType::QDate: sqlite3_bind_double(st, idx, DateToDays(v.toDate())); return;
-    case QMetaType::Bool: sqlite3_bind_int64(st, idx, v.toBool() ? 1 : 0); return;
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Long: case QMetaType::Short:
-        sqlite3_bind_int64(st, idx, v.toLongLong()); return;
-    case QMetaType::Double: case QMetaType::Float:
-        sqlite3_bind_double(st, idx, v.toDouble()); return;
-    default: {
+    const QVariant v = ToStored(value);
+    switch (v.userType()) {
+    case QMetaType::LongLong: sqlite3_bind_int64(st, idx, v.toLongLong()); return;
+    case QMetaType::Double: sqlite3_bind_double(st, idx, v.toDouble()); return;
+    case QMetaType::QString: {
         const QByteArray b = v.toString().toUtf8();
         sqlite3_bind_text(st, idx, b.constData(), b.size(), SQLITE_TRANSIENT);
+        return;
     }
+    default: sqlite3_bind_null(st, idx);
     }
 }
 
@@ -79,34 +74,57 @@ QVariant ColumnValue(sqlite3_stmt* st, int col)
 
 TADOConnection::~TADOConnection() { close(); }
 
-void TADOConnection::open(const QString& fileName)
+void TADOConnection::open(const QString& fileName, const QStringList& requiredTables)
 {
     close();
     QFileInfo fi(fileName);
     if (!fi.exists())
         throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(fi.absoluteFilePath()));
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     QString problem;
     if (rc != SQLITE_OK) {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("无法打开");
     } else {
-        // Read something, so a file that is not a database is reported here.
-        char* err = nullptr;
-        rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE; SELECT count(*) FROM sqlite_master;", nullptr, nullptr, &err);
-        if (rc != SQLITE_OK) { problem = QString::fromUtf8(err ? err : "?"); sqlite3_free(err); }
+        // Another copy of the program may hold the file for a moment.
+        sqlite3_busy_timeout(db, 5000);
+        // Read the table list first, so a file that is not a database, or not
+        // this program's, is reported before anything is written to it.
+        QStringList found;
+        sqlite3_stmt* st = nullptr;
+        int step = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
+        while (step == SQLITE_OK || step == SQLITE_ROW) {
+            step = sqlite3_step(st);
+            if (step == SQLITE_ROW) found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+        }
+        if (step != SQLITE_DONE) problem = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+        if (problem.isEmpty()) {
+            QStringList missing;
+            for (const QString& t : requiredTables)
+                if (!found.contains(t.toLower())) missing << t;
+            if (!missing.isEmpty())
+                problem = QStringLiteral("它不是本程序的数据库（缺少数据表 %1）").arg(missing.join(QStringLiteral("、")));
+        }
+        if (problem.isEmpty()) {
+            char* err = nullptr;
+            if (sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err) != SQLITE_OK) {
+                problem = QString::fromUtf8(err ? err : "?");
+                sqlite3_free(err);
+            }
+        }
     }
     if (!problem.isEmpty()) {
         sqlite3_close(db);
         throw EDatabaseError(QStringLiteral("无法打开数据库文件“%1”：%2").arg(fi.absoluteFilePath(), problem));
     }
-    sqlite3_busy_timeout(db, 5000);
     sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
     sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
     sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
     sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
     m_db = db;
     m_file = fi.absoluteFilePath();
+    m_keys.clear();
 }
 
 void TADOConnection::close()
@@ -115,13 +133,15 @@ void TADOConnection::close()
     if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
     m_db = nullptr;
+    m_keys.clear();
 }
 
 void TADOConnection::raise(const QString& context) const
 {
-    QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("数据库未连接");
+    if (!m_db) throw EDatabaseError(QStringLiteral("数据库未连接"));
+    QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
     if (!context.isEmpty()) msg = context + QStringLiteral("：") + msg;
-    throw EDatabaseError(msg);
+    throw EEngineError(sqlite3_extended_errcode(m_db), msg);
 }
 
 void TADOConnection::beginTrans()
@@ -217,4 +237,24 @@ QStringList TADOConnection::tableNames(bool includeSystem) const
     }
     if (includeSystem) names << QStringLiteral("sqlite_master");
     return names;
+}
+
+QStringList TADOConnection::keyColumns(const QString& table) const
+{
+    const QString cacheKey = table.toLower();
+    if (auto it = m_keys.constFind(cacheKey); it != m_keys.constEnd()) return *it;
+    QStringList keys;
+    {
+        TStatement st(*this, QStringLiteral("SELECT name, pk FROM pragma_table_info(:t) WHERE pk > 0 ORDER BY pk"),
+                      {{QStringLiteral("t"), table}});
+        while (st.next()) keys << st.value(0).toString();
+    }
+    if (keys.isEmpty()) {
+        TStatement st(*this, QStringLiteral(
+            "SELECT ii.name FROM pragma_index_list(:t) il, pragma_index_info(il.name) ii WHERE il.[unique] = 1 "
+            "ORDER BY il.seq, ii.seqno"), {{QStringLiteral("t"), table}});
+        if (st.next()) keys << st.value(0).toString();
+    }
+    m_keys.insert(cacheKey, keys);
+    return keys;
 }

@@ -3,6 +3,7 @@
 // created here; the Jet functions the program's SQL uses are registered on it.
 #include "platform/Currency.h"
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -25,8 +26,10 @@ public:
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     // Opens an existing database file; throws EDatabaseError naming the file
-    // when it is missing, unreadable or not a database.
-    void open(const QString& fileName);
+    // when it is missing, unreadable or not a database, or when one of
+    // requiredTables (any letter case) is not in it. Nothing is written to the
+    // file before these checks pass; the busy wait holds from the first read.
+    void open(const QString& fileName, const QStringList& requiredTables = {});
     void close();
     bool connected() const { return m_db != nullptr; }
     QString fileName() const { return m_file; }
@@ -45,12 +48,17 @@ public:
     // Table names, system tables included when asked.
     QStringList tableNames(bool includeSystem = true) const;
 
+    // The key columns of a table (its primary key, else its first unique
+    // index), read once per file and kept until another file is opened.
+    QStringList keyColumns(const QString& table) const;
+
     sqlite3* handle() const { return m_db; }
     [[noreturn]] void raise(const QString& context = {}) const;
 
 private:
     sqlite3* m_db = nullptr;
     QString m_file;
+    mutable QHash<QString, QStringList> m_keys;
 };
 
 // One prepared statement with its values bound; finalized when it goes out of

@@ -1,6 +1,7 @@
 #include "platform/Convert.h"
 #include "platform/Errors.h"
 #include <QRegularExpression>
+#include <sqlite3.h>
 
 namespace {
 QString quoted(const QString& s) { return QStringLiteral("“%1”").arg(s); }
@@ -79,4 +80,27 @@ EChangedError::EChangedError()
 void ExpectOneRow(int changed)
 {
     if (changed != 1) throw EChangedError();
+}
+
+QString EEngineError::sentence(int code)
+{
+    // A trigger's refusal says in its own words why.
+    if (code == SQLITE_CONSTRAINT_TRIGGER) code = SQLITE_ERROR;
+    switch (code & 0xff) {
+    case SQLITE_READONLY: return QStringLiteral("数据库文件是只读的，不能写入，本次没有保存任何内容。");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("数据库正被另一个程序占用，本次没有保存任何内容，请稍后再试。");
+    case SQLITE_FULL: return QStringLiteral("磁盘空间已满，本次没有保存任何内容。");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return QStringLiteral("数据库文件已损坏，本次没有保存任何内容。");
+    case SQLITE_CONSTRAINT: return QStringLiteral("数据不符合数据库的约束（例如编号重复），本次没有保存任何内容。");
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN: return QStringLiteral("读写数据库文件时出错，本次没有保存任何内容。");
+    default: return QStringLiteral("数据库操作失败，本次没有保存任何内容。");
+    }
+}
+
+EEngineError::EEngineError(int code, const QString& engineText)
+    : EDatabaseError(sentence(code) + QLatin1Char('\n') + engineText), m_code(code), m_engineText(engineText)
+{
 }

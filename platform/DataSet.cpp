@@ -2,71 +2,12 @@
 #include "platform/Convert.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
-#include <QHash>
 #include <cmath>
 #include <sqlite3.h>
 
 namespace {
 
-FieldType typeFromDecl(const char* decl)
-{
-    const QString d = QString::fromLatin1(decl).toUpper();
-    if (d.contains(QLatin1String("CURRENCY")) || d.contains(QLatin1String("MONEY"))) return FieldType::Currency;
-    if (d.contains(QLatin1String("DATE")) || d.contains(QLatin1String("TIME"))) return FieldType::DateTime;
-    if (d.contains(QLatin1String("BOOL")) || d.contains(QLatin1String("YESNO")) || d == QLatin1String("BIT")) return FieldType::Boolean;
-    if (d.contains(QLatin1String("INT")) || d.contains(QLatin1String("COUNTER"))) return FieldType::Integer;
-    if (d.contains(QLatin1String("REAL")) || d.contains(QLatin1String("FLOA")) || d.contains(QLatin1String("DOUB"))) return FieldType::Float;
-    return FieldType::String;
-}
-
 QString bracket(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
-
-// A user value in the stored form of a field type.
-QVariant toStored(const QVariant& v, FieldType type)
-{
-    if (!v.isValid() || v.isNull()) return QVariant();
-    const int t = v.userType();
-    switch (type) {
-    case FieldType::String:
-        return QVariant(v.toString());
-    case FieldType::Integer:
-        if (t == QMetaType::QString) return QVariant(qint64(StrToInt64(v.toString())));
-        if (t == QMetaType::Bool) return QVariant(qint64(v.toBool() ? 1 : 0));
-        return QVariant(qint64(v.toLongLong()));
-    case FieldType::Currency:
-        if (t == qMetaTypeId<Currency>()) return QVariant(qint64(v.value<Currency>().raw()));
-        if (t == QMetaType::QString) return QVariant(qint64(StrToCurr(v.toString()).raw()));
-        if (t == QMetaType::Double || t == QMetaType::Float) return QVariant(qint64(std::llround(v.toDouble() * Currency::Scale)));
-        return QVariant(qint64(Currency::fromYuan(v.toLongLong()).raw()));
-    case FieldType::DateTime:
-        if (t == QMetaType::QDateTime) return QVariant(DateTimeToDays(v.toDateTime()));
-        if (t == QMetaType::QDate) return QVariant(DateToDays(v.toDate()));
-        if (t == QMetaType::QString) {
-            auto m = ParseMoment(v.toString());
-            if (!m) throw EConvertError(QStringLiteral("“%1”不是有效的日期").arg(v.toString()));
-            return QVariant(DateTimeToDays(*m));
-        }
-        return QVariant(v.toDouble());
-    case FieldType::Float:
-        if (t == QMetaType::QString) return QVariant(StrToFloat(v.toString()));
-        return QVariant(v.toDouble());
-    case FieldType::Boolean:
-        if (t == QMetaType::QString) {
-            const QString s = v.toString().trimmed().toLower();
-            return QVariant(qint64(s == QLatin1String("true") || s == QLatin1String("1") || s == QLatin1String("-1") ? 1 : 0));
-        }
-        return QVariant(qint64(v.toLongLong() != 0 ? 1 : 0));
-    }
-    return v;
-}
-
-Currency storedCurrency(const QVariant& v)
-{
-    if (v.isNull()) return Currency();
-    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
-    if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
-    return Currency::fromRaw(v.toLongLong());
-}
 
 } // namespace
 
@@ -82,7 +23,7 @@ qint64 TField::asInteger() const
 {
     const QVariant v = value();
     if (v.isNull()) return 0;
-    if (dataType() == FieldType::Currency) return storedCurrency(v).raw() / Currency::Scale;
+    if (dataType() == FieldType::Currency) return StoredCurrency(v).raw() / Currency::Scale;
     if (v.userType() == QMetaType::QString) return StrToInt64(v.toString());
     if (v.userType() == QMetaType::Double) return qint64(std::llround(v.toDouble()));
     return v.toLongLong();
@@ -92,7 +33,7 @@ Currency TField::asCurrency() const
 {
     const QVariant v = value();
     if (v.isNull()) return Currency();
-    if (dataType() == FieldType::Currency) return storedCurrency(v);
+    if (dataType() == FieldType::Currency) return StoredCurrency(v);
     if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
     if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble() * Currency::Scale));
     return Currency::fromYuan(v.toLongLong());
@@ -113,7 +54,7 @@ double TField::asFloat() const
 {
     const QVariant v = value();
     if (v.isNull()) return 0;
-    if (dataType() == FieldType::Currency) return storedCurrency(v).toDouble();
+    if (dataType() == FieldType::Currency) return StoredCurrency(v).toDouble();
     if (v.userType() == QMetaType::QString) return StrToFloat(v.toString());
     return v.toDouble();
 }
@@ -130,7 +71,7 @@ void TField::setValue(const QVariant& v)
     if (!(m_ds->m_calculating && f.calculated)
         && m_ds->m_state != TDataSet::State::Edit && m_ds->m_state != TDataSet::State::Insert)
         throw EDatabaseError(QStringLiteral("数据集不在编辑状态，不能修改字段 %1").arg(f.name));
-    m_ds->cell(m_col) = toStored(v, f.type);
+    m_ds->cell(m_col) = ToStored(v, f.type);
     if (!m_ds->m_calculating) emit m_ds->dataChange();
 }
 
@@ -270,7 +211,7 @@ void TDataSet::load()
         f.name = QString::fromUtf8(sqlite3_column_name(st, i));
         f.calculated = false;
         const char* decl = sqlite3_column_decltype(st, i);
-        f.type = decl ? typeFromDecl(decl) : FieldType::String;
+        f.type = decl ? FieldTypeFromDecl(decl) : FieldType::String;
         typed[i] = decl != nullptr;
         for (const auto& d : m_declared)
             if (d.first.compare(f.name, Qt::CaseInsensitive) == 0) { f.type = d.second; typed[i] = true; }
@@ -381,7 +322,7 @@ bool TDataSet::locate(const QString& field, const QVariant& value)
 {
     const int col = fieldIndex(field);
     if (col < 0) throw EDatabaseError(QStringLiteral("找不到字段 %1").arg(field));
-    const QVariant want = toStored(value, m_fields[col].type);
+    const QVariant want = ToStored(value, m_fields[col].type);
     for (int r = 0; r < recordCount(); ++r) {
         const QVariant& v = m_rows[physical(r)][col];
         bool eq = v.userType() == QMetaType::QString || want.userType() == QMetaType::QString
@@ -428,7 +369,7 @@ QString TDataSet::formatValue(const QVariant& v, FieldType type)
 {
     if (v.isNull() || !v.isValid()) return {};
     switch (type) {
-    case FieldType::Currency: return storedCurrency(v).toString();
+    case FieldType::Currency: return StoredCurrency(v).toString();
     case FieldType::DateTime:
         if (v.userType() == QMetaType::QString) return v.toString();
         return DateTimeToStr(DaysToDateTime(v.toDouble()));
@@ -496,26 +437,7 @@ QString TDataSet::baseTable() const
     throw EDatabaseError(QStringLiteral("无法确定要更新的表"));
 }
 
-QStringList TDataSet::keyColumns(const QString& table) const
-{
-    static QHash<QString, QStringList> cache;
-    const QString cacheKey = m_cn->fileName() + QLatin1Char('|') + table.toLower();
-    if (auto it = cache.constFind(cacheKey); it != cache.constEnd()) return *it;
-    QStringList keys;
-    {
-        TStatement st(*m_cn, QStringLiteral("SELECT name, pk FROM pragma_table_info(:t) WHERE pk > 0 ORDER BY pk"),
-                      {{QStringLiteral("t"), table}});
-        while (st.next()) keys << st.value(0).toString();
-    }
-    if (keys.isEmpty()) {
-        TStatement st(*m_cn, QStringLiteral(
-            "SELECT ii.name FROM pragma_index_list(:t) il, pragma_index_info(il.name) ii WHERE il.[unique] = 1 "
-            "ORDER BY il.seq, ii.seqno"), {{QStringLiteral("t"), table}});
-        if (st.next()) keys << st.value(0).toString();
-    }
-    cache.insert(cacheKey, keys);
-    return keys;
-}
+QStringList TDataSet::keyColumns(const QString& table) const { return m_cn->keyColumns(table); }
 
 void TDataSet::post()
 {
@@ -588,7 +510,7 @@ void TDataSet::post()
             }
             const int changed = m_cn->execute(QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                 .arg(bracket(table), sets.join(QLatin1Char(',')), where.join(QStringLiteral(" AND "))), params);
-            if (changed == 0) throw EDatabaseError(QStringLiteral("要更新的记录已不存在"));
+            if (changed == 0) throw EChangedError();
         }
         physRow = physical(m_cur);
         m_rows[physRow] = m_buffer;

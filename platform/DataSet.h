@@ -5,6 +5,7 @@
 // an optional filter and an optional master dataset it follows.
 #include "platform/Connection.h"
 #include "platform/Currency.h"
+#include "platform/StoredValue.h"
 #include <QDateTime>
 #include <QObject>
 #include <QVariant>
@@ -12,8 +13,6 @@
 #include <functional>
 
 class TDataSet;
-
-enum class FieldType { String, Integer, Currency, DateTime, Float, Boolean };
 
 // A handle on one field of a dataset's current row (or its edit buffer).
 class TField {

@@ -15,6 +15,22 @@ private:
 class EConvertError : public EAppError { using EAppError::EAppError; };
 class EDatabaseError : public EAppError { using EAppError::EAppError; };
 
+// A statement the database engine refused. Its message is a sentence saying
+// that nothing of the command was saved, with the engine's own text on the
+// second line; every command that writes runs in one transaction, so this
+// holds for all of them.
+class EEngineError : public EDatabaseError {
+public:
+    EEngineError(int code, const QString& engineText);
+    int code() const { return m_code; }                  // the engine's result code
+    const QString& engineText() const { return m_engineText; }
+    // The first line for an engine result code.
+    static QString sentence(int code);
+private:
+    int m_code;
+    QString m_engineText;
+};
+
 // A guarded write found its record changed since the window read it (another
 // window or another copy of the program got there first). Nothing was written.
 class EChangedError : public EAppError {

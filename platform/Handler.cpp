@@ -21,3 +21,15 @@ void RunGuarded(QWidget* owner, const std::function<void()>& handler)
     }
     if (cn && !hadTransaction && cn->inTransaction()) cn->rollbackTrans();
 }
+
+bool WriteUnlessChanged(QWidget* owner, const std::function<void()>& write, const std::function<void()>& reread)
+{
+    try {
+        write();
+        return true;
+    } catch (const EChangedError& e) {
+        Dlg::Notice(owner, e.message());
+        if (reread) reread();
+        return false;
+    }
+}

@@ -10,6 +10,12 @@
 
 void RunGuarded(QWidget* owner, const std::function<void()>& handler);
 
+// Runs a guarded write (one that checks its record is as the window read it).
+// When the record changed meanwhile, its transaction has rolled back: the
+// notice says so and reread refreshes the window's list. Other errors go on.
+// True when the write went through.
+bool WriteUnlessChanged(QWidget* owner, const std::function<void()>& write, const std::function<void()>& reread);
+
 template <class Sender, class Signal, class F>
 QMetaObject::Connection On(Sender* sender, Signal signal, QWidget* owner, F handler)
 {

@@ -1,4 +1,5 @@
 #include "registers/UnitNewCar.h"
+#include "platform/Transaction.h"
 #include "ui_UnitNewCar.h"
 #include "app/AppContext.h"
 #include "platform/Connection.h"
@@ -173,23 +174,29 @@ bool TfrmNewCar::SaveOK()
     // Converted before the row is begun, so a bad number stores nothing.
     const int odograph = StrToIntDef(ui->EdtNewCarOdograph->text(), 0);
     const int defend = StrToIntDef(ui->EdtDefend->text(), 0);
-    ADOQry->appendRecord({
-        {QStringLiteral("CarID"), id},
-        {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
-        {QStringLiteral("Mark"), ui->CmbMark->currentText()},
-        {QStringLiteral("Color"), ui->CmbColor->currentText()},
-        {QStringLiteral("Odograph"), odograph},
-        {QStringLiteral("Defend"), defend},
-        {QStringLiteral("Description"), ui->MmNewCar->toPlainText()},
-        {QStringLiteral("MotorID"), ui->EdtCarMotorID->text()},
-        {QStringLiteral("State"), ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D")},
-        {QStringLiteral("Pledge"), ui->EdtPledge->text()},
-        {QStringLiteral("BuyDate"), ui->DtBuy->date()},
-        {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
-    ADOQry->close();
-
-    // No earlier file may attach itself to the new vehicle.
-    Photo->store(id);
+    // The row and its photo together or not at all; no earlier file may
+    // attach itself to the new vehicle.
+    auto photo = Photo->stage();
+    {
+        TTransaction tr(AppConnection());
+        ADOQry->appendRecord({
+            {QStringLiteral("CarID"), id},
+            {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
+            {QStringLiteral("Mark"), ui->CmbMark->currentText()},
+            {QStringLiteral("Color"), ui->CmbColor->currentText()},
+            {QStringLiteral("Odograph"), odograph},
+            {QStringLiteral("Defend"), defend},
+            {QStringLiteral("Description"), ui->MmNewCar->toPlainText()},
+            {QStringLiteral("MotorID"), ui->EdtCarMotorID->text()},
+            {QStringLiteral("State"), ui->CmbState->currentText() == QStringLiteral("空闲") ? QStringLiteral("A") : QStringLiteral("D")},
+            {QStringLiteral("Pledge"), ui->EdtPledge->text()},
+            {QStringLiteral("BuyDate"), ui->DtBuy->date()},
+            {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
+        ADOQry->close();
+        photo->commitTo(id);
+        tr.commit();
+    }
+    photo->keep();
 
     Dlg::Notice(this, QStringLiteral("该车辆信息成功保存！"));
     emptyPerVehicleFields();

@@ -1,4 +1,5 @@
 #include "registers/UnitNewCust.h"
+#include "platform/Transaction.h"
 #include "ui_UnitNewCust.h"
 #include "app/AppContext.h"
 #include "platform/Connection.h"
@@ -84,28 +85,26 @@ void TfrmNewCust::BitBtn1Click()
         return;
     }
 
-    // A failed insert keeps the dialog open: the caller must not take a
-    // customer that was not written.
-    ADOQry->appendRecord({
-        {QStringLiteral("CustID"), id},
-        {QStringLiteral("CustName"), ui->EdtCustName->text()},
-        {QStringLiteral("Tel"), ui->EdtTel->text()},
-        {QStringLiteral("Memo"), ui->MmMemo->toPlainText()},
-        {QStringLiteral("CardType"), ui->CmbCardType->currentText()},
-        {QStringLiteral("Address"), ui->EdtAddress->text()},
-        {QStringLiteral("BankCard"), ui->EdtBankCard->text()},
-        {QStringLiteral("BankCard_Memo"), ui->EdtBankCard_memo->text()}});
-    ADOQry->close();
-
-    // The row stands: from here the dialog closes with OK whatever happens.
-    // No earlier file may attach itself to the new customer.
-    try {
-        Photo->store(id);
-    } catch (const std::exception& e) {
-        Dlg::ErrorBox(this, ErrorText(e));
-        accept();
-        return;
+    // The row and its photo together or not at all; a failure keeps the dialog
+    // open, so the caller never takes a customer that was not written. No
+    // earlier file may attach itself to the new customer.
+    auto photo = Photo->stage();
+    {
+        TTransaction tr(AppConnection());
+        ADOQry->appendRecord({
+            {QStringLiteral("CustID"), id},
+            {QStringLiteral("CustName"), ui->EdtCustName->text()},
+            {QStringLiteral("Tel"), ui->EdtTel->text()},
+            {QStringLiteral("Memo"), ui->MmMemo->toPlainText()},
+            {QStringLiteral("CardType"), ui->CmbCardType->currentText()},
+            {QStringLiteral("Address"), ui->EdtAddress->text()},
+            {QStringLiteral("BankCard"), ui->EdtBankCard->text()},
+            {QStringLiteral("BankCard_Memo"), ui->EdtBankCard_memo->text()}});
+        ADOQry->close();
+        photo->commitTo(id);
+        tr.commit();
     }
+    photo->keep();
     Dlg::Notice(this, QStringLiteral("保存成功！"));
     accept();
 }

@@ -92,8 +92,9 @@ bool TfrmNewPrice::fail(const QString& text, QWidget* focus)
 
 void TfrmNewPrice::BitBtn1Click()
 {
-    const QString name = ui->EdtPriceName->text().trimmed();
-    if (name.isEmpty()) {
+    // Stored as typed, surrounding blanks kept; only the empty test trims.
+    const QString name = ui->EdtPriceName->text();
+    if (name.trimmed().isEmpty()) {
         fail(QStringLiteral("请输入租赁方式名称！"), ui->EdtPriceName);
         return;
     }

@@ -11,14 +11,15 @@
 #include <QPixmap>
 #include <QSaveFile>
 #include <QScrollArea>
+#include <QUuid>
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
 
 namespace {
 
-// Pictures above this many bytes of pixels are refused rather than decoded.
-constexpr qint64 MaxPictureBytes = 256LL * 1024 * 1024;
+bool tooLarge(qint64 w, qint64 h) { return w > MaxPhotoSide || h > MaxPhotoSide || w * h > MaxPhotoPixels; }
+const QString kTooLarge = QStringLiteral("图片太大");
 
 QString shown(const QString& fileName) { return QDir::toNativeSeparators(fileName); }
 
@@ -69,13 +70,18 @@ bool decodeJpeg(const QByteArray& data, QImage& out, QString& error)
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
+    if (tooLarge(info.image_width, info.image_height)) {
+        jpeg_destroy_decompress(&info);
+        error = kTooLarge;
+        return false;
+    }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&info);
     const qint64 w = info.output_width, h = info.output_height;
-    if (w <= 0 || h <= 0 || w * h * 4 > MaxPictureBytes) {
+    if (w <= 0 || h <= 0 || tooLarge(w, h)) {
         jpeg_destroy_decompress(&info);
-        error = QStringLiteral("图片太大");
+        error = kTooLarge;
         return false;
     }
     out = QImage(int(w), int(h), QImage::Format_RGB888);
@@ -101,7 +107,14 @@ bool decodeJpeg(const QByteArray& data, QImage& out, QString& error)
         }
     }
     jpeg_finish_decompress(&info);
+    // A warning means damaged data (a file cut off is filled with grey).
+    const long warnings = err.mgr.num_warnings;
     jpeg_destroy_decompress(&info);
+    if (warnings > 0) {
+        out = QImage();
+        error = QStringLiteral("文件已损坏或不完整");
+        return false;
+    }
     return true;
 }
 
@@ -111,6 +124,8 @@ QImage loadBmp(const QString& fileName, QString& error)
     if (!f.open(QIODevice::ReadOnly)) { error = f.errorString(); return {}; }
     QImageReader reader(&f, "BMP");
     reader.setAutoDetectImageFormat(false);   // the ending says BMP: nothing else is read
+    const QSize size = reader.size();
+    if (size.isValid() && tooLarge(size.width(), size.height())) { error = kTooLarge; return {}; }
     QImage img = reader.read();
     if (img.isNull()) error = reader.errorString();
     return img;
@@ -162,17 +177,107 @@ bool MovePhotoFile(const QString& folder, const QString& oldKey, const QString& 
     return QFile::rename(from, to);
 }
 
-QImage LoadPhotoFile(const QString& fileName, QString* error)
+QImage LoadPhotoFile(const QString& fileName, QString* error) { return LoadPhotoFile(fileName, error, nullptr); }
+
+QImage LoadPhotoFile(const QString& fileName, QString* error, PhotoProblem* problem)
 {
     QString why;
     QImage img;
+    PhotoProblem p = PhotoProblem::None;
     switch (kindOf(fileName)) {
     case PhotoKind::Bmp: img = loadBmp(fileName, why); break;
     case PhotoKind::Jpeg: img = loadJpeg(fileName, why); break;
-    case PhotoKind::Other: why = QStringLiteral("不是BMP或JPEG文件"); break;
+    case PhotoKind::Other: why = QStringLiteral("不是BMP或JPEG文件"); p = PhotoProblem::WrongKind; break;
     }
+    if (img.isNull() && p == PhotoProblem::None) p = why == kTooLarge ? PhotoProblem::TooLarge : PhotoProblem::Damaged;
+    if (!img.isNull()) p = PhotoProblem::None;
     if (error) *error = img.isNull() ? why : QString();
+    if (problem) *problem = p;
     return img;
+}
+
+// ---- TStagedPhoto ----
+
+namespace {
+QString hiddenName(const QString& folder, const char* what)
+{
+    return folder + QLatin1Char('.') + QLatin1String(what) + QLatin1Char('-')
+        + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".bmp");
+}
+QString keyUnfit(const QString& key) { return QStringLiteral("“%1”不能用作照片文件名").arg(key); }
+} // namespace
+
+TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& picture)
+    : m_folder(folder), m_action(action)
+{
+    if (action != Action::Write) return;
+    if (picture.isNull()) { m_action = Action::Remove; return; }
+    m_temp = hiddenName(folder, "staged");
+    QFile f(m_temp);
+    if (!f.open(QIODevice::WriteOnly) || !picture.save(&f, "BMP") || !f.flush()) {
+        const QString why = f.errorString();
+        f.close();
+        QFile::remove(m_temp);
+        m_temp.clear();
+        throw EAppError(QStringLiteral("照片文件保存失败（%1）：%2").arg(shown(folder), why));
+    }
+}
+
+TStagedPhoto::~TStagedPhoto()
+{
+    if (!m_kept) {
+        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) QFile::rename(it->second, it->first);
+    }
+    if (!m_temp.isEmpty()) QFile::remove(m_temp);
+}
+
+void TStagedPhoto::move(const QString& from, const QString& to)
+{
+    if (!QFile::rename(from, to))
+        throw EAppError(QStringLiteral("照片文件“%1”保存失败：无法写入该文件").arg(shown(to)));
+    m_moves.append({from, to});
+}
+
+void TStagedPhoto::setAside(const QString& fileName)
+{
+    if (!QFileInfo(fileName).isFile()) return;
+    const QString aside = hiddenName(m_folder, "aside");
+    move(fileName, aside);
+    m_aside << aside;
+}
+
+void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
+{
+    if (!PhotoKeyFitsFolder(key)) throw EAppError(keyUnfit(key));
+    const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
+    if (keyChanged && !PhotoKeyFitsFolder(oldKey)) throw EAppError(keyUnfit(oldKey));
+    const QString target = PhotoFileName(m_folder, key);
+    const QString old = keyChanged ? PhotoFileName(m_folder, oldKey) : QString();
+    switch (m_action) {
+    case Action::Write:
+        setAside(target);
+        move(m_temp, target);
+        if (keyChanged) setAside(old);
+        break;
+    case Action::Remove:
+        setAside(target);
+        if (keyChanged) setAside(old);
+        break;
+    case Action::Keep:
+        if (keyChanged && QFileInfo(old).isFile()) {
+            setAside(target);
+            move(old, target);
+        }
+        break;
+    }
+}
+
+void TStagedPhoto::keep()
+{
+    m_kept = true;
+    for (const QString& f : m_aside) QFile::remove(f);
+    m_aside.clear();
+    m_moves.clear();
 }
 
 // ---- TPhotoBox ----
@@ -212,7 +317,13 @@ bool TPhotoBox::pick()
         return false;
     }
     QString why;
-    const QImage img = LoadPhotoFile(file, &why);
+    PhotoProblem problem = PhotoProblem::None;
+    const QImage img = LoadPhotoFile(file, &why, &problem);
+    if (problem == PhotoProblem::TooLarge) {
+        Dlg::Notice(m_owner, QStringLiteral("图片文件“%1”太大，无法保存和显示，请选择不超过%2万像素、长宽都不超过%3像素的图片！")
+            .arg(shown(file)).arg(MaxPhotoPixels / 10000).arg(MaxPhotoSide));
+        return false;
+    }
     if (img.isNull()) {
         Dlg::Notice(m_owner, QStringLiteral("无法读取图片文件“%1”，文件已损坏或不是有效的%2图片！")
             .arg(shown(file), kindOf(file) == PhotoKind::Bmp ? QStringLiteral("BMP") : QStringLiteral("JPEG")));
@@ -259,22 +370,21 @@ bool TPhotoBox::write(const QString& key)
     return true;
 }
 
+std::unique_ptr<TStagedPhoto> TPhotoBox::stage() const
+{
+    using A = TStagedPhoto::Action;
+    if (pathEmpty()) return std::make_unique<TStagedPhoto>(*m_folder, A::Remove);
+    // A stored file that could not be read is kept, moving with its key.
+    if (!hasPicture()) return std::make_unique<TStagedPhoto>(*m_folder, A::Keep);
+    return std::make_unique<TStagedPhoto>(*m_folder, A::Write, m_image);
+}
+
 bool TPhotoBox::store(const QString& key, const QString& oldKey)
 {
     if (!PhotoKeyFitsFolder(key))
         throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
-    const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
-    if (pathEmpty()) {
-        DeletePhotoFile(*m_folder, key);
-        if (keyChanged) DeletePhotoFile(*m_folder, oldKey);
-        return false;
-    }
-    if (!hasPicture()) {
-        // A stored file that could not be read: it is kept, under the new key.
-        if (keyChanged) MovePhotoFile(*m_folder, oldKey, key);
-        return false;
-    }
-    write(key);
-    if (keyChanged) DeletePhotoFile(*m_folder, oldKey);
-    return true;
+    auto staged = stage();
+    staged->commitTo(key, oldKey);
+    staged->keep();
+    return staged->action() == TStagedPhoto::Action::Write;
 }

@@ -12,6 +12,10 @@
 //   a full path      a file the user picked, not stored yet
 // Files change only through write/store/DeletePhotoFile/MovePhotoFile.
 #include <QImage>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+#include <memory>
 #include <QObject>
 #include <QString>
 
@@ -38,8 +42,61 @@ bool MovePhotoFile(const QString& folder, const QString& oldKey, const QString& 
 
 // Reads a photo: BMP when the name ends in ".bmp", JPEG (full size) when it
 // ends in ".jpg" or ".jpeg", in any letter case. A null image and the reason
-// in *error when the kind is wrong or the file does not decode.
+// in *error when the kind is wrong, the file does not decode (a JPEG the
+// decoder finds damaged or cut off included) or the picture is too large.
 QImage LoadPhotoFile(const QString& fileName, QString* error = nullptr);
+
+// Why a photo was not read.
+enum class PhotoProblem { None, WrongKind, Damaged, TooLarge };
+QImage LoadPhotoFile(const QString& fileName, QString* error, PhotoProblem* problem);
+
+// The largest picture stored: its stored bitmap must still load and show.
+constexpr qint64 MaxPhotoPixels = 36'000'000;
+constexpr int MaxPhotoSide = 12'000;
+
+// A save's photo in two halves around the record's row, so that the row and
+// its photo are stored together or not at all:
+//   auto staged = box.stage();        // before the row: the picture is written
+//                                     // to a temporary file in the folder
+//   TTransaction tr(cn);
+//   ...write the row...;
+//   staged->commitTo(key);            // moved into place (oldKey: a changed key)
+//   tr.commit();
+//   staged->keep();                   // only now are replaced files deleted
+// Until keep(), the destructor puts every file back as it was and removes the
+// temporary file; any throw on the way therefore leaves no file changed.
+class TStagedPhoto {
+public:
+    enum class Action {
+        Write,    // the picture becomes the key's file
+        Remove,   // the key's file goes (no earlier file may attach to the record)
+        Keep      // the stored file stays; with a changed key it moves to the new key
+    };
+    // Write: throws EAppError when the temporary file cannot be written.
+    TStagedPhoto(const QString& folder, Action action, const QImage& picture = QImage());
+    ~TStagedPhoto();
+    TStagedPhoto(const TStagedPhoto&) = delete;
+    TStagedPhoto& operator=(const TStagedPhoto&) = delete;
+
+    // Puts the photo in place under key; an oldKey different from key is the
+    // record's previous key, whose file goes. Throws EAppError when a key does
+    // not fit the folder or a file cannot be moved.
+    void commitTo(const QString& key, const QString& oldKey = QString());
+    // The row is stored: the files put aside are deleted and nothing is undone.
+    void keep();
+    Action action() const { return m_action; }
+
+private:
+    void setAside(const QString& fileName);
+    void move(const QString& from, const QString& to);
+
+    QString m_folder;
+    Action m_action;
+    QString m_temp;
+    QList<QPair<QString, QString>> m_moves;   // done, in order: from, to
+    QStringList m_aside;
+    bool m_kept = false;
+};
 
 class TPhotoBox : public QObject {
     Q_OBJECT
@@ -79,6 +136,10 @@ public:
     // a changed key (oldKey not empty and different) the photo ends up under
     // the new key only. True when a picture was written.
     bool store(const QString& key, const QString& oldKey = QString());
+    // What a save would do with the photo, staged before the record's row is
+    // written (see TStagedPhoto): the picture when there is one, the removal
+    // when the path box is empty, the stored file kept otherwise.
+    std::unique_ptr<TStagedPhoto> stage() const;
 
 private:
     void setPicture(const QImage& image);

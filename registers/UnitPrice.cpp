@@ -9,7 +9,9 @@
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
+#include "platform/Errors.h"
 #include "platform/Look.h"
+#include "platform/Transaction.h"
 #include "registers/UnitNewPrice.h"
 
 TfrmPrice* frmPrice = nullptr;
@@ -91,7 +93,7 @@ void TfrmPrice::BtnNewPriceClick()
     ADOQry->append();
     try {
         ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
-        ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
+        ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text());
         if (!limit.isEmpty()) ADOQry->fieldByName(QStringLiteral("Limit")).setValue(StrToInt(limit));
         ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
         if (!additional.isEmpty())
@@ -122,23 +124,23 @@ void TfrmPrice::BtnEdtPriceClick()
 
     const QString limit = d->EdtLimit->text().trimmed();
     const QString additional = d->EdtAdditionalPrice->text().trimmed();
-    ADOQry->setSQL(QStringLiteral("Select * from PriceList where PriceName=:name"));
-    ADOQry->setParam(QStringLiteral("name"), frmNewPrice->OldPriceName);
-    ADOQry->open();
+    const Params values{
+        {QStringLiteral("name"), d->EdtPriceName->text()},
+        {QStringLiteral("price"), QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text()))},
+        {QStringLiteral("type"), frmNewPrice->RadioGroup1ItemIndex()},
+        {QStringLiteral("limit"), limit.isEmpty() ? 0 : StrToInt(limit)},
+        {QStringLiteral("additional"), QVariant::fromValue(additional.isEmpty() ? Currency() : StrToCurr(additional))},
+        {QStringLiteral("old"), frmNewPrice->OldPriceName}};
+    // Only a scheme that still exists is changed; the list comes back whatever happened.
     try {
-        if (!ADOQry->isEmpty()) {
-            ADOQry->edit();
-            ADOQry->fieldByName(QStringLiteral("PriceName")).setValue(d->EdtPriceName->text().trimmed());
-            ADOQry->fieldByName(QStringLiteral("BasicPrice")).setValue(QVariant::fromValue(StrToCurr(d->EdtBasicPrice->text())));
-            ADOQry->fieldByName(QStringLiteral("LeasoType")).setValue(frmNewPrice->RadioGroup1ItemIndex());
-            ADOQry->fieldByName(QStringLiteral("Limit")).setValue(limit.isEmpty() ? 0 : StrToInt(limit));
-            ADOQry->fieldByName(QStringLiteral("AdditionalPrice"))
-                .setValue(QVariant::fromValue(additional.isEmpty() ? Currency() : StrToCurr(additional)));
-            ADOQry->post();
-        }
+        WriteUnlessChanged(this, [&] {
+            TTransaction tr(AppConnection());
+            ExpectOneRow(AppConnection().execute(QStringLiteral(
+                "Update PriceList set PriceName=:name,BasicPrice=:price,LeasoType=:type,[Limit]=:limit,"
+                "AdditionalPrice=:additional where PriceName=:old"), values));
+            tr.commit();
+        }, nullptr);
     } catch (...) {
-        // The list comes back whatever happened to the write.
-        ADOQry->cancel();
         openList();
         throw;
     }
@@ -151,9 +153,11 @@ void TfrmPrice::BtnDelPriceClick()
     if (name.trimmed().isEmpty()) return;
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项信息吗？"))) return;
 
-    ADOQry->setSQL(QStringLiteral("Delete FROM PRICELIST WHERE PRICENAME=:name"));
-    ADOQry->setParam(QStringLiteral("name"), name);
-    ADOQry->execSQL();
+    // Only a scheme that still exists is deleted.
+    WriteUnlessChanged(this, [&] {
+        ExpectOneRow(AppConnection().execute(QStringLiteral("Delete FROM PRICELIST WHERE PRICENAME=:name"),
+                                             {{QStringLiteral("name"), name}}));
+    }, nullptr);
     ADOQry->close();
     openList();
 }

@@ -17,6 +17,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <chrono>
+#include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -295,4 +298,83 @@ TEST_F(MainWindow, VersionTextFollowsTheBannerOnResize)
     EXPECT_EQ(frmMain->ui->lblHomepage->y(), frmMain->ui->lblVersion->y());
     EXPECT_EQ(frmMain->ui->lblVersion->x(), 371);
     EXPECT_EQ(frmMain->ui->lblHomepage->x(), 520);
+}
+
+// ---- the database check before anything is written ----
+
+namespace {
+QByteArray fileBytes(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+TEST_F(Startup, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftByteIdentical)
+{
+    struct Case { const char* name; std::function<void()> make; const char* cause; };
+    const std::vector<Case> cases = {
+        {"zero bytes", [&] { QFile f(dbFile()); ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)); },
+         "缺少数据表 Car、Customer、PriceList、Leaso、CarCost、ChangeCar、Config"},
+        {"another program's database", [&] {
+             TADOConnection other;
+             other.open(dbFile());
+             for (const QString& t : ProgramTables()) if (t != "Leaso") other.execute("DROP TABLE " + t);
+             other.execute("CREATE TABLE Notes(x TEXT)");
+         }, "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config"},
+    };
+    for (const auto& c : cases) {
+        QFile::remove(dbFile());
+        EnsureDatabaseFile(dbFile());
+        c.make();
+        const QByteArray before = fileBytes(dbFile());
+        messages.clear();
+        EXPECT_FALSE(CreateForms()) << c.name;
+        EXPECT_EQ(frmMain, nullptr);
+        ASSERT_EQ(messages.size(), 1u) << c.name;
+        EXPECT_TRUE(messages[0].text.contains(dbFile())) << messages[0].text.toStdString();
+        EXPECT_TRUE(messages[0].text.contains(QString::fromUtf8(c.cause))) << messages[0].text.toStdString();
+        EXPECT_EQ(messages[0].icon, Dlg::Icon::Error);
+        EXPECT_EQ(fileBytes(dbFile()), before) << c.name;
+        EXPECT_FALSE(QFile::exists(dbFile() + "-journal")) << c.name;
+    }
+}
+
+TEST_F(Startup, ABriefLockByAnotherProgramIsWaitedOut)
+{
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(dbFile().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    startApp();
+    release.join();
+    sqlite3_close(other);
+    EXPECT_TRUE(frmMain->started());
+    EXPECT_TRUE(messages.empty()) << lastMessage().toStdString();
+    EXPECT_TRUE(db().tableNames().contains(QStringLiteral("ACCT")));
+}
+
+TEST_F(Startup, TheSchemaGetsTheListIndexesAndAnUpToDateFileIsNotWritten)
+{
+    exec("DROP INDEX Leaso_ChargeTime");
+    exec("DROP INDEX Car_State");
+    startApp();
+    for (const char* ix : {"Leaso_ChargeTime", "Car_State", "Acct_LeasoID"})
+        EXPECT_EQ(scalar("SELECT count(*) FROM sqlite_master WHERE type='index' AND name=:n", {{"n", ix}}).toInt(), 1) << ix;
+    // The settlement list reads through an index, not the whole table.
+    QStringList plan;
+    {
+        TStatement st(db(), "EXPLAIN QUERY PLAN Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer "
+                            "Where (EndTime is not null) and (ChargeTime is null) and Leaso.CustID=Customer.CustID ");
+        while (st.next()) plan << st.value(3).toString();
+    }
+    EXPECT_TRUE(plan.join('\n').contains("INDEX Leaso_")) << plan.join('\n').toStdString();
+    // A second start finds everything in place and writes nothing.
+    DestroyForms();
+    const QByteArray before = fileBytes(dbFile());
+    startApp();
+    EXPECT_EQ(fileBytes(dbFile()), before);
 }

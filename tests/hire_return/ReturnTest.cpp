@@ -186,7 +186,7 @@ TEST_F(ReturnTest, ReturnAndSettleRollsBackOnFailureAndWritesChargeAndIncome)
         EXPECT_EQ(frmReturn->ADOQry->recordCount(), 0);
     });
     ASSERT_EQ(messages.size(), 6u);
-    expectMessage(1, "car locked", Dlg::Icon::Error);
+    expectMessage(1, "数据库操作失败，本次没有保存任何内容。\ncar locked", Dlg::Icon::Error);
     expectDbError(3, "Acct", Dlg::Icon::None);
     EXPECT_FALSE(db().inTransaction());
     expectSettled(id, Yuan("598.5"), "粤A'7");

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QBuffer>
+#include <QtEndian>
 
 class Photos : public NewRecordTest {};
 
@@ -96,25 +98,128 @@ TEST_F(Photos, AStoredPhotoIsShownBracketedAndKeptOrMovedBySavesAndNeverLeavesTh
     EXPECT_EQ(QFileInfo(CustPicDir + QStringLiteral("other.bmp")).size(), 7);   // the moved garbage
 }
 
-TEST_F(Photos, AFailedWriteIsReportedAndNoSuccessIsShown)
+// The row and its photo are stored together or not at all: a photo that cannot
+// be written (no folder, a key too long for a file name) leaves neither, the
+// error shows and the dialog stays open.
+TEST_F(Photos, APhotoFailureLeavesNoRowAndNoFile)
 {
     const QString bmp = makePicture(QStringLiteral("p.bmp"), "BMP");
-    ASSERT_TRUE(QDir(CarPicDir).removeRecursively() && QDir(CustPicDir).removeRecursively());
+    const QString longKey = QString(300, QLatin1Char('K'));
+    struct Case { const char* name; QString key; bool removeFolders; };
+    for (const Case& c : {Case{"no folder", QStringLiteral("W1"), true}, Case{"300-character key", longKey, false}}) {
+        SCOPED_TRACE(c.name);
+        if (c.removeFolders) ASSERT_TRUE(QDir(CarPicDir).removeRecursively() && QDir(CustPicDir).removeRecursively());
+        else ASSERT_TRUE(QDir().mkpath(CarPicDir) && QDir().mkpath(CustPicDir));
+        messages.clear();
+        run(frmNewCar, [&] {
+            type(car()->EdtNewCarID, c.key);
+            pickPhoto(car()->BtnNewCarPath, bmp);
+            click(car()->BtnSaveExit);
+            EXPECT_TRUE(frmNewCar->isVisible());
+        });
+        EXPECT_EQ(run(frmNewCust, [&] {
+            type(cust()->EdtCustID, c.key);
+            type(cust()->EdtCustName, QStringLiteral("吴十"));
+            pickPhoto(cust()->BtnNewCarPath, bmp);
+            click(cust()->BitBtn1);
+            EXPECT_TRUE(frmNewCust->isVisible());
+        }), QDialog::Rejected);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_TRUE(messages[0].icon == Dlg::Icon::Error && messages[1].icon == Dlg::Icon::Error);
+        EXPECT_TRUE(messages[0].text.contains(QStringLiteral("保存失败"))) << messages[0].text.toStdString();
+        EXPECT_EQ(count(QStringLiteral("Car")) + count(QStringLiteral("Customer")), 0);
+        EXPECT_FALSE(db().inTransaction());
+        for (const QString& folder : {CarPicDir, CustPicDir})
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+}
+
+// The staged photo undoes every file change until the row is kept.
+TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
+{
+    QImage red(3, 2, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString folder = CarPicDir;
+    auto bytes = [](const QString& f) { QFile x(f); return x.open(QIODevice::ReadOnly) ? x.readAll() : QByteArray(); };
+    makeStalePhoto(folder, QStringLiteral("A"));
+    makeStalePhoto(folder, QStringLiteral("B"));
+    const QByteArray a = bytes(PhotoFileName(folder, QStringLiteral("A")));
+    using Act = TStagedPhoto::Action;
+    for (Act act : {Act::Write, Act::Remove, Act::Keep}) {
+        for (const QString& old : {QString(), QStringLiteral("B")}) {
+            {
+                TStagedPhoto staged(folder, act, red);
+                staged.commitTo(QStringLiteral("A"), old);
+            }   // not kept: the row was not stored
+            EXPECT_EQ(files(folder), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
+            EXPECT_EQ(bytes(PhotoFileName(folder, QStringLiteral("A"))), a);
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        }
+    }
+    {   // kept with a changed key: the new picture under the new key only, nothing else left
+        TStagedPhoto staged(folder, Act::Write, red);
+        staged.commitTo(QStringLiteral("C"), QStringLiteral("A"));
+        staged.keep();
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral("B.bmp"), QStringLiteral("C.bmp")}));
+    EXPECT_EQ(bmpInfo(PhotoFileName(folder, QStringLiteral("C"))), "bmp 3x2");
+    {   // the kept stored file moves with its key
+        TStagedPhoto staged(folder, Act::Keep);
+        staged.commitTo(QStringLiteral("D"), QStringLiteral("B"));
+        staged.keep();
+    }
+    EXPECT_EQ(files(folder), (QStringList{QStringLiteral("C.bmp"), QStringLiteral("D.bmp")}));
+}
+
+// A picture too large to store and show is refused as too large; a JPEG cut off
+// is refused as damaged, not stored grey. Nothing is taken either way.
+TEST_F(Photos, TooLargeAndCutOffPicturesAreRefusedWithTheirOwnMessages)
+{
+    QImage noise(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    QByteArray jpeg;
+    {
+        QBuffer b(&jpeg);
+        ASSERT_TRUE(b.open(QIODevice::WriteOnly) && noise.save(&b, "JPG", 95));
+    }
+    // 8000 x 8000 in the frame header, the size a decoder believes.
+    QByteArray huge = jpeg;
+    const int sof = huge.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    for (int at : {sof + 5, sof + 7}) { huge[at] = char(8000 >> 8); huge[at + 1] = char(8000 & 0xFF); }
+    QByteArray bmp;
+    {
+        QBuffer b(&bmp);
+        ASSERT_TRUE(b.open(QIODevice::WriteOnly) && noise.save(&b, "BMP"));
+    }
+    qToLittleEndian<qint32>(8000, bmp.data() + 18);
+    qToLittleEndian<qint32>(8000, bmp.data() + 22);
+
+    const QString tooLarge = QStringLiteral("太大，无法保存和显示");
+    const QString damaged = QStringLiteral("文件已损坏或不是有效的JPEG图片");
+    const std::pair<QString, QString> cases[] = {
+        {makeFile(dir() + QStringLiteral("huge.jpg"), huge), tooLarge},
+        {makeFile(dir() + QStringLiteral("huge.bmp"), bmp), tooLarge},
+        {makeFile(dir() + QStringLiteral("third.jpg"), jpeg.left(jpeg.size() / 3)), damaged},
+    };
     run(frmNewCar, [&] {
-        type(car()->EdtNewCarID, QStringLiteral("W1"));
-        pickPhoto(car()->BtnNewCarPath, bmp);
-        click(car()->BtnSaveExit);
-        EXPECT_TRUE(frmNewCar->isVisible());   // the row stands, the error shows, the dialog stays
+        for (const auto& [file, text] : cases) {
+            SCOPED_TRACE(file.toStdString());
+            messages.clear();
+            pickPhoto(car()->BtnNewCarPath, file);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(lastMessage().contains(text)) << lastMessage().toStdString();
+            EXPECT_EQ(car()->EdtNewCarPath->text(), QString());
+            EXPECT_TRUE(car()->ImgNewCar->pixmap().isNull());
+        }
     });
-    // The add-customer dialog still closes with OK: the customer was written.
-    EXPECT_EQ(run(frmNewCust, [&] {
-        type(cust()->EdtCustID, QStringLiteral("W2"));
-        type(cust()->EdtCustName, QStringLiteral("吴十"));
-        pickPhoto(cust()->BtnNewCarPath, bmp);
-        click(cust()->BitBtn1);
-    }), QDialog::Accepted);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[0].icon == Dlg::Icon::Error && messages[1].icon == Dlg::Icon::Error);
-    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("W1.bmp")) && messages[1].text.contains(QStringLiteral("W2.bmp")));
-    EXPECT_EQ(count(QStringLiteral("Car")) + count(QStringLiteral("Customer")), 2);
+    PhotoProblem p = PhotoProblem::None;
+    EXPECT_TRUE(LoadPhotoFile(cases[0].first, nullptr, &p).isNull());
+    EXPECT_EQ(p, PhotoProblem::TooLarge);
+    EXPECT_TRUE(LoadPhotoFile(cases[2].first, nullptr, &p).isNull());
+    EXPECT_EQ(p, PhotoProblem::Damaged);
+    const QString whole = makeFile(dir() + QStringLiteral("whole.jpg"), jpeg);
+    EXPECT_EQ(LoadPhotoFile(whole, nullptr, &p).size(), QSize(64, 48));
+    EXPECT_EQ(p, PhotoProblem::None);
 }

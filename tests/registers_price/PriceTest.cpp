@@ -265,3 +265,43 @@ TEST(ConvertTest, StrToCurrRefusesAmountsBeyondTheStore)
 }
 
 } // namespace
+
+// Through a second copy of the program on the same file: a scheme deleted
+// meanwhile is neither edited nor deleted; the notice shows and the list is read afresh.
+TEST_F(PriceTest, ASchemeDeletedMeanwhileIsNeitherEditedNorDeleted)
+{
+    TADOConnection other;
+    other.open(dbFile());
+    for (bool deleting : {false, true}) {
+        messages.clear();
+        insert(QStringLiteral("('周末', 0, 1500000, 100, 5000)"));
+        inRegister([&] {
+            select(QStringLiteral("周末"));
+            other.execute(QStringLiteral("Delete from PriceList"));
+            if (deleting) {
+                answers = {Dlg::IdYes};
+                click(P()->BtnDelPrice);
+            } else {
+                inDialog(P()->BtnEdtPrice, [&] {
+                    fill({QStringLiteral("新周末"), 1, QStringLiteral("99"), QStringLiteral("1"), QStringLiteral("1")});
+                    click(D()->BitBtn1);
+                });
+            }
+            EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0) << "the list was not read afresh";
+        });
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(lastMessage(), EChangedError().message());
+        EXPECT_EQ(count(), 0);
+    }
+}
+
+TEST_F(PriceTest, ANameIsStoredAsTypedWithItsSurroundingBlanks)
+{
+    inRegister([&] {
+        EXPECT_TRUE(save({QStringLiteral("  周末 "), 0, QStringLiteral("150"), QStringLiteral(""), QStringLiteral("")}));
+        EXPECT_TRUE(save({QStringLiteral(" 包月"), 1, QStringLiteral("3000"), QStringLiteral(""), QStringLiteral("")}, QStringLiteral("  周末 ")));
+        EXPECT_FALSE(save({QStringLiteral("   "), 0, QStringLiteral("1"), QStringLiteral(""), QStringLiteral("")}));
+    });
+    EXPECT_EQ(scalar(QStringLiteral("Select group_concat('['||PriceName||']') from PriceList")).toString(), "[ 包月]");
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("请输入租赁方式名称！")});
+}

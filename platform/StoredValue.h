@@ -1,0 +1,21 @@
+#pragma once
+// How values are kept in the database file, in one place for the connection
+// and the datasets: amounts as INTEGER ten-thousandths, moments as REAL days
+// since 1899-12-30, flags as 0/1, text as text.
+#include "platform/Currency.h"
+#include <QVariant>
+
+enum class FieldType { String, Integer, Currency, DateTime, Float, Boolean };
+
+// The field type a declared column type stands for ("CURRENCY", "DATETIME"...).
+FieldType FieldTypeFromDecl(const char* decl);
+
+// A value in its stored form (qint64, double, QString or null) by the value's
+// own type: Currency, QDateTime, QDate, bool, numbers, anything else as text.
+QVariant ToStored(const QVariant& v);
+// A user value in the stored form of a field type; text that does not convert
+// throws EConvertError.
+QVariant ToStored(const QVariant& v, FieldType type);
+
+// The amount a stored value holds (null gives 0).
+Currency StoredCurrency(const QVariant& v);
