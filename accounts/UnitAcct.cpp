@@ -1,11 +1,352 @@
 #include "accounts/UnitAcct.h"
 #include "ui_UnitAcct.h"
+#include "accounts/UnitModAcct.h"
+#include "ui_UnitModAcct.h"
+#include "app/AppContext.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/Convert.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Moment.h"
+#include "platform/Pickers.h"
+#include <QHeaderView>
+#include <QLineEdit>
+#include <cmath>
 
 TfrmAcct* frmAcct = nullptr;
 
-TfrmAcct::TfrmAcct(QWidget* parent) : TForm(parent), ui(new Ui::TfrmAcct)
+namespace {
+
+const QString kAll = QStringLiteral("所有");
+const QString kLive = QStringLiteral("(Deleted<>1 or Deleted is null)");
+// Half-open: from the from-date's midnight up to, not including, the midnight
+// after the to-date, so an entry of the next day never counts in this range.
+const QString kRange = QStringLiteral(" And AcctTime >= :from And AcctTime < :to");
+const QString kCategory = QStringLiteral(" and category=:cat");
+
+// A sum as the database returns it: whole ten-thousandths, or null for no row.
+std::optional<Currency> StoredMoney(const QVariant& v)
 {
-    ui->setupUi(this);
+    if (v.isNull()) return std::nullopt;
+    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
+    return Currency::fromRaw(v.toLongLong());
 }
 
-TfrmAcct::~TfrmAcct() { delete ui; }
+// A list refilled with items; its text is left empty, with nothing selected.
+void FillList(QComboBox* c, const QStringList& items)
+{
+    c->clear();
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    if (c->isEditable()) c->setEditText(QString());
+}
+
+} // namespace
+
+void ShowCategoryOfKind(QComboBox* owe, QComboBox* pay, bool income)
+{
+    owe->setVisible(income);
+    pay->setVisible(!income);
+}
+
+TfrmAcct::TfrmAcct(QWidget* parent)
+    : TForm(parent), ui(std::make_unique<Ui::TfrmAcct>()), ADOQry(new TDataSet(this)), ADOQry2(new TDataSet(this))
+{
+    ui->setupUi(this);
+
+    ADOQry->addCalcField(QStringLiteral("Type1"), FieldType::String);
+    ADOQry->addCalcField(QStringLiteral("Amount1"), FieldType::Currency);
+    ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
+
+    TDBGrid* g = ui->DBGrid1;
+    g->setDataSet(ADOQry);
+    g->addColumn(QStringLiteral("ID"), QString());
+    g->addColumn(QStringLiteral("Type1"), QStringLiteral("收/支"), 40);
+    g->addColumn(QStringLiteral("AcctTime"), QStringLiteral("日期"));
+    g->addColumn(QStringLiteral("Amount1"), QStringLiteral("金额"), 120);
+    g->addColumn(QStringLiteral("Category"), QStringLiteral("类目"), 100);
+    g->addColumn(QStringLiteral("Item"), QStringLiteral("事项"), 300);
+    g->setColumnVisible(0, false);
+    g->setColumnDateOnly(2, true);
+    g->setRowForeground([this](TDataSet& ds, int row) { return DBGrid1DrawColumnCell(ds, row); });
+    g->horizontalHeader()->setSectionsClickable(true);
+
+    for (QDateEdit* d : {ui->DateTimePicker1, ui->DateTimePicker2, ui->DateTimePicker3}) SetupDatePicker(d);
+    // EdtAmountKeyPress
+    InstallKeyFilter(ui->EdtAmount, KeyFilter::AcctAmount);
+    ui->CmbOweCategory->lineEdit()->setMaxLength(AcctCategoryLength);
+    ui->CmbPayCategory->lineEdit()->setMaxLength(AcctCategoryLength);
+
+    On(ui->BtnQry, &QPushButton::clicked, this, [this] { BtnQryClick(); });
+    On(ui->BtnExpXls1, &QPushButton::clicked, this, [this] { BtnExpXls1Click(); });
+    On(ui->BtnModify, &QPushButton::clicked, this, [this] { BtnModifyClick(); });
+    On(ui->BtnDelete, &QPushButton::clicked, this, [this] { BtnDeleteClick(); });
+    On(ui->BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
+    On(ui->RbOwe, &QRadioButton::toggled, this, [this](bool on) { if (on) RbOweClick(); });
+    On(ui->RbPay, &QRadioButton::toggled, this, [this](bool on) { if (on) RbPayClick(); });
+    On(g->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) { DBGrid1TitleClick(column); });
+    On(ui->PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (isVisible()) PageShow(index);
+    });
+    On(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [this] { DatabaseReplaced(); });
+
+    RunGuarded(this, [this] { FormCreate(); });
+}
+
+TfrmAcct::~TfrmAcct() = default;
+
+void TfrmAcct::FormCreate()
+{
+    ui->PageControl1->setCurrentWidget(ui->TabSheet1);
+    setWindowTitle(QStringLiteral(" 帐本 "));
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
+    for (QLineEdit* e : {ui->EdtOwe, ui->EdtPay, ui->EdtBalance}) SetReadOnlySilver(e);
+    QPalette p = ui->EdtPay->palette();
+    p.setColor(QPalette::Text, Qt::red);
+    ui->EdtPay->setPalette(p);
+    ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayCategory, false);
+}
+
+void TfrmAcct::FormShow()
+{
+    // The active page's own step runs first, on the first opening only.
+    if (!m_pageShown) {
+        m_pageShown = true;
+        PageShow(ui->PageControl1->currentIndex());
+    }
+    const QDate today = NowMoment().date();
+    ui->DateTimePicker1->setDate(today.addDays(-30));
+    ui->DateTimePicker2->setDate(today);
+    ui->RbPay->setChecked(true);
+    RbPayClick();
+    rebuildEntryLists();
+    BtnQryClick();
+}
+
+void TfrmAcct::PageShow(int index)
+{
+    QWidget* page = ui->PageControl1->widget(index);
+    if (page == ui->TabSheet1) TabSheet1Show();
+    else if (page == ui->TabSheet2) TabSheet2Show();
+}
+
+void TfrmAcct::TabSheet1Show()
+{
+    FillList(ui->CmbCat, QStringList{kAll} + distinctCategories(
+        QStringLiteral("Select distinct [Category] from [Acct] where ") + kLive));
+}
+
+void TfrmAcct::TabSheet2Show()
+{
+    ui->DateTimePicker3->setDate(NowMoment().date());
+}
+
+QStringList TfrmAcct::distinctCategories(const QString& sql)
+{
+    QStringList items;
+    TStatement st(AppConnection(), sql);
+    while (st.next()) items << st.value(0).toString();
+    return items;
+}
+
+void TfrmAcct::rebuildEntryLists()
+{
+    FillList(ui->CmbPayCategory, distinctCategories(
+        QStringLiteral("Select distinct [Category] from [Acct] Where Type=-1 and ") + kLive));
+    FillList(ui->CmbOweCategory, distinctCategories(
+        QStringLiteral("Select distinct [Category] from [Acct] Where Type=1 and ") + kLive));
+}
+
+std::optional<Currency> TfrmAcct::total(int type, const QString& where, const Params& params)
+{
+    // The database sums the stored ten-thousandths as integers, so totals are exact.
+    return StoredMoney(AppConnection().scalar(
+        QStringLiteral("Select sum(Amount) from [Acct] where [Type]=%1 and ").arg(type) + where, params));
+}
+
+void TfrmAcct::BtnQryClick()
+{
+    Params p{{QStringLiteral("from"), QVariant(ui->DateTimePicker1->date())},
+             {QStringLiteral("to"), QVariant(ui->DateTimePicker2->date().addDays(1))}};
+    QString where = kLive + kRange;
+    const QString category = ui->CmbCat->currentText();
+    if (!category.isEmpty() && category != kAll) {
+        where += kCategory;
+        p.append({QStringLiteral("cat"), category});
+    }
+
+    const std::optional<Currency> owe = total(1, where, p);
+    const std::optional<Currency> pay = total(-1, where, p);
+    ui->EdtOwe->setText(owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
+    ui->EdtPay->setText(pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
+    ui->EdtBalance->setText(CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
+
+    m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
+    m_listParams = p;
+    m_sort = QStringLiteral("AcctTime DESC");
+    openList();
+    ui->BtnExpXls1->setEnabled(ADOQry->active());
+}
+
+void TfrmAcct::openList()
+{
+    // The sort key is one of the list's own fields, never user text; rows of
+    // one key keep the order they were written in.
+    const int blank = m_sort.indexOf(QLatin1Char(' '));
+    ADOQry->setSQL(m_listSql + QStringLiteral(" Order By [%1]%2, ID").arg(m_sort.left(blank), m_sort.mid(blank)));
+    for (const auto& [name, value] : m_listParams) ADOQry->setParam(name, value);
+    ADOQry->open();
+}
+
+void TfrmAcct::ADOQryCalcFields(TDataSet& ds)
+{
+    const TField type = ds.fieldByName(QStringLiteral("Type"));
+    const qint64 t = type.isNull() ? 0 : type.asInteger();
+    ds.fieldByName(QStringLiteral("Type1")).setValue(t == 1 ? QStringLiteral("收") : t == -1 ? QStringLiteral("支") : QString());
+    ds.fieldByName(QStringLiteral("Amount1")).setValue(QVariant::fromValue(ds.fieldByName(QStringLiteral("Amount")).asCurrency() * t));
+}
+
+QColor TfrmAcct::DBGrid1DrawColumnCell(TDataSet& ds, int row)
+{
+    const int typeCol = ds.fieldIndex(QStringLiteral("Type"));
+    const QVariant type = typeCol < 0 ? QVariant() : ds.valueAt(row, typeCol);
+    if (type.isNull() || type.toLongLong() != -1) return {};
+    if (ui->DBGrid1->toolTip().isEmpty()) {
+        const QString hint = QStringLiteral("红色表示支出");
+        ui->DBGrid1->setToolTip(hint);
+        ui->DBGrid1->viewport()->setToolTip(hint);
+    }
+    return Qt::red;
+}
+
+void TfrmAcct::DBGrid1TitleClick(int column)
+{
+    TDBGrid* g = ui->DBGrid1;
+    if (column < 0 || column >= g->columns().size()) return;
+    g->resetTitleStyles();
+    QString key = g->columns()[column].field;
+    const int one = key.indexOf(QLatin1Char('1'));
+    if (one >= 0) key.remove(one, 1);
+    const bool descending = m_sort == key + QStringLiteral(" ASC");
+    m_sort = key + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    g->setTitleStyle(column, descending ? QColor(Qt::blue) : QColor(Qt::black), true);
+    if (m_listSql.isEmpty()) return;
+    // The same rows in the new order, the selected entry still selected.
+    const QVariant id = ADOQry->active() && !ADOQry->isEmpty() ? ADOQry->fieldByName(QStringLiteral("ID")).value() : QVariant();
+    openList();
+    if (!id.isNull()) ADOQry->locate(QStringLiteral("ID"), id);
+}
+
+void TfrmAcct::RbOweClick() { ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayCategory, true); }
+void TfrmAcct::RbPayClick() { ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayCategory, false); }
+
+void TfrmAcct::BtnSaveClick()
+{
+    const bool pay = ui->RbPay->isChecked();
+    // An amount that is not a number stops here, before anything is written.
+    const Currency amount = StrToCurr(ui->EdtAmount->text());
+    AppConnection().execute(QStringLiteral(
+        "Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+        "Values(:type,:amount,0,:item,:time,0,:cat)"),
+        {{QStringLiteral("type"), pay ? -1 : 1},
+         {QStringLiteral("amount"), QVariant::fromValue(amount)},
+         {QStringLiteral("item"), ui->EdtItem->text()},
+         {QStringLiteral("time"), QVariant(ui->DateTimePicker3->date())},
+         {QStringLiteral("cat"), pay ? ui->CmbPayCategory->currentText() : ui->CmbOweCategory->currentText()}});
+    Dlg::Notice(this, QStringLiteral("保存成功！"));
+    ui->EdtAmount->clear();
+    ui->EdtItem->clear();
+    BtnQryClick();
+}
+
+void TfrmAcct::BtnModifyClick()
+{
+    const QString id = ui->DBGrid1->selectedText(0).trimmed();
+    if (id.isEmpty()) return;
+    ADOQry2->setSQL(QStringLiteral("Select * from [Acct] Where ID=:id"));
+    ADOQry2->setParam(QStringLiteral("id"), qint64(StrToInt64(id)));
+    ADOQry2->open();
+    if (ADOQry2->isEmpty()) {
+        // Deleted meanwhile by another copy of the program.
+        Dlg::Notice(this, EChangedError().message());
+        BtnQryClick();
+        return;
+    }
+
+    auto* d = frmAcctMod->ui.get();
+    const bool income = ADOQry2->fieldByName(QStringLiteral("Type")).asInteger() == 1;
+    (income ? d->RbOwe : d->RbPay)->setChecked(true);
+    ShowCategoryOfKind(d->CmbOweCategory, d->CmbPayCategory, income);
+    const QDateTime when = ADOQry2->fieldByName(QStringLiteral("AcctTime")).asDateTime();
+    if (when.isValid()) d->DateTimePicker3->setDate(when.date());
+    d->EdtAmount->setText(ADOQry2->fieldByName(QStringLiteral("Amount")).asString());
+    d->EdtItem->setText(ADOQry2->fieldByName(QStringLiteral("Item")).asString());
+    const QString category = ADOQry2->fieldByName(QStringLiteral("Category")).asString();
+    auto fill = [&](QComboBox* c, const QComboBox* from) {
+        QStringList items;
+        for (int i = 0; i < from->count(); ++i) items << from->itemText(i);
+        FillList(c, items);
+        c->setEditText(category);
+    };
+    fill(d->CmbOweCategory, ui->CmbOweCategory);
+    fill(d->CmbPayCategory, ui->CmbPayCategory);
+    ADOQry2->close();
+
+    if (frmAcctMod->showModal() != QDialog::Accepted) return;
+
+    const bool owe = d->RbOwe->isChecked();
+    const Currency amount = StrToCurr(d->EdtAmount->text());
+    // The link to a hire or fee item and the deleted flag keep their values.
+    const int changed = AppConnection().execute(QStringLiteral(
+        "Update [Acct] set [Type]=:type,Category=:cat,AcctTime=:time,Amount=:amount,Item=:item Where ID=:id"),
+        {{QStringLiteral("type"), owe ? 1 : -1},
+         {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
+         {QStringLiteral("time"), QVariant(d->DateTimePicker3->date())},
+         {QStringLiteral("amount"), QVariant::fromValue(amount)},
+         {QStringLiteral("item"), d->EdtItem->text().trimmed()},
+         {QStringLiteral("id"), qint64(StrToInt64(id))}});
+    try {
+        ExpectOneRow(changed);
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
+    }
+    BtnQryClick();
+}
+
+void TfrmAcct::BtnDeleteClick()
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return;
+    const QString question = QStringLiteral("确定要删除本条纪录吗？\n\r")
+        + ADOQry->fieldByName(QStringLiteral("Type1")).asString() + QLatin1Char(':')
+        + ADOQry->fieldByName(QStringLiteral("Amount1")).asString();
+    if (!Dlg::Confirm(this, question)) return;
+    ADOQry->deleteRecord();
+    BtnQryClick();
+}
+
+void TfrmAcct::BtnExpXls1Click()
+{
+    const QString title = DateToStr(ui->DateTimePicker1->date()) + QStringLiteral("至")
+        + DateToStr(ui->DateTimePicker2->date()) + QStringLiteral("  帐本");
+    const QString fileName = Dlg::SaveFile(this, QString(), QStringLiteral("帐本.xlsx"), QString());
+    if (fileName.isEmpty()) return;
+    ExportGridToExcel(fileName, title, ADOQry, ui->DBGrid1);
+}
+
+void TfrmAcct::DatabaseReplaced()
+{
+    // Nothing of the replaced data stays on show; the next opening reads afresh.
+    ADOQry->close();
+    m_listSql.clear();
+    m_listParams.clear();
+    for (QLineEdit* e : {ui->EdtOwe, ui->EdtPay, ui->EdtBalance}) e->clear();
+    ui->BtnExpXls1->setEnabled(false);
+    TabSheet1Show();
+    rebuildEntryLists();
+}

@@ -1,11 +1,323 @@
 #include "accounts/UnitReport.h"
 #include "ui_UnitReport.h"
+#include "app/AppContext.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/DBGrid.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/Moment.h"
+#include "platform/Pickers.h"
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 TfrmReport* frmReport = nullptr;
 
-TfrmReport::TfrmReport(QWidget* parent) : TForm(parent), ui(new Ui::TfrmReport)
+namespace {
+
+// A hire counts in a range by its begin time, from the from-date's midnight up
+// to (not including) the midnight after the to-date.
+const QString CarTotalsSql = QStringLiteral(
+    "select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
+    " from leaso where begintime >= :from and begintime < :to group by CarID");
+const QString CustTotalsSql = QStringLiteral(
+    "select leaso.CustID,CustName,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
+    " from leaso,Customer where begintime >= :from and begintime < :to"
+    " And Leaso.CustID=Customer.CustID group by Leaso.CustID,CustName");
+const QString CarHiresSql = QStringLiteral(
+    "select leaso.*,CustName from leaso,Customer where Leaso.CustID=Customer.Custid and CarID=:car");
+const QString CustHiresSql = QStringLiteral(
+    "select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,Leaso.Memo"
+    " from leaso,Customer where Leaso.CustID=Customer.Custid ");
+const QString ByName = QStringLiteral(" and CustName like :pat escape '\\'");
+const QString ByCardID = QStringLiteral(" and Leaso.CustID like :pat escape '\\'");
+// A returned hire only: one still out, or gone meanwhile, changes nothing.
+const QString DeleteSql = QStringLiteral("Delete from [Leaso] where LeasoID=:id and EndTime is not null");
+
+const QString StillOut = QStringLiteral("该车辆为“租出”状态，请先做“还车”操作后再删除！");
+const QString DeleteQuestion = QStringLiteral("确定要删除本条纪录吗？");
+
+// The typed text is matched as it stands, wildcards included.
+QString containsPattern(const QString& text)
 {
-    ui->setupUi(this);
+    QString t = text;
+    t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    t.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    t.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return QLatin1Char('%') + t + QLatin1Char('%');
 }
 
-TfrmReport::~TfrmReport() { delete ui; }
+// The totals' expression columns, typed as the list shows them.
+void declareTotals(TDataSet* ds)
+{
+    ds->declareField(QStringLiteral("charge"), FieldType::Currency);
+    ds->declareField(QStringLiteral("counts"), FieldType::Integer);
+    ds->declareField(QStringLiteral("Time1"), FieldType::Float);
+}
+
+class CentredDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+protected:
+    void initStyleOption(QStyleOptionViewItem* opt, const QModelIndex& idx) const override
+    {
+        QStyledItemDelegate::initStyleOption(opt, idx);
+        opt->displayAlignment = Qt::AlignCenter;
+    }
+};
+
+// The user may drag columns to a new place; exports follow what the grid shows.
+void setupGrid(TDBGrid* g, TDataSet* ds)
+{
+    g->setDataSet(ds);
+    g->horizontalHeader()->setSectionsMovable(true);
+    g->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+}
+
+} // namespace
+
+TfrmReport::TfrmReport(QWidget* parent)
+    : TForm(parent), ui(std::make_unique<Ui::TfrmReport>()),
+      ADOQry(new TDataSet(this)), ADOQry2(new TDataSet(this)), ADOQry3(new TDataSet(this)), ADOQry4(new TDataSet(this))
+{
+    ui->setupUi(this);
+    resize(783, 536);
+    for (QDateEdit* d : {ui->Dt1, ui->Dt2, ui->Dt31, ui->Dt32}) SetupDatePicker(d);
+    for (TDataSet* ds : {ADOQry, ADOQry3}) declareTotals(ds);
+
+    TDBGrid* g = ui->DBGrid1;
+    setupGrid(g, ADOQry);
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 100);
+    g->addColumn(QStringLiteral("Charge"), QStringLiteral("合计结算金额"), 100);
+    g->addColumn(QStringLiteral("counts"), QStringLiteral("合计出租次数"), 100);
+    g->addColumn(QStringLiteral("Time1"), QStringLiteral("合计出租天数"), 100);
+    g->setItemDelegateForColumn(3, new CentredDelegate(g));
+
+    g = ui->DBGrid3;
+    setupGrid(g, ADOQry2);
+    g->addColumn(QStringLiteral("LeasoID"), QString());
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 80);
+    // Wide enough for a moment with its time in this font.
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出时间"), 125);
+    g->addColumn(QStringLiteral("EndTime"), QStringLiteral("还车日期"), 125);
+    g->addColumn(QStringLiteral("Charge"), QStringLiteral("租金"), 80);
+    g->addColumn(QStringLiteral("ChargeTime"), QStringLiteral("结算时间"), 125);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户"), 100);
+    g->addColumn(QStringLiteral("Memo"), QStringLiteral("备注"), 200);
+    g->setColumnVisible(0, false);
+
+    g = ui->DBGrid2;
+    setupGrid(g, ADOQry3);
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 150);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户姓名"), 80);
+    g->addColumn(QStringLiteral("Charge"), QStringLiteral("合计结算金额"), 100);
+    g->addColumn(QStringLiteral("counts"), QStringLiteral("合计出租次数"), 100);
+    g->addColumn(QStringLiteral("Time1"), QStringLiteral("合计出租天数"), 100);
+    g->setItemDelegateForColumn(4, new CentredDelegate(g));
+
+    g = ui->DBGrid4;
+    setupGrid(g, ADOQry4);
+    g->addColumn(QStringLiteral("LeasoID"), QString());
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("证件号"), 160);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户"), 100);
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 80);
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("租出时间"), 125);
+    g->addColumn(QStringLiteral("EndTime"), QStringLiteral("还车日期"), 125);
+    g->addColumn(QStringLiteral("Charge"), QStringLiteral("实收租金"), 80);
+    g->addColumn(QStringLiteral("ChargeTime"), QStringLiteral("结算时间"), 125);
+    g->addColumn(QStringLiteral("Memo"), QStringLiteral("备注"), 200);
+    g->addColumn(QString(), QStringLiteral("应收（欠款）"));
+    g->setColumnVisible(0, false);
+
+    On(ui->BtnQry, &QPushButton::clicked, this, [this] { BtnQryClick(); });
+    On(ui->BtnQry2, &QPushButton::clicked, this, [this] { BtnQry2Click(); });
+    On(ui->BtnQry3, &QPushButton::clicked, this, [this] { BtnQry3Click(); });
+    On(ui->BtnQry4, &QPushButton::clicked, this, [this] { BtnQry4Click(); });
+    // A click on the button already selected changes nothing and runs nothing.
+    On(ui->RbName, &QRadioButton::toggled, this, [this](bool on) { if (on) RbNameClick(); });
+    On(ui->RbCardID, &QRadioButton::toggled, this, [this](bool on) { if (on) RbCardIDClick(); });
+    On(ui->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    On(ui->BtnDelLeaso, &QPushButton::clicked, this, [this] { BtnDelLeasoClick(); });
+    On(ui->BtnExpXls1, &QPushButton::clicked, this, [this] { BtnExpXls1Click(); });
+    On(ui->BtnExpXls2, &QPushButton::clicked, this, [this] { BtnExpXls2Click(); });
+    On(ui->BtnExpXls3, &QPushButton::clicked, this, [this] { BtnExpXls3Click(); });
+    On(ui->BtnExpXls4, &QPushButton::clicked, this, [this] { BtnExpXls4Click(); });
+    On(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [this] { dataReplaced(); });
+
+    FormCreate();
+}
+
+TfrmReport::~TfrmReport() = default;
+
+void TfrmReport::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("统计报表")));
+    for (TDataSet* ds : {ADOQry, ADOQry2, ADOQry3, ADOQry4}) ds->setConnection(&AppConnection());
+
+    const QDate today = NowMoment().date();
+    ui->Dt1->setDate(today.addDays(-30));
+    ui->Dt2->setDate(today);
+    ui->Dt32->setDate(today);
+    ui->Dt31->setDate(today.addDays(-365));
+
+    fillCarList();
+    {
+        const QSignalBlocker block(ui->RbName);
+        ui->RbName->setChecked(true);
+    }
+    RbNameClick();
+}
+
+void TfrmReport::fillCarList()
+{
+    ui->CmbCar->clear();
+    ADOQry2->setSQL(QStringLiteral("Select CARID from Car"));
+    ADOQry2->open();
+    for (int r = 0; r < ADOQry2->recordCount(); ++r) ui->CmbCar->addItem(ADOQry2->textAt(r, 0));
+    ADOQry2->close();
+    // Filling the list selects no plate.
+    ui->CmbCar->setCurrentIndex(-1);
+    ui->CmbCar->setEditText(QString());
+}
+
+void TfrmReport::fillCustList(const QString& sql)
+{
+    ui->CmbCust->clear();
+    // The grid lets go of the list while its query reads the names.
+    ui->DBGrid4->setDataSet(nullptr);
+    try {
+        ADOQry4->setSQL(sql);
+        ADOQry4->open();
+        for (int r = 0; r < ADOQry4->recordCount(); ++r) ui->CmbCust->addItem(ADOQry4->textAt(r, 0));
+        ADOQry4->close();
+    } catch (...) {
+        ADOQry4->close();
+        ui->DBGrid4->setDataSet(ADOQry4);
+        throw;
+    }
+    ui->DBGrid4->setDataSet(ADOQry4);
+    ui->CmbCust->setCurrentIndex(-1);
+    ui->CmbCust->setEditText(QString());
+}
+
+void TfrmReport::RbNameClick() { fillCustList(QStringLiteral("Select CustName from Customer")); }
+void TfrmReport::RbCardIDClick() { fillCustList(QStringLiteral("Select CustID from Customer")); }
+
+void TfrmReport::runTotals(TDataSet* ds, QDateEdit* from, QDateEdit* to, const QString& sql, QPushButton* exportButton)
+{
+    if (to->date() < from->date()) {
+        const QDate d = from->date();
+        from->setDate(to->date());
+        to->setDate(d);
+    }
+    ds->setSQL(sql);
+    ds->setParam(QStringLiteral("from"), QVariant(from->date().startOfDay()));
+    ds->setParam(QStringLiteral("to"), QVariant(to->date().addDays(1).startOfDay()));
+    ds->open();
+    if (ds->active()) exportButton->setEnabled(true);
+}
+
+void TfrmReport::BtnQryClick() { runTotals(ADOQry, ui->Dt1, ui->Dt2, CarTotalsSql, ui->BtnExpXls1); }
+void TfrmReport::BtnQry3Click() { runTotals(ADOQry3, ui->Dt31, ui->Dt32, CustTotalsSql, ui->BtnExpXls3); }
+
+void TfrmReport::openCarHires()
+{
+    ADOQry2->setSQL(CarHiresSql);
+    ADOQry2->setParam(QStringLiteral("car"), ui->CmbCar->currentText());
+    ADOQry2->open();
+}
+
+void TfrmReport::BtnQry2Click()
+{
+    openCarHires();
+    if (ADOQry2->active()) ui->BtnExpXls2->setEnabled(true);
+}
+
+void TfrmReport::openCustHires()
+{
+    ADOQry4->close();
+    ADOQry4->setSQL(CustHiresSql + (ui->RbName->isChecked() ? ByName : ByCardID));
+    ADOQry4->setParam(QStringLiteral("pat"), containsPattern(ui->CmbCust->currentText()));
+    ADOQry4->open();
+}
+
+void TfrmReport::BtnQry4Click()
+{
+    openCustHires();
+    if (ADOQry4->active()) ui->BtnExpXls4->setEnabled(true);
+}
+
+void TfrmReport::deleteFinishedHire(TDataSet* ds, void (TfrmReport::*reload)())
+{
+    if (!ds->active() || ds->isEmpty()) return;
+    const QString key = ds->fieldByName(QStringLiteral("LeasoID")).asString();
+    if (key.isEmpty()) return;
+    if (ds->fieldByName(QStringLiteral("EndTime")).isNull()) {
+        Dlg::Notice(this, StillOut);
+        return;
+    }
+    if (!Dlg::Confirm(this, DeleteQuestion)) return;
+
+    const qint64 id = ds->fieldByName(QStringLiteral("LeasoID")).asInteger();
+    try {
+        ExpectOneRow(ds->execSQL(DeleteSql, {{QStringLiteral("id"), id}}));
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
+    }
+    (this->*reload)();
+}
+
+void TfrmReport::Button1Click() { deleteFinishedHire(ADOQry2, &TfrmReport::openCarHires); }
+void TfrmReport::BtnDelLeasoClick() { deleteFinishedHire(ADOQry4, &TfrmReport::openCustHires); }
+
+QString TfrmReport::range(QDateEdit* from, QDateEdit* to) const
+{
+    return DateToStr(from->date()) + QStringLiteral("至") + DateToStr(to->date());
+}
+
+void TfrmReport::exportList(const QString& defaultName, const QString& title, TDataSet* ds, TDBGrid* grid)
+{
+    const QString file = Dlg::SaveFile(this, QString(), defaultName, QString());
+    if (file.isEmpty()) return;
+    ExportGridToExcel(file, title, ds, grid);
+}
+
+void TfrmReport::BtnExpXls1Click()
+{
+    exportList(QStringLiteral("车辆租借情况统计.xlsx"), range(ui->Dt1, ui->Dt2) + QStringLiteral("  车辆租借情况统计"),
+               ADOQry, ui->DBGrid1);
+}
+
+void TfrmReport::BtnExpXls2Click()
+{
+    exportList(QStringLiteral("车辆租借明细.xlsx"), range(ui->Dt1, ui->Dt2) + QStringLiteral("车辆租借明细"),
+               ADOQry2, ui->DBGrid3);
+}
+
+void TfrmReport::BtnExpXls3Click()
+{
+    exportList(QStringLiteral("客户交易情况统计.xlsx"), range(ui->Dt31, ui->Dt32) + QStringLiteral("客户交易情况统计"),
+               ADOQry3, ui->DBGrid2);
+}
+
+void TfrmReport::BtnExpXls4Click()
+{
+    exportList(QStringLiteral("客户租借明细.xlsx"), range(ui->Dt1, ui->Dt2) + QStringLiteral("客户租借明细"),
+               ADOQry4, ui->DBGrid4);
+}
+
+void TfrmReport::dataReplaced()
+{
+    // No rows of the replaced data stay on show; the lists wait for their query.
+    for (TDataSet* ds : {ADOQry, ADOQry2, ADOQry3, ADOQry4}) ds->close();
+    const QString car = ui->CmbCar->currentText();
+    const QString cust = ui->CmbCust->currentText();
+    fillCarList();
+    if (ui->RbName->isChecked()) RbNameClick(); else RbCardIDClick();
+    ui->CmbCar->setEditText(car);
+    ui->CmbCust->setEditText(cust);
+}

@@ -1,11 +1,291 @@
 #include "admin/UnitBackup.h"
 #include "ui_UnitBackup.h"
+#include "app/AppContext.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Backup.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/Moment.h"
+#include "platform/Transaction.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
 
 TfrmBackup* frmBackup = nullptr;
+
+namespace {
+
+const QString kNotValid = QStringLiteral("从备份文件恢复数据失败：不是合法的备份文件！");
+
+// The tables a database of this program holds (the account book is made when
+// missing, so a backup need not have it).
+const QStringList kProgramTables = {
+    QStringLiteral("Car"), QStringLiteral("Customer"), QStringLiteral("PriceList"), QStringLiteral("Leaso"),
+    QStringLiteral("CarCost"), QStringLiteral("ChangeCar"), QStringLiteral("Config")};
+
+QString withSlash(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return folder;
+}
+
+// Copies a file whole to a temporary name beside the target, then renames it
+// onto the target, so an existing file is replaced only by a complete copy.
+bool copyFile(const QString& from, const QString& to)
+{
+    const QString part = to + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(from, part)) {
+        QFile::remove(part);
+        return false;
+    }
+    if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(to).constData()) != 0) {
+        QFile::remove(part);
+        return false;
+    }
+    return true;
+}
+
+bool holds(const QString& folder, const QString& path)
+{
+    return !folder.isEmpty() && (path == folder || path.startsWith(folder + QLatin1Char('/')));
+}
+
+bool copyTree(const QString& source, const QString& target, int mode, const QString& guard, QStringList* failed)
+{
+    const QDir src(source);
+    if (!src.exists()) return false;
+    if (!QDir().mkpath(target)) {
+        if (failed) *failed << target;
+        return false;
+    }
+    bool ok = true;
+    const QFileInfoList entries = src.entryInfoList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    for (const QFileInfo& fi : entries) {
+        const QString to = target + QLatin1Char('/') + fi.fileName();
+        if (fi.isDir()) {
+            // A linked folder could lead back up the tree; the target's own tree is never copied.
+            if (fi.isSymLink() || holds(fi.canonicalFilePath(), guard)) continue;
+            if (!copyTree(fi.absoluteFilePath(), to, mode, guard, failed)) ok = false;
+            continue;
+        }
+        QString dest = to;
+        const bool exists = QFileInfo::exists(to);
+        switch (mode) {
+        case CopyReplace:
+            break;
+        case CopyKeep:
+            if (exists) continue;
+            break;
+        case CopyAsk:
+            if (exists && Dlg::MessageBox(nullptr, QStringLiteral("文件") + to + QStringLiteral("已存在，是否覆盖？"),
+                                          AppTitle(), Dlg::Icon::Question, Dlg::Buttons::YesNo, Dlg::IdYes) != Dlg::IdYes)
+                continue;
+            break;
+        case CopyNewName:
+            if (exists) {
+                const QString suffix = fi.suffix().isEmpty() ? QString() : QLatin1Char('.') + fi.suffix();
+                const QString base = fi.suffix().isEmpty() ? fi.fileName() : fi.completeBaseName();
+                for (int n = 1;; ++n) {
+                    dest = target + QLatin1Char('/') + base + QLatin1Char('_') + QString::number(n) + suffix;
+                    if (!QFileInfo::exists(dest)) break;
+                }
+            }
+            break;
+        default:
+            continue;
+        }
+        if (!copyFile(fi.absoluteFilePath(), dest)) {
+            ok = false;
+            if (failed) *failed << dest;
+        }
+    }
+    return ok;
+}
+
+} // namespace
+
+QString BackupDateText(const QDate& d)
+{
+    return QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day());
+}
+
+QString FindBackupFile(const QString& folder)
+{
+    if (folder.isEmpty()) return {};
+    const QDir dir(folder);
+    const QStringList found = dir.entryList({QStringLiteral("*-*-*.bak")}, QDir::Files | QDir::Hidden, QDir::Name);
+    return found.isEmpty() ? QString() : dir.absoluteFilePath(found.first());
+}
+
+std::optional<QString> ReadBackupStamp(const QString& fileName)
+{
+    try {
+        TDatabaseFile file(fileName);
+        if (!file.quickCheck().isEmpty() || !file.hasTables(kProgramTables)) return std::nullopt;
+        const QVariant v = file.scalar(QStringLiteral("Select [Value] from [Config] where Item=:item"),
+                                       {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
+        if (v.isNull()) return std::nullopt;
+        return v.toString();
+    } catch (const EAppError&) {
+        return std::nullopt;
+    }
+}
+
+bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, QStringList* failed)
+{
+    const QString source = QDir::cleanPath(QDir(Source).absolutePath());
+    const QString target = QDir::cleanPath(QDir(Target).absolutePath());
+    if (!QFileInfo(source).isDir()) return false;
+    if (!QDir().mkpath(target)) {
+        if (failed) *failed << target;
+        return false;
+    }
+    return copyTree(source, target, Mode, QFileInfo(target).canonicalFilePath(), failed);
+}
 
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
 {
     ui->setupUi(this);
+    setFixedSize(size());
+    setEscapeCloses(true);
+
+    On(ui->PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+    On(ui->BtnSelectPath, &QPushButton::clicked, this, [this] { BtnSelectPathClick(); });
+    On(ui->BtnSelectDir, &QPushButton::clicked, this, [this] { BtnSelectDirClick(); });
+    On(ui->BtnBackup, &QPushButton::clicked, this, [this] { BtnBackupClick(); });
+    On(ui->BtnRecover, &QPushButton::clicked, this, [this] { BtnRecoverClick(); });
+    // The restore button closes the dialog with OK after its handler, whatever happened.
+    connect(ui->BtnRecover, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->BtnCancel2, &QPushButton::clicked, this, &QDialog::reject);
+
+    FormCreate();
 }
 
 TfrmBackup::~TfrmBackup() { delete ui; }
+
+void TfrmBackup::FormCreate() { ui->lblBackupDir->clear(); }
+
+void TfrmBackup::PageControl1Change()
+{
+    setWindowTitle(ui->PageControl1->tabText(ui->PageControl1->currentIndex()));
+}
+
+void TfrmBackup::BtnSelectPathClick()
+{
+    const QString chosen = Dlg::BrowseFolder(this, QStringLiteral("选择备份文件保存目录"));
+    if (chosen.isEmpty()) return;
+    const QString folder = withSlash(chosen);
+    ui->EdtBackupPath->setText(folder);
+    ui->lblBackupDir->setText(QStringLiteral("提示： 数据备份到") + folder + QStringLiteral("Tesmarul")
+                              + BackupDateText(NowMoment().date()) + QLatin1Char('/'));
+    ui->BtnBackup->setEnabled(true);
+}
+
+void TfrmBackup::BtnSelectDirClick()
+{
+    const QString chosen = Dlg::BrowseFolder(this, QStringLiteral("选择备份文件所在的目录"));
+    if (chosen.isEmpty()) return;
+    const QString folder = withSlash(chosen);
+    ui->EdtRecoverDir->setText(folder);
+    ui->BtnRecover->setEnabled(!FindBackupFile(folder).isEmpty());
+}
+
+void TfrmBackup::BtnBackupClick()
+{
+    const QDateTime now = NowMoment();
+    const QString day = BackupDateText(now.date());
+    const QString folder = ui->EdtBackupPath->text() + QStringLiteral("Tesmarul") + day + QLatin1Char('/');
+    if (!QDir().mkpath(folder))
+        throw EAppError(QStringLiteral("备份失败：无法创建目录“%1”。").arg(folder));
+
+    // The copy is taken from the open connection and stamped before it takes
+    // the backup's name, so a .bak file always carries its stamp.
+    const QString stamp = DateTimeToStr(now);
+    try {
+        BackupDatabaseToFile(AppConnection(), folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
+            TTransaction tr(copy);
+            copy.execute(QStringLiteral("Delete from [Config] Where item=:item"), {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
+            copy.execute(QStringLiteral("Insert Into [Config](Item,[Value]) Values(:item,:value)"),
+                         {{QStringLiteral("item"), QStringLiteral("BACKUP")}, {QStringLiteral("value"), stamp}});
+            tr.commit();
+        });
+    } catch (const EAppError& e) {
+        throw EAppError(QStringLiteral("备份失败：") + e.message());
+    }
+
+    QStringList failed;
+    for (const auto& [name, live] : {std::pair{QStringLiteral("DBPic"), CarPicDir},
+                                     std::pair{QStringLiteral("DBCustPic"), CustPicDir}}) {
+        if (!QFileInfo(live).isDir()) continue;   // no photos to copy
+        if (!CopyFolderTree(live, folder + name, CopyReplace, &failed) && failed.isEmpty())
+            failed << live;
+    }
+    if (!failed.isEmpty())
+        throw EAppError(QStringLiteral("备份没有完成：数据库已备份，但有 %1 个图片文件没有复制，例如“%2”。")
+                            .arg(failed.size()).arg(failed.first()));
+    Dlg::Notice(this, QStringLiteral("备份完成！"));
+}
+
+void TfrmBackup::BtnRecoverClick()
+{
+    Restored = false;
+    const QString dir = ui->EdtRecoverDir->text();
+    const QString file = FindBackupFile(dir);
+    if (file.isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("没有找到备份文件！"));
+        return;
+    }
+    // Everything is checked before the live data are touched.
+    const std::optional<QString> stamp = ReadBackupStamp(file);
+    if (!stamp) {
+        Dlg::Notice(this, kNotValid);
+        return;
+    }
+    if (!Dlg::Confirm(this, QStringLiteral("数据备份日期：[ ") + *stamp + QStringLiteral(" ] 要从这个备份恢复数据吗？")))
+        return;
+
+    TADOConnection& cn = AppConnection();
+    try {
+        BackupDatabaseToFile(cn, AppDir() + QStringLiteral("R.~tmp"));
+    } catch (const EAppError& e) {
+        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”，现有数据没有改动。\n")
+                              + e.message());
+        return;
+    }
+    try {
+        RestoreDatabaseFromFile(cn, file);
+    } catch (const EAppError& e) {
+        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败，现有数据没有改动。\n") + e.message());
+        return;
+    }
+    // From here on the live data are the backup's.
+    Restored = true;
+    AppEvents::instance().databaseReplaced();
+
+    QStringList problems;
+    try {
+        EnsureAcctTable(cn);
+    } catch (const EAppError& e) {
+        problems << e.message();
+    }
+    QStringList failed;
+    for (const auto& [name, live] : {std::pair{QStringLiteral("DBPic"), CarPicDir},
+                                     std::pair{QStringLiteral("DBCustPic"), CustPicDir}}) {
+        const QString saved = dir + name;
+        if (!QFileInfo(saved).isDir()) continue;   // a backup without photos of this kind
+        if (!CopyFolderTree(saved, live, CopyKeep, &failed) && failed.isEmpty()) failed << saved;
+    }
+    if (!failed.isEmpty())
+        problems << QStringLiteral("有 %1 个图片文件没有复制，例如“%2”。").arg(failed.size()).arg(failed.first());
+    if (!problems.isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("数据已从备份文件恢复，但恢复没有全部完成：\n") + problems.join(QLatin1Char('\n')));
+        return;
+    }
+    Dlg::Notice(this, QStringLiteral("从备份文件成功恢复数据！"));
+}

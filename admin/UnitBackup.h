@@ -1,16 +1,54 @@
 #pragma once
 #include "platform/Form.h"
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace Ui { class TfrmBackup; }
 
+// Backup and restore of the database and the two photo folders. A backup goes
+// into the dated folder "Tesmarul{Y}-{M}-{D}" inside the folder chosen; a
+// restore takes the backup file of a chosen folder, once it has been checked.
 class TfrmBackup : public TForm {
     Q_OBJECT
 public:
     explicit TfrmBackup(QWidget* parent = nullptr);
     ~TfrmBackup() override;
 
+    void PageControl1Change();
+    void BtnSelectPathClick();
+    void BtnSelectDirClick();
+    void BtnBackupClick();
+    void BtnRecoverClick();
+
     Ui::TfrmBackup* ui;
-    bool Restored = false;   // set when a restore has been completed
+    bool Restored = false;   // set when a restore has replaced the live data
+
+private:
+    void FormCreate();
 };
 
 extern TfrmBackup* frmBackup;
+
+// "2025-1-9": the date of a backup's folder and file, without leading zeros.
+QString BackupDateText(const QDate& d);
+
+// The first "*-*-*.bak" file (any letter case) of a folder, in name order;
+// empty when there is none.
+QString FindBackupFile(const QString& folder);
+
+// The BACKUP stamp of a backup file, read through a read-only connection;
+// nullopt unless the file is a sound database of this program with a stamp.
+std::optional<QString> ReadBackupStamp(const QString& fileName);
+
+// What CopyFolderTree does with a file whose target already exists.
+enum CopyMode { CopyReplace = 1, CopyKeep = 2, CopyAsk = 3, CopyNewName = 4 };
+
+// Copies every file of Source and its subfolders, at every depth, into
+// Target, making the folders as needed; Mode says what happens to a file
+// whose target exists. A subfolder of Source that is Target or holds it is
+// left out, so a target inside the source never copies itself. True when
+// Source could be listed and every copy the mode called for was made; the
+// targets not written go to failed.
+bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, QStringList* failed = nullptr);

@@ -1,15 +1,29 @@
 #pragma once
+#include "platform/DataSet.h"
 #include "platform/Form.h"
 
 namespace Ui { class TfrmInit; }
 
+// Clears the business data: every hire, hire scheme, fee item, vehicle and
+// customer in one transaction, then the photo files of both folders. The
+// account book, the log of vehicle changes and the settings stay.
 class TfrmInit : public TForm {
     Q_OBJECT
 public:
     explicit TfrmInit(QWidget* parent = nullptr);
     ~TfrmInit() override;
 
+    void BtnOKClick();
+
     Ui::TfrmInit* ui;
+    TDataSet* ADOQry;
+
+private:
+    void FormCreate();
 };
 
 extern TfrmInit* frmInit;
+
+// Deletes the files matching "*.bmp" (any letter case) of a folder; the count
+// of those that stay because they could not be deleted.
+int DeletePhotoFiles(const QString& folder);

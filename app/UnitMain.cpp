@@ -22,6 +22,7 @@
 #include "registers/UnitCust.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitPrice.h"
+#include "ui_UnitBackup.h"
 #include "ui_UnitBirthday.h"
 #include <QCloseEvent>
 #include <QDir>
@@ -193,22 +194,21 @@ void TfrmMain::ToolButton14Click() { OpenTrafficQueryPage(); }
 void TfrmMain::N4Click() { close(); }
 
 // Puts the backup dialog on one of its pages, captioned as that page.
-static void selectBackupPage(int index, const QString& fallbackCaption)
+static void selectBackupPage(int index)
 {
-    auto* pages = frmBackup->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-    if (pages) pages->setCurrentIndex(index);
-    frmBackup->setWindowTitle(pages ? pages->tabText(index) : fallbackCaption);
+    frmBackup->ui->PageControl1->setCurrentIndex(index);
+    frmBackup->setWindowTitle(frmBackup->ui->PageControl1->tabText(index));
 }
 
 void TfrmMain::N8Click()
 {
-    selectBackupPage(0, QStringLiteral("数据备份"));
+    selectBackupPage(0);
     showPaused(frmBackup);
 }
 
 void TfrmMain::N9Click()
 {
-    selectBackupPage(1, QStringLiteral("从备份文件恢复数据"));
+    selectBackupPage(1);
     const bool was = Timer1->isActive();
     Timer1->stop();
     frmBackup->Restored = false;

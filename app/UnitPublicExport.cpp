@@ -1,10 +1,212 @@
 #include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Convert.h"
 #include "platform/DBGrid.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Moment.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <xlsxwriter.h>
 
-// Placeholder until the workbook writer lands: every export fails.
-void ExportGridToExcel(const QString&, const QString&, TDataSet*, TDBGrid*)
+namespace {
+
+// The most data rows a worksheet holds below the title and caption rows.
+constexpr qint64 MaxDataRows = 1048576 - 2;
+
+// An export that could not be finished; the text says why.
+class EExportError : public EAppError { using EAppError::EAppError; };
+
+QString lxwText(lxw_error err) { return QString::fromUtf8(lxw_strerror(err)); }
+
+void check(lxw_error err)
 {
-    Dlg::MessageBox(nullptr, QStringLiteral("本机没有安装Excel."), QStringLiteral("错误"), Dlg::Icon::None,
-                    Dlg::Buttons::OK, Dlg::IdOK);
+    if (err != LXW_NO_ERROR) throw EExportError(QStringLiteral("写入工作表失败：%1").arg(lxwText(err)));
+}
+
+// Owns the workbook until it is closed; one never closed is closed by the
+// destructor, which also frees it (its file is the temporary one).
+class Workbook {
+public:
+    explicit Workbook(const QString& path)
+    {
+        lxw_workbook_options opt{};
+        opt.constant_memory = LXW_FALSE;
+        m_wb = workbook_new_opt(path.toUtf8().constData(), &opt);
+        if (!m_wb) throw EExportError(QStringLiteral("无法创建工作簿"));
+    }
+    ~Workbook() { if (m_wb) workbook_close(m_wb); }
+    lxw_workbook* get() const { return m_wb; }
+    void close()
+    {
+        const lxw_error err = workbook_close(m_wb);
+        m_wb = nullptr;
+        if (err != LXW_NO_ERROR) throw EExportError(QStringLiteral("保存工作簿失败：%1").arg(lxwText(err)));
+    }
+private:
+    lxw_workbook* m_wb = nullptr;
+};
+
+Currency storedMoney(const QVariant& v)
+{
+    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
+    if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
+    return Currency::fromRaw(v.toLongLong());
+}
+
+lxw_datetime toLxw(const QDateTime& m)
+{
+    const QDate d = m.date();
+    const QTime t = m.time();
+    return lxw_datetime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second() + t.msec() / 1000.0};
+}
+
+// Mode for the finished file: that of the file it replaces, otherwise what a
+// newly created file gets.
+mode_t finalMode(const QString& target)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(target).constData(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+struct SheetColumn { QString caption; int field; };
+
+// The visible columns in the order the grid shows them, each with its
+// dataset field (-1 for a column that shows none).
+QVector<SheetColumn> visibleColumns(TDBGrid* grid, TDataSet* ds)
+{
+    QVector<SheetColumn> out;
+    const auto& cols = grid->columns();
+    const QHeaderView* header = grid->horizontalHeader();
+    for (int visual = 0; visual < cols.size(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (logical < 0 || logical >= cols.size()) continue;
+        if (!cols[logical].visible || grid->isColumnHidden(logical)) continue;
+        const QString& field = cols[logical].field;
+        out.append({cols[logical].caption, field.isEmpty() ? -1 : ds->fieldIndex(field)});
+    }
+    return out;
+}
+
+void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& v, FieldType type,
+               lxw_format* dateFmt, lxw_format* dateTimeFmt)
+{
+    if (!v.isValid() || v.isNull()) return;
+    switch (type) {
+    case FieldType::Currency:
+        check(worksheet_write_number(ws, row, col, storedMoney(v).toDouble(), nullptr));
+        return;
+    case FieldType::Integer:
+    case FieldType::Float:
+        check(worksheet_write_number(ws, row, col, v.toDouble(), nullptr));
+        return;
+    case FieldType::Boolean:
+        check(worksheet_write_boolean(ws, row, col, v.toLongLong() != 0, nullptr));
+        return;
+    case FieldType::DateTime: {
+        QDateTime m;
+        if (v.userType() == QMetaType::QString) {
+            if (auto p = ParseMoment(v.toString())) m = *p;
+        } else {
+            m = DaysToDateTime(v.toDouble());
+        }
+        if (!m.isValid() || m.date().year() < 1900 || m.date().year() > 9999) {
+            // Not a moment a spreadsheet can hold: keep what the list shows.
+            check(worksheet_write_string(ws, row, col, TDataSet::formatValue(v, type).toUtf8().constData(), nullptr));
+            return;
+        }
+        lxw_datetime dt = toLxw(m);
+        check(worksheet_write_datetime(ws, row, col, &dt, m.time() == QTime(0, 0) ? dateFmt : dateTimeFmt));
+        return;
+    }
+    case FieldType::String:
+        break;
+    }
+    const QString text = TDataSet::formatValue(v, type);
+    if (!text.isEmpty()) check(worksheet_write_string(ws, row, col, text.toUtf8().constData(), nullptr));
+}
+
+// Writes the whole workbook to path (a temporary file the caller renames).
+void writeWorkbook(const QString& path, const QString& title, TDataSet* ds, TDBGrid* grid)
+{
+    const QVector<SheetColumn> cols = visibleColumns(grid, ds);
+    if (ds->recordCount() > MaxDataRows)
+        throw EExportError(QStringLiteral("列表有 %1 行，超过了一张工作表能容纳的 %2 行")
+                               .arg(ds->recordCount()).arg(MaxDataRows));
+
+    Workbook wb(path);
+    lxw_worksheet* ws = workbook_add_worksheet(wb.get(), nullptr);
+    if (!ws) throw EExportError(QStringLiteral("无法创建工作表"));
+    // A date cell needs a date format to read as a date.
+    lxw_format* dateFmt = workbook_add_format(wb.get());
+    format_set_num_format(dateFmt, "yyyy/m/d");
+    lxw_format* dateTimeFmt = workbook_add_format(wb.get());
+    format_set_num_format(dateTimeFmt, "yyyy/m/d h:mm:ss");
+
+    if (!title.isEmpty()) check(worksheet_write_string(ws, 0, 0, title.toUtf8().constData(), nullptr));
+    for (int c = 0; c < cols.size(); ++c)
+        if (!cols[c].caption.isEmpty())
+            check(worksheet_write_string(ws, 1, lxw_col_t(c), cols[c].caption.toUtf8().constData(), nullptr));
+
+    // Values are read by row, so the grid neither repaints nor follows the walk.
+    const int rows = ds->recordCount();
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols.size(); ++c) {
+            const int f = cols[c].field;
+            if (f < 0) continue;
+            writeCell(ws, lxw_row_t(r + 2), lxw_col_t(c), ds->valueAt(r, f), ds->fieldType(f), dateFmt, dateTimeFmt);
+        }
+    // After an export the list stands on its first row.
+    ds->first();
+    wb.close();
+}
+
+} // namespace
+
+void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* dataSource, TDBGrid* grid)
+{
+    QWidget* owner = grid ? grid->window() : nullptr;
+    try {
+        if (fileName.trimmed().isEmpty()) throw EExportError(QStringLiteral("没有给出文件名"));
+        if (!grid || !dataSource || !dataSource->active())
+            throw EExportError(QStringLiteral("列表没有打开，没有可以导出的内容"));
+
+        // The workbook is written beside the target under a temporary name and
+        // takes the target's name only when complete, so a failure leaves no
+        // half-written file and never touches a file that was already there.
+        const QFileInfo target(fileName);
+        const QString folder = target.absolutePath();
+        QTemporaryFile tmp(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        if (!tmp.open())
+            throw EExportError(QStringLiteral("不能在文件夹“%1”中写入文件：%2")
+                                   .arg(QDir::toNativeSeparators(folder), tmp.errorString()));
+        const QString tmpName = tmp.fileName();
+        tmp.close();
+
+        writeWorkbook(tmpName, title, dataSource, grid);
+
+        const QByteArray from = QFile::encodeName(tmpName);
+        const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+        ::chmod(from.constData(), finalMode(target.absoluteFilePath()));
+        if (std::rename(from.constData(), to.constData()) != 0)
+            throw EExportError(QStringLiteral("不能保存为“%1”：%2")
+                                   .arg(QDir::toNativeSeparators(target.absoluteFilePath()),
+                                        QString::fromLocal8Bit(std::strerror(errno))));
+        tmp.setAutoRemove(false);
+    } catch (const std::exception& e) {
+        Dlg::MessageBox(owner, QStringLiteral("本机没有安装Excel.") + QLatin1Char('\n') + ErrorText(e),
+                        QStringLiteral("错误"), Dlg::Icon::None, Dlg::Buttons::OK, Dlg::IdOK);
+        return;
+    }
+    Dlg::MessageBox(owner, QStringLiteral("导出完毕！"), AppTitle(), Dlg::Icon::Exclamation, Dlg::Buttons::OK, Dlg::IdOK);
 }

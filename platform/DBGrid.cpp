@@ -1,4 +1,6 @@
 #include "platform/DBGrid.h"
+#include "platform/Moment.h"
+#include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QStyledItemDelegate>
@@ -67,7 +69,12 @@ QVariant DataSetModel::data(const QModelIndex& idx, int role) const
     if (!idx.isValid() || !m_ds || idx.row() >= m_ds->recordCount()) return {};
     if (role == Qt::DisplayRole) {
         const int fc = fieldCol(idx.column());
-        return fc < 0 ? QString() : m_ds->textAt(idx.row(), fc);
+        if (fc < 0) return QString();
+        if (m_cols[idx.column()].dateOnly && m_ds->fieldType(fc) == FieldType::DateTime) {
+            const QVariant v = m_ds->valueAt(idx.row(), fc);
+            if (!v.isNull() && v.userType() != QMetaType::QString) return DateToStr(DaysToDateTime(v.toDouble()).date());
+        }
+        return m_ds->textAt(idx.row(), fc);
     }
     if (role == Qt::ForegroundRole && rowForeground) {
         const QColor c = rowForeground(*m_ds, idx.row());
@@ -88,9 +95,28 @@ QVariant DataSetModel::data(const QModelIndex& idx, int role) const
 QVariant DataSetModel::headerData(int section, Qt::Orientation o, int role) const
 {
     if (o == Qt::Horizontal && role == Qt::DisplayRole && section < m_cols.size()) return m_cols[section].caption;
+    if (o == Qt::Horizontal && role == Qt::ForegroundRole && m_titleStyles.value(section).colour.isValid())
+        return QBrush(m_titleStyles.value(section).colour);
+    if (o == Qt::Horizontal && role == Qt::FontRole && m_titleStyles.value(section).bold) {
+        QFont f;
+        f.setBold(true);
+        return f;
+    }
     // The row header is an indicator column, not a row count.
     if (o == Qt::Vertical && role == Qt::DisplayRole) return QString();
     return QAbstractTableModel::headerData(section, o, role);
+}
+
+void DataSetModel::setTitleStyle(int column, const TitleStyle& style)
+{
+    m_titleStyles.insert(column, style);
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void DataSetModel::resetTitleStyles()
+{
+    m_titleStyles.clear();
+    if (!m_cols.isEmpty()) emit headerDataChanged(Qt::Horizontal, 0, int(m_cols.size()) - 1);
 }
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new DataSetModel(this))
@@ -172,6 +198,21 @@ void TDBGrid::setColumnVisible(int column, bool visible)
     cols[column].visible = visible;
     m_model->setColumns(cols);
     applyWidths();
+}
+
+void TDBGrid::setColumnDateOnly(int column, bool on)
+{
+    auto cols = m_model->columns();
+    if (column < 0 || column >= cols.size()) return;
+    cols[column].dateOnly = on;
+    m_model->setColumns(cols);
+    applyWidths();
+}
+
+void TDBGrid::setTitleStyle(int column, const QColor& colour, bool bold)
+{
+    m_model->setTitleStyle(column, {colour, bold});
+    horizontalHeader()->viewport()->update();
 }
 
 void TDBGrid::applyWidths()

@@ -5,6 +5,7 @@
 #include "platform/DataSet.h"
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QHash>
 #include <QPointer>
 #include <QTableView>
 #include <functional>
@@ -12,7 +13,9 @@
 class DataSetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    struct Column { QString field; QString caption; int width; bool visible; };
+    struct Column { QString field; QString caption; int width; bool visible; bool dateOnly = false; };
+    // How a column title is drawn; an invalid colour keeps the standard one.
+    struct TitleStyle { QColor colour; bool bold = false; };
 
     explicit DataSetModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
     void setDataSet(TDataSet* ds);
@@ -28,10 +31,15 @@ public:
     std::function<QColor(TDataSet&, int row)> rowForeground;  // invalid colour = default
     void reset();
 
+    void setTitleStyle(int column, const TitleStyle& style);
+    void resetTitleStyles();      // every title in the standard colour, plain
+    TitleStyle titleStyle(int column) const { return m_titleStyles.value(column); }
+
 private:
     int fieldCol(int column) const;
     QPointer<TDataSet> m_ds;
     QVector<Column> m_cols;
+    QHash<int, TitleStyle> m_titleStyles;
     mutable QVector<int> m_fieldCols;   // per column, resolved lazily
 };
 
@@ -46,6 +54,11 @@ public:
     void addColumn(const QString& field, const QString& caption, int width = 0);
     void clearColumns();
     void setColumnVisible(int column, bool visible);
+    // A moment column that shows the date alone, also for moments with a time of day.
+    void setColumnDateOnly(int column, bool on);
+    // Colour and weight of a column title; resetTitleStyles draws all plain again.
+    void setTitleStyle(int column, const QColor& colour, bool bold);
+    void resetTitleStyles() { m_model->resetTitleStyles(); }
     const QVector<DataSetModel::Column>& columns() const { return m_model->columns(); }
     DataSetModel* dataModel() const { return m_model; }
 

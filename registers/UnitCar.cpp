@@ -1,11 +1,371 @@
 #include "registers/UnitCar.h"
 #include "ui_UnitCar.h"
+#include "app/AppContext.h"
+#include "app/UnitPublic.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Moment.h"
+#include "platform/Pickers.h"
+#include "platform/Transaction.h"
+#include "registers/UnitPhoto.h"
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <limits>
 
 TfrmCar* frmCar = nullptr;
+
+namespace {
+
+const QString ListSQL = QStringLiteral("select * from Car");
+const QString NoVehicleYet = QStringLiteral("当前没有车辆信息。请先通过“车辆新增”功能录入车辆信息！");
+const QString Free = QStringLiteral("空闲");
+const QString OutOfService = QStringLiteral("停租");
+const QString HiredOut = QStringLiteral("租出");   // the edit list's word; the list says "出租"
+
+// The letter the state list's text stands for; none for any other text.
+QString stateLetter(const QString& text)
+{
+    if (text == OutOfService) return QStringLiteral("D");
+    if (text == Free) return QStringLiteral("A");
+    if (text == HiredOut) return QStringLiteral("B");
+    return {};
+}
+
+QString normalState(const QString& letter) { return letter.trimmed().toUpper(); }
+
+// Shows a stored text in a combo box: its entry when the list holds it as
+// stored, otherwise the text itself, so a save writes back what was stored.
+void showInCombo(QComboBox* cmb, const QString& text)
+{
+    const int i = cmb->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    cmb->setCurrentIndex(i);
+    if (i < 0) cmb->setEditText(text);
+}
+
+} // namespace
 
 TfrmCar::TfrmCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCar)
 {
     ui->setupUi(this);
+    ADOQry = new TDataSet(this);
+    ADOQry2 = new TDataSet(this);
+    Photo = new TPhotoBox(this, ui->ImgCar, ui->EdtCarPath, CarPicDir);
+
+    ADOQry->addCalcField(QStringLiteral("StrState"), FieldType::String);
+    ADOQry->onCalcFields = [this](TDataSet& ds) { ADOQryCalcFields(ds); };
+
+    TDBGrid* g = ui->DBGrid1;
+    g->setDataSet(ADOQry);
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 200);
+    g->addColumn(QStringLiteral("StrState"), QStringLiteral("状态"), 60);
+    g->addColumn(QStringLiteral("Mark"), QStringLiteral("品牌"));
+    g->addColumn(QStringLiteral("pledge"), QStringLiteral("押金标准"));
+    g->addColumn(QStringLiteral("Odograph"), QStringLiteral("当前里程"), 100);
+
+    On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
+    On(ADOQry, &TDataSet::afterScroll, this, [this] { ADOQryAfterScroll(); });
+    On(ui->BtnSaveBasic, &QPushButton::clicked, this, [this] { BtnSaveBasicClick(); });
+    On(ui->BtnDel, &QPushButton::clicked, this, [this] { BtnDelClick(); });
+    On(ui->BtnExit1, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+    On(ui->BtnExit2, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+    On(ui->BtnAgainstLaw, &QPushButton::clicked, this, [this] { BtnAgainstLawClick(); });
+    On(ui->BtnNewCarPath, &QPushButton::clicked, this, [this] { BtnNewCarPathClick(); });
+    On(ui->BtnNewCarClearImg, &QPushButton::clicked, this, [this] { BtnNewCarClearImgClick(); });
+    On(ui->BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
+    InstallKeyFilter(ui->EdtCarOdograph, KeyFilter::WholeNumber);
+    InstallKeyFilter(ui->EdtDefend, KeyFilter::WholeNumber);
+    // The rows kept here belong to the data that were replaced.
+    connect(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [this] { ADOQry->close(); });
+
+    FormCreate();
 }
 
 TfrmCar::~TfrmCar() { delete ui; }
+
+void TfrmCar::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("车辆信息")));
+    resize(762, 554);
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
+    ui->PageControl1->setCurrentIndex(0);
+    SetReadOnlySilver(ui->EdtCarPath);
+    SetupDatePicker(ui->DtBuy);
+    SetupDatePicker(ui->DtCheck);
+    LimitMemoLength(ui->MmCar, 255);
+}
+
+void TfrmCar::fillList(QComboBox* cmb, const QString& sql)
+{
+    cmb->clear();
+    ADOQry2->close();
+    ADOQry2->clearParams();
+    ADOQry2->setSQL(sql);
+    ADOQry2->open();
+    for (; !ADOQry2->eof(); ADOQry2->next()) cmb->addItem(ADOQry2->field(0).asString());
+    ADOQry2->close();
+}
+
+void TfrmCar::FormShow()
+{
+    fillList(ui->CmbMark, QStringLiteral("Select distinct mark from car"));
+    fillList(ui->CmbCarStyle, QStringLiteral("Select distinct style from car"));
+    fillList(ui->CmbColor, QStringLiteral("Select distinct Color from car"));
+    openList();
+}
+
+void TfrmCar::openList()
+{
+    ADOQry->close();
+    ADOQry->clearParams();
+    ADOQry->setSQL(ListSQL);
+    ADOQry->open();
+}
+
+void TfrmCar::ADOQryCalcFields(TDataSet& ds)
+{
+    ds.fieldByName(QStringLiteral("StrState")).setValue(CarStateText(ds.fieldByName(QStringLiteral("State")).asString()));
+}
+
+QString TfrmCar::selectedKey() const
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return {};
+    return ADOQry->fieldByName(QStringLiteral("CarID")).asString();
+}
+
+void TfrmCar::ADOQryAfterScroll()
+{
+    // Nothing to edit in an empty register; each command says so itself.
+    ui->PnlBasic->setEnabled(ADOQry->active() && !ADOQry->isEmpty());
+}
+
+void TfrmCar::showState(const QString& stored)
+{
+    const QString s = normalState(stored);
+    QComboBox* c = ui->CmbState;
+    c->clear();
+    if (s == QLatin1String("A") || s == QLatin1String("D")) {
+        c->addItems({Free, OutOfService});
+        c->setCurrentIndex(s == QLatin1String("A") ? 0 : 1);
+        c->setEnabled(true);
+        return;
+    }
+    // Hired out, reserved or unknown: the one entry it has, and no change offered.
+    c->addItem(s == QLatin1String("B") ? HiredOut : CarStateText(s));
+    c->setCurrentIndex(0);
+    c->setEnabled(false);
+}
+
+void TfrmCar::DataSource1DataChange()
+{
+    const bool any = ADOQry->active() && !ADOQry->isEmpty();
+    auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).asString() : QString(); };
+    const QString key = selectedKey();
+    ui->EdtCarID->setText(key);
+    showState(text("State"));
+    ui->EdtCarOdograph->setText(text("Odograph"));
+    ui->EdtPledge->setText(text("Pledge"));
+    ui->EdtCarMotorID->setText(text("MotorID"));
+    ui->EdtDefend->setText(text("Defend"));
+    ui->MmCar->setPlainText(text("Description"));
+    showInCombo(ui->CmbCarStyle, text("Style"));
+    showInCombo(ui->CmbMark, text("Mark"));
+    showInCombo(ui->CmbColor, text("Color"));
+    const QDate fallback = NowMoment().date().addDays(-30);
+    auto date = [&](const char* name) {
+        const QDateTime d = any ? ADOQry->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
+        return d.isValid() ? d.date() : fallback;
+    };
+    ui->DtBuy->setDate(date("BuyDate"));
+    ui->DtCheck->setDate(date("CheckDate"));
+    Photo->showStored(key);
+}
+
+bool TfrmCar::readMileage(QLineEdit* box, const QString& what, int* value, bool* keep)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    const QString t = box->text().trimmed();
+    *keep = t.isEmpty();
+    if (*keep) return true;
+    const qint64 v = digits.match(t).hasMatch() ? t.toLongLong() : -1;
+    if (v < 0 || v > std::numeric_limits<int>::max()) {
+        Dlg::Notice(this, QStringLiteral("%1必须是0到%2之间的整数！").arg(what).arg(std::numeric_limits<int>::max()));
+        ui->PageControl1->setCurrentWidget(ui->TabSheet3);
+        box->setFocus();
+        return false;
+    }
+    *value = int(v);
+    return true;
+}
+
+void TfrmCar::BtnSaveBasicClick()
+{
+    const QString oldKey = selectedKey();
+    if (oldKey.trimmed().isEmpty()) {
+        Dlg::Notice(this, NoVehicleYet);
+        return;
+    }
+    if (!Dlg::Confirm(this, QStringLiteral("确定要修改原信息吗？"))) return;
+    const QString newKey = ui->EdtCarID->text();
+    if (newKey.trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入车辆编号！"));
+        ui->EdtCarID->setFocus();
+        return;
+    }
+    const bool keyChanged = newKey != oldKey;
+    // The key names the photo file: it must stay inside the photo folder.
+    if (keyChanged && !CheckPhotoKey(this, newKey, QStringLiteral("车辆编号"))) {
+        ui->EdtCarID->setFocus();
+        return;
+    }
+    // Every number is read before anything is written.
+    int odograph = 0, defend = 0;
+    bool keepOdograph = true, keepDefend = true;
+    if (!readMileage(ui->EdtCarOdograph, QStringLiteral("当前里程数"), &odograph, &keepOdograph)) return;
+    if (!readMileage(ui->EdtDefend, QStringLiteral("保养里程数"), &defend, &keepDefend)) return;
+    const QString letter = stateLetter(ui->CmbState->currentText());
+    const QString shownState = normalState(ADOQry->fieldByName(QStringLiteral("State")).asString());
+
+    if (keyChanged) {
+        // The database compares keys ignoring letter case: a change of case alone finds the vehicle itself.
+        ADOQry2->close();
+        ADOQry2->clearParams();
+        ADOQry2->setSQL(QStringLiteral("Select * from car where CarID=:CarID"));
+        ADOQry2->setParam(QStringLiteral("CarID"), newKey);
+        ADOQry2->open();
+        const bool taken = !ADOQry2->isEmpty();
+        ADOQry2->close();
+        if (taken) {
+            Dlg::Notice(this, QStringLiteral("该编号的车辆已经存在，请重新输入！"));
+            ui->EdtCarID->setFocus();
+            return;
+        }
+    }
+
+    try {
+        TTransaction tr(AppConnection());
+        // Every hire, open or finished, follows the vehicle; fee items and the change log keep the old key.
+        if (keyChanged)
+            ADOQry2->execSQL(QStringLiteral("Update Leaso set CarID=:NewID Where CarID=:OldID"),
+                             {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
+        ADOQry2->close();
+        ADOQry2->clearParams();
+        ADOQry2->setSQL(QStringLiteral("Select * from car where CarID=:CarID"));
+        ADOQry2->setParam(QStringLiteral("CarID"), oldKey);
+        ADOQry2->open();
+        // The state offered was the one the list showed: a vehicle hired out or
+        // deleted since then is not overwritten.
+        if (ADOQry2->isEmpty() || normalState(ADOQry2->fieldByName(QStringLiteral("State")).asString()) != shownState)
+            throw EChangedError();
+        ADOQry2->edit();
+        auto set = [&](const char* name, const QVariant& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
+        if (keyChanged) set("CarID", newKey);
+        set("Description", ui->MmCar->toPlainText());
+        // Free is never written over hired out or reserved.
+        if (!letter.isEmpty() && letter != shownState
+            && !(letter == QLatin1String("A") && (shownState == QLatin1String("B") || shownState == QLatin1String("C"))))
+            set("State", letter);
+        if (!keepOdograph) set("Odograph", odograph);
+        set("MotorID", ui->EdtCarMotorID->text());
+        set("Style", ui->CmbCarStyle->currentText());
+        set("Mark", ui->CmbMark->currentText());
+        set("Color", ui->CmbColor->currentText());
+        set("BuyDate", ui->DtBuy->date());
+        set("CheckDate", ui->DtCheck->date());
+        set("Pledge", ui->EdtPledge->text());
+        if (!keepDefend) set("Defend", defend);
+        ADOQry2->post();
+        ADOQry2->close();
+        tr.commit();
+    } catch (const EChangedError& e) {
+        ADOQry2->cancel();
+        ADOQry2->close();
+        Dlg::Notice(this, e.message());
+        openList();
+        return;
+    } catch (...) {
+        ADOQry2->cancel();
+        ADOQry2->close();
+        throw;
+    }
+    if (keyChanged) movePhoto(oldKey, newKey);
+    openList();
+    Dlg::Notice(this, QStringLiteral("车辆信息修改完成！"));
+}
+
+void TfrmCar::movePhoto(const QString& oldKey, const QString& newKey)
+{
+    // The new key was free, so a file under its name belongs to no vehicle:
+    // the moved photo replaces it, and without a photo to move it goes.
+    if (MovePhotoFile(CarPicDir, oldKey, newKey)) return;
+    if (!QFileInfo(PhotoFileName(CarPicDir, oldKey)).isFile()) DeletePhotoFile(CarPicDir, newKey);
+}
+
+void TfrmCar::BtnDelClick()
+{
+    const QString key = selectedKey();
+    if (key.trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("当前没有车辆信息！"));
+        return;
+    }
+    if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项车辆的信息吗？"))) return;
+    const bool storedShown = Photo->showsStored();
+
+    bool hired = false;
+    try {
+        // The hire test and the delete in one go, so no hire slips in between.
+        TTransaction tr(AppConnection());
+        ADOQry2->close();
+        ADOQry2->clearParams();
+        ADOQry2->setSQL(QStringLiteral("SELECT * FROM LEASO WHERE CARID=:CarID"));
+        ADOQry2->setParam(QStringLiteral("CarID"), key);
+        ADOQry2->open();
+        hired = !ADOQry2->isEmpty();
+        ADOQry2->close();
+        if (!hired) {
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Delete FROM CAR WHERE CARID=:CarID"), {{QStringLiteral("CarID"), key}}));
+            tr.commit();
+        }
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
+        openList();
+        return;
+    }
+    if (hired) {
+        Dlg::Notice(this, QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！"));
+        return;
+    }
+    // Only the stored photo on show goes; a picture picked or cleared meanwhile leaves the file.
+    if (storedShown) DeletePhotoFile(CarPicDir, key);
+    Dlg::Notice(this, QStringLiteral("成功删除此车辆信息！"));
+    openList();
+}
+
+void TfrmCar::BtnExit1Click() { close(); }
+
+void TfrmCar::BtnAgainstLawClick() { OpenTrafficQueryPage(); }
+
+void TfrmCar::BtnNewCarPathClick() { Photo->pick(); }
+
+void TfrmCar::BtnNewCarClearImgClick() { Photo->clear(); }
+
+void TfrmCar::BtnSaveClick()
+{
+    // The file is named after the vehicle selected, never the typed, unsaved key.
+    const QString key = selectedKey();
+    if (key.trimmed().isEmpty()) {
+        Dlg::Notice(this, NoVehicleYet);
+        return;
+    }
+    if (Photo->pathEmpty()) {
+        DeletePhotoFile(CarPicDir, key);
+        return;
+    }
+    if (Photo->write(key)) Dlg::Notice(this, QStringLiteral("图片保存成功！"));
+}

@@ -1,11 +1,249 @@
 #include "registers/UnitCust.h"
 #include "ui_UnitCust.h"
+#include "app/AppContext.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/DataSet.h"
+#include "platform/Dialogs.h"
+#include "platform/Errors.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Transaction.h"
+#include "registers/UnitNewCust.h"
+#include "registers/UnitPhoto.h"
 
 TfrmCust* frmCust = nullptr;
+
+namespace {
+
+const QString ListSQL = QStringLiteral("Select * from customer");
+
+// Shows a stored text in the editable combo box: its entry when the list holds
+// it, otherwise the text itself.
+void showInCombo(QComboBox* cmb, const QString& text)
+{
+    const int i = cmb->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    cmb->setCurrentIndex(i);
+    if (i < 0) cmb->setEditText(text);
+}
+
+} // namespace
 
 TfrmCust::TfrmCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCust)
 {
     ui->setupUi(this);
+    ADOQry = new TDataSet(this);
+    ADOQry2 = new TDataSet(this);
+    ADOQry3 = new TDataSet(this);
+    Photo = new TPhotoBox(this, ui->ImgCust, ui->EdtCustPath, CustPicDir);
+
+    TDBGrid* g = ui->DBGrid1;
+    g->setDataSet(ADOQry);
+    // Wide enough for an 18-digit identity number in this font.
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 146);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户名称"), 70);
+    const char* hidden[] = {"Tel", "CardType", "Address", "Memo", "BankCard", "BankCard_Memo"};
+    for (const char* f : hidden) {
+        g->addColumn(QLatin1String(f), QString());
+        g->setColumnVisible(g->columns().size() - 1, false);
+    }
+
+    On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
+    On(ui->BtnNew, &QPushButton::clicked, this, [this] { BtnNewClick(); });
+    On(ui->BtnSaveBasic, &QPushButton::clicked, this, [this] { BtnSaveBasicClick(); });
+    On(ui->BtnDel, &QPushButton::clicked, this, [this] { BtnDelClick(); });
+    On(ui->BtnCustPath, &QPushButton::clicked, this, [this] { BtnCustPathClick(); });
+    On(ui->BtnCustClearImg, &QPushButton::clicked, this, [this] { BtnCustClearImgClick(); });
+    On(ui->BtnExit1, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+    // The rows kept here belong to the data that were replaced.
+    connect(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [this] { ADOQry->close(); });
+
+    FormCreate();
 }
 
 TfrmCust::~TfrmCust() { delete ui; }
+
+void TfrmCust::FormCreate()
+{
+    setWindowTitle(FormCaption(QStringLiteral("客户信息")));
+    resize(696, 516);
+    ADOQry->setConnection(&AppConnection());
+    ADOQry2->setConnection(&AppConnection());
+    ADOQry3->setConnection(&AppConnection());
+    SetReadOnlySilver(ui->EdtCustPath);
+    LimitMemoLength(ui->MmMemo, 200);
+}
+
+void TfrmCust::FormShow() { openList(); }
+
+void TfrmCust::openList()
+{
+    ADOQry->close();
+    ADOQry->clearParams();
+    ADOQry->setSQL(ListSQL);
+    ADOQry->open();
+}
+
+QString TfrmCust::selectedKey() const
+{
+    if (!ADOQry->active() || ADOQry->isEmpty()) return {};
+    return ADOQry->fieldByName(QStringLiteral("CustID")).asString();
+}
+
+void TfrmCust::DataSource1DataChange()
+{
+    const bool any = ADOQry->active() && !ADOQry->isEmpty();
+    auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).asString() : QString(); };
+    const QString key = selectedKey();
+    ui->EdtCustID->setText(key);
+    ui->EdtCustName->setText(text("CustName"));
+    ui->EdtTel->setText(text("Tel"));
+    showInCombo(ui->CmbCardType, text("CardType"));
+    ui->EdtAddress->setText(text("Address"));
+    ui->MmMemo->setPlainText(text("Memo"));
+    ui->EdtBankCard->setText(text("BankCard"));
+    ui->EdtBankCard_memo->setText(text("BankCard_Memo"));
+    Photo->showStored(key);
+}
+
+void TfrmCust::BtnNewClick()
+{
+    if (frmNewCust->showModal() == QDialog::Accepted) openList();
+}
+
+void TfrmCust::BtnSaveBasicClick()
+{
+    const QString oldKey = selectedKey();
+    if (oldKey.isEmpty()) return;
+    const QString newKey = ui->EdtCustID->text();
+    if (newKey.trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入客户编号（证件号）！"));
+        ui->EdtCustID->setFocus();
+        return;
+    }
+    if (ui->EdtCustName->text().trimmed().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入客户名称！"));
+        ui->EdtCustName->setFocus();
+        return;
+    }
+    // A picture to be written under the number needs a number that can name a file.
+    if (!Photo->pathEmpty() && !CheckPhotoKey(this, newKey, QStringLiteral("客户证件号"))) {
+        ui->EdtCustID->setFocus();
+        return;
+    }
+    const bool keyChanged = newKey != oldKey;
+
+    try {
+        TTransaction tr(AppConnection());
+        ADOQry2->close();
+        ADOQry2->clearParams();
+        ADOQry2->setSQL(QStringLiteral("Select * from customer Where CustID=:CustID"));
+        ADOQry2->setParam(QStringLiteral("CustID"), oldKey);
+        ADOQry2->open();
+        if (ADOQry2->isEmpty()) throw EChangedError();   // deleted meanwhile
+        ADOQry2->edit();
+        auto set = [&](const char* name, const QString& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
+        set("CustID", newKey);
+        set("CardType", ui->CmbCardType->currentText());
+        set("CustName", ui->EdtCustName->text());
+        set("Tel", ui->EdtTel->text());
+        set("Address", ui->EdtAddress->text());
+        set("Memo", ui->MmMemo->toPlainText());
+        set("BankCard", ui->EdtBankCard->text());
+        set("BankCard_Memo", ui->EdtBankCard_memo->text());
+        ADOQry2->post();
+        ADOQry2->close();
+        // Every hire, open or finished, follows the customer.
+        if (keyChanged)
+            ADOQry3->execSQL(QStringLiteral("Update [Leaso] Set CustID=:NewID where CustID=:OldID"),
+                             {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
+        tr.commit();
+    } catch (const EChangedError& e) {
+        ADOQry2->cancel();
+        ADOQry2->close();
+        Dlg::Notice(this, e.message());
+        openList();
+        return;
+    } catch (const std::exception& e) {
+        // Rolled back: nothing changed, the typed values stay.
+        ADOQry2->cancel();
+        ADOQry2->close();
+        const bool taken = keyChanged && AppConnection().scalar(
+            QStringLiteral("select count(*) from customer where CustID=:NewID and CustID<>:OldID"),
+            {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}}).toLongLong() > 0;
+        if (taken) {
+            Dlg::PlainMessage(this, QStringLiteral("该证件号的客户已经存在！"));
+            ui->EdtCustID->setFocus();
+        } else {
+            Dlg::PlainMessage(this, ErrorText(e));
+        }
+        return;
+    }
+
+    // The rows are saved: a photo that cannot be written is reported, and the
+    // list still shows what was saved.
+    try {
+        storePhoto(newKey, oldKey);
+    } catch (const std::exception& e) {
+        Dlg::ErrorBox(this, ErrorText(e));
+        openList();
+        return;
+    }
+    openList();
+    Dlg::Notice(this, QStringLiteral("客户信息修改完成！"));
+}
+
+void TfrmCust::storePhoto(const QString& newKey, const QString& oldKey)
+{
+    // The photo lives under the new number only. A number that cannot name a
+    // file has no photo (a picture to write was refused before the save).
+    if (!PhotoKeyFitsFolder(newKey)) {
+        if (oldKey != newKey) DeletePhotoFile(CustPicDir, oldKey);
+        return;
+    }
+    Photo->store(newKey, oldKey);
+}
+
+void TfrmCust::BtnDelClick()
+{
+    const QString key = selectedKey();
+    if (key.isEmpty()) return;
+    if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项客户信息吗？"))) return;
+    const bool storedShown = Photo->showsStored();
+
+    bool hired = false;
+    try {
+        // The hire test and the delete in one go, so no hire slips in between.
+        TTransaction tr(AppConnection());
+        ADOQry2->close();
+        ADOQry2->clearParams();
+        ADOQry2->setSQL(QStringLiteral("SELECT * FROM LEASO WHERE CustID=:CustID"));
+        ADOQry2->setParam(QStringLiteral("CustID"), key);
+        ADOQry2->open();
+        hired = !ADOQry2->isEmpty();
+        ADOQry2->close();
+        if (!hired) {
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Delete FROM Customer WHERE CustID=:CustID"),
+                                          {{QStringLiteral("CustID"), key}}));
+            tr.commit();
+        }
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
+        openList();
+        return;
+    }
+    if (hired) {
+        Dlg::Notice(this, QStringLiteral("该客户存在租车纪录，不能删除！"));
+        return;
+    }
+    // Only the stored photo on show goes; a picture picked or cleared meanwhile leaves the file.
+    if (storedShown) DeletePhotoFile(CustPicDir, key);
+    Dlg::Notice(this, QStringLiteral("成功删除此客户信息！"));
+    openList();
+}
+
+void TfrmCust::BtnCustPathClick() { Photo->pick(); }
+
+void TfrmCust::BtnCustClearImgClick() { Photo->clear(); }
+
+void TfrmCust::BtnExit1Click() { reject(); }

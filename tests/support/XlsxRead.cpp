@@ -1,0 +1,177 @@
+#include "support/XlsxRead.h"
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QVector>
+#include <QXmlStreamReader>
+#include <cmath>
+#include <zlib.h>
+
+namespace {
+
+quint32 le32(const QByteArray& b, qsizetype at) { return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24; }
+quint16 le16(const QByteArray& b, qsizetype at) { return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8); }
+
+bool inflateRaw(const QByteArray& in, qsizetype size, QByteArray& out)
+{
+    out.resize(size);
+    z_stream z{};
+    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+    z.avail_in = uInt(in.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(size);
+    const int rc = inflate(&z, Z_FINISH);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END && z.total_out == uLong(size);
+}
+
+// Unpacks every entry through the central directory.
+bool unzip(const QByteArray& zip, QMap<QString, QByteArray>& parts, QString* error)
+{
+    qsizetype eocd = -1;
+    for (qsizetype i = zip.size() - 22; i >= 0 && i >= zip.size() - 22 - 65535; --i)
+        if (le32(zip, i) == 0x06054b50) { eocd = i; break; }
+    if (eocd < 0) { if (error) *error = QStringLiteral("not a zip file"); return false; }
+    const int entries = le16(zip, eocd + 10);
+    qsizetype p = le32(zip, eocd + 16);
+    for (int e = 0; e < entries; ++e) {
+        if (p + 46 > zip.size() || le32(zip, p) != 0x02014b50) { if (error) *error = QStringLiteral("bad central directory"); return false; }
+        const int method = le16(zip, p + 10);
+        const quint32 csize = le32(zip, p + 20), usize = le32(zip, p + 24);
+        const int nlen = le16(zip, p + 28), xlen = le16(zip, p + 30), clen = le16(zip, p + 32);
+        const quint32 local = le32(zip, p + 42);
+        const QString name = QString::fromUtf8(zip.mid(p + 46, nlen));
+        p += 46 + nlen + xlen + clen;
+        if (le32(zip, local) != 0x04034b50) { if (error) *error = QStringLiteral("bad local header"); return false; }
+        const qsizetype data = local + 30 + le16(zip, local + 26) + le16(zip, local + 28);
+        const QByteArray raw = zip.mid(data, csize);
+        QByteArray out;
+        if (method == 0) out = raw;
+        else if (method != 8 || !inflateRaw(raw, usize, out)) { if (error) *error = QStringLiteral("cannot inflate ") + name; return false; }
+        parts.insert(name, out);
+    }
+    return true;
+}
+
+// "B12" -> (12, 2)
+QPair<int, int> refToCell(const QString& ref)
+{
+    int col = 0, i = 0;
+    while (i < ref.size() && ref[i].isLetter()) col = col * 26 + (ref[i++].toUpper().unicode() - 'A' + 1);
+    return {ref.mid(i).toInt(), col};
+}
+
+// Text of an <si> or <is> element: all its <t> pieces.
+QString readRichText(QXmlStreamReader& x, const QString& end)
+{
+    QString s;
+    while (!x.atEnd()) {
+        x.readNext();
+        if (x.isStartElement() && x.name() == QLatin1String("t")) s += x.readElementText();
+        else if (x.isEndElement() && x.name() == end) break;
+    }
+    return s;
+}
+
+} // namespace
+
+bool XlsxCell::isDate() const
+{
+    if (!isNumber() || numFmt.isEmpty()) return false;
+    QString code = numFmt;
+    code.remove(QRegularExpression(QStringLiteral("\"[^\"]*\"|\\[[^\\]]*\\]")));
+    return code.contains(QRegularExpression(QStringLiteral("[dmy]"), QRegularExpression::CaseInsensitiveOption));
+}
+
+QDateTime XlsxCell::moment() const
+{
+    const double days = number();
+    const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
+    return base.addMSecs(qint64(std::llround(days * 86400000.0)));
+}
+
+bool XlsxSheet::load(const QString& path, QString* error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) { if (error) *error = f.errorString(); return false; }
+    parts.clear();
+    m_cells.clear();
+    m_maxRow = 0;
+    if (!unzip(f.readAll(), parts, error)) return false;
+
+    QStringList shared;
+    {
+        QXmlStreamReader x(parts.value(QStringLiteral("xl/sharedStrings.xml")));
+        while (!x.atEnd())
+            if (x.readNext() == QXmlStreamReader::StartElement && x.name() == QLatin1String("si"))
+                shared << readRichText(x, QStringLiteral("si"));
+    }
+
+    // Style index -> format code (built-in 14-22 are the date ones).
+    QVector<QString> styleFmt;
+    {
+        QMap<int, QString> codes{{14, QStringLiteral("m/d/yyyy")}, {15, QStringLiteral("d-mmm-yy")}, {16, QStringLiteral("d-mmm")},
+                                 {17, QStringLiteral("mmm-yy")}, {22, QStringLiteral("m/d/yyyy h:mm")}};
+        QXmlStreamReader x(parts.value(QStringLiteral("xl/styles.xml")));
+        bool inXfs = false;
+        while (!x.atEnd()) {
+            x.readNext();
+            if (x.isStartElement() && x.name() == QLatin1String("numFmt"))
+                codes.insert(x.attributes().value(QLatin1String("numFmtId")).toInt(), x.attributes().value(QLatin1String("formatCode")).toString());
+            else if (x.isStartElement() && x.name() == QLatin1String("cellXfs")) inXfs = true;
+            else if (x.isEndElement() && x.name() == QLatin1String("cellXfs")) inXfs = false;
+            else if (inXfs && x.isStartElement() && x.name() == QLatin1String("xf"))
+                styleFmt << codes.value(x.attributes().value(QLatin1String("numFmtId")).toInt());
+        }
+    }
+
+    const QByteArray sheet = parts.value(QStringLiteral("xl/worksheets/sheet1.xml"));
+    if (sheet.isEmpty()) { if (error) *error = QStringLiteral("no first worksheet"); return false; }
+    QXmlStreamReader x(sheet);
+    while (!x.atEnd()) {
+        x.readNext();
+        if (!x.isStartElement() || x.name() != QLatin1String("c")) continue;
+        const auto a = x.attributes();
+        const auto rc = refToCell(a.value(QLatin1String("r")).toString());
+        XlsxCell c;
+        c.type = a.value(QLatin1String("t")).toString();
+        const int style = a.value(QLatin1String("s")).toInt();
+        if (style >= 0 && style < styleFmt.size()) c.numFmt = styleFmt[style];
+        QString v;
+        bool any = false;
+        while (!x.atEnd()) {
+            x.readNext();
+            if (x.isStartElement() && x.name() == QLatin1String("v")) { v = x.readElementText(); any = true; }
+            else if (x.isStartElement() && x.name() == QLatin1String("is")) { v = readRichText(x, QStringLiteral("is")); any = true; }
+            else if (x.isEndElement() && x.name() == QLatin1String("c")) break;
+        }
+        if (!any) continue;   // a styled blank holds nothing
+        c.text = c.type == QLatin1String("s") ? shared.value(v.toInt()) : v;
+        m_cells.insert(rc, c);
+        m_maxRow = std::max(m_maxRow, rc.first);
+    }
+    if (x.hasError()) { if (error) *error = x.errorString(); return false; }
+    return true;
+}
+
+std::optional<XlsxCell> XlsxSheet::cell(int row, int col) const
+{
+    auto it = m_cells.constFind({row, col});
+    if (it == m_cells.constEnd()) return std::nullopt;
+    return *it;
+}
+
+QString XlsxSheet::text(int row, int col) const
+{
+    auto c = cell(row, col);
+    return c ? c->text : QString();
+}
+
+int XlsxSheet::columnCount(int row) const
+{
+    int n = 0;
+    for (auto it = m_cells.constBegin(); it != m_cells.constEnd(); ++it)
+        if (it.key().first == row) n = std::max(n, it.key().second);
+    return n;
+}
