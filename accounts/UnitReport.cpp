@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include <QHeaderView>
@@ -177,7 +178,10 @@ void TfrmReport::fillCarList()
     ui->CmbCar->clear();
     ADOQry2->setSQL(QStringLiteral("Select CARID from Car"));
     ADOQry2->open();
-    for (int r = 0; r < ADOQry2->recordCount(); ++r) ui->CmbCar->addItem(ADOQry2->textAt(r, 0));
+    QStringList cars;
+    cars.reserve(ADOQry2->recordCount());
+    for (int r = 0; r < ADOQry2->recordCount(); ++r) cars << ADOQry2->textAt(r, 0);
+    SetComboItems(ui->CmbCar, cars);
     ADOQry2->close();
     // Filling the list selects no plate.
     ui->CmbCar->setCurrentIndex(-1);
@@ -192,7 +196,10 @@ void TfrmReport::fillCustList(const QString& sql)
     try {
         ADOQry4->setSQL(sql);
         ADOQry4->open();
-        for (int r = 0; r < ADOQry4->recordCount(); ++r) ui->CmbCust->addItem(ADOQry4->textAt(r, 0));
+        QStringList names;
+        names.reserve(ADOQry4->recordCount());
+        for (int r = 0; r < ADOQry4->recordCount(); ++r) names << ADOQry4->textAt(r, 0);
+        SetComboItems(ui->CmbCust, names);
         ADOQry4->close();
     } catch (...) {
         ADOQry4->close();

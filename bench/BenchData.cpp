@@ -88,6 +88,8 @@ QByteArray custId(int i, Rng& r)
 
 } // namespace
 
+QDateTime BenchPresent() { return CombineDateTime(QDate(2026, 3, 1), QTime(10, 0)); }
+
 int BenchOpenHires(const BenchSizes& sizes)
 {
     return std::min(sizes.vehicles * 49 / 100, sizes.hires / 20);
@@ -148,7 +150,7 @@ BenchCounts MakeBenchDatabase(const QString& fileName, const BenchSizes& sizes)
     // Hires, oldest first: twenty years up to the present, the newest still out.
     const int open = BenchOpenHires(sizes);
     counts.openHires = open;
-    const double endDay = DateToDays(QDate(2026, 3, 1));
+    const double endDay = DateToDays(BenchPresent().date());
     const double startDay = endDay - 20 * 365.25;
     const double step = (endDay - startDay) / std::max(1, sizes.hires);
     std::vector<char> carOut(sizes.vehicles, 0);
@@ -259,5 +261,11 @@ BenchCounts MakeBenchDatabase(const QString& fileName, const BenchSizes& sizes)
         sqlite3_finalize(acct);
     }
     db.exec("COMMIT");
+    {
+        // The indexes the program makes on its first start.
+        TADOConnection cn;
+        cn.open(fileName);
+        EnsureSchema(cn);
+    }
     return counts;
 }

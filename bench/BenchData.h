@@ -4,6 +4,7 @@
 // twenty years up to the present; the newest hires are open (up to half the
 // fleet out), a small share of the returned ones is unsettled, and nearly
 // every settled hire has its income entry in the account book.
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 
@@ -23,6 +24,9 @@ struct BenchCounts {
 // Writes a new database file (the program's own schema and account book) with
 // the rows above; an existing file at that path is replaced.
 BenchCounts MakeBenchDatabase(const QString& fileName, const BenchSizes& sizes);
+
+// The present moment of the data: the last hires begin just before it.
+QDateTime BenchPresent();
 
 // Open hires for these sizes: the newest hires, at most 49 vehicles in 100
 // and one hire in twenty.

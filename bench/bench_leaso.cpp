@@ -11,6 +11,7 @@
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "app/UnitPublic.h"
+#include "accounts/UnitAcct.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitLend.h"
 #include "hire/UnitPrint.h"
@@ -20,6 +21,9 @@
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Look.h"
+#include "platform/Moment.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitCust.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
 #include "registers/UnitNewPrice.h"
@@ -162,7 +166,11 @@ void printRow(int hires, const QString& name, double program, double raw, long r
 void answerEveryBox()
 {
     auto& h = Dlg::hooks();
-    h.message = [](const Dlg::MessageCall& c) { return c.buttons == Dlg::Buttons::YesNo ? int(Dlg::IdYes) : int(Dlg::IdOK); };
+    static const bool verbose = qEnvironmentVariableIsSet("BENCH_VERBOSE");
+    h.message = [](const Dlg::MessageCall& c) {
+        if (verbose) std::fprintf(stderr, "box: %s\n", qPrintable(c.text));
+        return c.buttons == Dlg::Buttons::YesNo ? int(Dlg::IdYes) : int(Dlg::IdOK);
+    };
     h.printers = [] { return QStringList{QStringLiteral("bench")}; };
     h.printPreview = [](const QString&, const std::function<void(QPrinter&)>&) {};
     h.printDirect = [](const QString&, const std::function<void(QPrinter&)>&) {};
@@ -183,6 +191,8 @@ QByteArray text(const QVariant& v) { return v.toString().toUtf8(); }
 
 int runWindows(const QString& dir, int hires, int runs)
 {
+    // The windows work at the data's present, as on the day the data end.
+    SetClockHook([] { return BenchPresent(); });
     SetAppDir(dir);
     answerEveryBox();
     if (!CreateForms()) return 2;
@@ -207,7 +217,8 @@ int runWindows(const QString& dir, int hires, int runs)
     // The rows the raw side changes, chosen before it is timed.
     QByteArray rawCar, rawKey;
     auto chooseHire = [&](const char* where) {
-        const qint64 id = cn.scalar(QStringLiteral("select LeasoID from Leaso where %1 limit 1").arg(QLatin1String(where))).toLongLong();
+        // The last such hire: the window works on the first one of its list.
+        const qint64 id = cn.scalar(QStringLiteral("select max(LeasoID) from Leaso where %1").arg(QLatin1String(where))).toLongLong();
         rawKey = "#" + QByteArray::number(id);
         rawCar = text(cn.scalar(QStringLiteral("select CarID from Leaso where LeasoID=:id"), {{"id", id}}));
     };
@@ -229,6 +240,30 @@ int runWindows(const QString& dir, int hires, int runs)
                          r.run("Select distinct style from car Where (Style is not null) and Style<>'' ");
                          r.run("Select distinct mark from car where (mark is not null) and mark<>'' ");
                          r.run("Select distinct Color from car where (Color is not null) and Color<>''");
+                     }});
+    cases.push_back({QStringLiteral("打开 车辆信息"), nullptr, [] { openAndClose(frmCar); },
+                     [&](Raw& r) {
+                         r.run("Select distinct mark from car");
+                         r.run("Select distinct style from car");
+                         r.run("Select distinct Color from car");
+                         r.run("select * from Car");
+                     }});
+    cases.push_back({QStringLiteral("打开 客户信息"), nullptr, [] { openAndClose(frmCust); },
+                     [&](Raw& r) { r.run("Select * from customer"); }});
+    cases.push_back({QStringLiteral("打开 帐本"), nullptr, [] { openAndClose(frmAcct); },
+                     [&](Raw& r) {
+                         const QByteArray live = "(Deleted<>1 or Deleted is null)";
+                         const QByteArray range = live + " And AcctTime >= :from And AcctTime < :to";
+                         // The last thirty days up to today, as the window's pickers start.
+                         const double today = DateToDays(NowMoment().date());
+                         const RawParams p{{":from", "~" + QByteArray::number(today - 30, 'f', 1)},
+                                           {":to", "~" + QByteArray::number(today + 1, 'f', 1)}};
+                         // The category list of the first page is read on the first opening only.
+                         r.run("Select distinct [Category] from [Acct] Where Type=-1 and " + live);
+                         r.run("Select distinct [Category] from [Acct] Where Type=1 and " + live);
+                         r.run("Select sum(Amount) from [Acct] where [Type]=1 and " + range, p);
+                         r.run("Select sum(Amount) from [Acct] where [Type]=-1 and " + range, p);
+                         r.run("Select * from [Acct] where " + range + " Order By [AcctTime] DESC, ID", p);
                      }});
     cases.push_back({QStringLiteral("打开 新客户建档"), nullptr, [] { openAndClose(frmNewCust); }, nullptr});
     cases.push_back({QStringLiteral("打开 租单"), [&] { frmPrint->PrintLeasoID = QString::fromLatin1(someHire); },
@@ -256,7 +291,7 @@ int runWindows(const QString& dir, int hires, int runs)
 
     cases.push_back({QStringLiteral("租出"),
                      [&] {
-                         rawCar = text(cn.scalar(QStringLiteral("select CarID from Car where State='A' limit 1")));
+                         rawCar = text(cn.scalar(QStringLiteral("select CarID from Car where State='A' order by rowid desc limit 1")));
                          frmLend->ui->EdtCustID->setText(someCust);
                          frmLend->ui->EdtCustName->setText(someName);
                          frmLend->ui->EdtPrice->setText(QStringLiteral("180"));
@@ -369,6 +404,7 @@ void untilPainted(QWidget* w)
 
 int startupProgram(int argc, char** argv, const QString& dir)
 {
+    SetClockHook([] { return BenchPresent(); });
     Clock t;
     t.start();
     QApplication app(argc, argv);

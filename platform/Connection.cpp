@@ -81,7 +81,8 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
     if (!fi.exists())
         throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(fi.absoluteFilePath()));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses the connection: no locking around every call into the engine.
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     QString problem;
     if (rc != SQLITE_OK) {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("无法打开");

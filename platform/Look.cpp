@@ -1,5 +1,7 @@
 #include "platform/Look.h"
 #include <QApplication>
+#include <QComboBox>
+#include <QStringListModel>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -30,6 +32,15 @@ void SetEditText(QLineEdit* edit, const QString& text)
 {
     edit->setText(text);
     edit->setCursorPosition(0);
+}
+
+void SetComboItems(QComboBox* combo, const QStringList& items)
+{
+    if (auto* m = qobject_cast<QStringListModel*>(combo->model())) {
+        m->setStringList(items);
+        return;
+    }
+    combo->setModel(new QStringListModel(items, combo));
 }
 
 void CentreOnOwner(QWidget* window)

@@ -12,7 +12,10 @@
 #include "platform/Image.h"
 #include "platform/Look.h"
 #include "platform/Moment.h"
+#include "platform/Pickers.h"
 #include <QAction>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -155,4 +158,35 @@ TEST_F(Look, DeskReadsItsFreeVehiclesOncePerOpening)
         });
         EXPECT_EQ(reads, 1) << "opening " << opening;
     }
+}
+
+TEST_F(Look, SettlementListIsReadThroughAnIndex)
+{
+    // The list statement of the settlement window, as the window runs it.
+    TStatement plan(db(), u"EXPLAIN QUERY PLAN Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where "
+                          "(EndTime is not null) and (ChargeTime is null) and Leaso.CustID=Customer.CustID "_s);
+    QStringList steps;
+    while (plan.next()) steps << plan.value(3).toString();
+    const QString all = steps.join(u" | "_s);
+    EXPECT_TRUE(all.contains(u"SEARCH Leaso USING INDEX Leaso_ChargeTime"_s)) << all.toStdString();
+    EXPECT_FALSE(all.contains(u"SCAN Leaso"_s)) << all.toStdString();
+}
+
+TEST_F(Look, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
+{
+    QDateEdit d;
+    SetupDatePicker(&d);
+    d.resize(120, 24);
+    d.show();
+    // A press on the picker makes its calendar, set up as the program's.
+    QTest::mousePress(&d, Qt::LeftButton, {}, QPoint(110, 12));
+    QCalendarWidget* c = d.calendarWidget();
+    EXPECT_EQ(c->firstDayOfWeek(), Qt::Sunday);
+    EXPECT_EQ(c->locale().language(), QLocale::Chinese);
+    QTest::mouseRelease(&d, Qt::LeftButton, {}, QPoint(110, 12));
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    // Made on demand too, in the same set-up.
+    QDateEdit other;
+    SetupDatePicker(&other);
+    EXPECT_EQ(PickerCalendar(&other)->firstDayOfWeek(), Qt::Sunday);
 }
