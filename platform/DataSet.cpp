@@ -171,8 +171,8 @@ void TDataSet::close()
     if (!active()) return;
     m_state = State::Inactive;
     // The memory of the rows goes back, not only the rows.
-    std::vector<Cell>().swap(m_cells);
-    std::string().swap(m_text);
+    m_cells.release();
+    m_text.release();
     m_view.clear();
     m_buffer.clear();
     m_cur = -1;
@@ -241,12 +241,11 @@ void TDataSet::load()
     // Each value as it comes: numbers as numbers, text as its UTF-8 bytes in
     // one store. Nothing is decoded until it is read.
     const int width = fields.size();
-    std::vector<Cell> cells;
-    std::string text;
+    Store<Cell> cells;
+    Store<char> text;
     while (stmt.next()) {
-        const size_t base = cells.size();
-        cells.resize(base + size_t(width));
-        Cell* row = cells.data() + base;
+        Cell* row = cells.grow(size_t(width));
+        std::fill_n(row, width, Cell());
         for (int i = 0; i < n; ++i) {
             Cell& c = row[i];
             switch (sqlite3_column_type(st, i)) {
@@ -257,9 +256,9 @@ void TDataSet::load()
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
                 const int len = sqlite3_column_bytes(st, i);
                 c.kind = Cell::Text;
-                c.off = text.size();
+                c.off = text.size;
                 c.len = quint32(len);
-                text.append(p, size_t(len));
+                if (len > 0) std::memcpy(text.grow(size_t(len)), p, size_t(len));
             }
             }
         }
@@ -268,8 +267,8 @@ void TDataSet::load()
     // Expression columns nobody typed: take the type of the first value.
     for (int i = 0; i < n; ++i) {
         if (typed[i]) continue;
-        for (size_t r = size_t(i); r < cells.size(); r += size_t(width)) {
-            const Cell& c = cells[r];
+        for (size_t r = size_t(i); r < cells.size; r += size_t(width)) {
+            const Cell& c = cells.data[r];
             if (c.kind == Cell::Null) continue;
             fields[i].type = c.kind == Cell::Int ? FieldType::Integer : c.kind == Cell::Real ? FieldType::Float : FieldType::String;
             break;
@@ -406,12 +405,18 @@ TDataSet::Cell TDataSet::encode(const QVariant& v)
         if (v.isNull()) break;
         const QByteArray b = v.toString().toUtf8();
         c.kind = Cell::Text;
-        c.off = m_text.size();
+        c.off = m_text.size;
         c.len = quint32(b.size());
-        m_text.append(b.constData(), size_t(b.size()));
+        if (!b.isEmpty()) std::memcpy(m_text.grow(size_t(b.size())), b.constData(), size_t(b.size()));
     }
     }
     return c;
+}
+
+QString TDataSet::textOf(const Cell& c) const
+{
+    // Empty text is text, not null: it reads as an empty string.
+    return c.len ? QString::fromUtf8(m_text.data + c.off, qsizetype(c.len)) : QString(QLatin1String(""));
 }
 
 QVariant TDataSet::decode(const Cell& c) const
@@ -420,7 +425,7 @@ QVariant TDataSet::decode(const Cell& c) const
     case Cell::Null: return {};
     case Cell::Int: return QVariant(qint64(c.i));
     case Cell::Real: return QVariant(c.d);
-    case Cell::Text: return QVariant(QString::fromUtf8(m_text.data() + c.off, qsizetype(c.len)));
+    case Cell::Text: return QVariant(textOf(c));
     }
     return {};
 }
@@ -430,7 +435,7 @@ QString TDataSet::cellText(const Cell& c, FieldType type) const
     switch (c.kind) {
     case Cell::Null: return {};
     case Cell::Text:
-        if (type == FieldType::String || type == FieldType::DateTime) return QString::fromUtf8(m_text.data() + c.off, qsizetype(c.len));
+        if (type == FieldType::String || type == FieldType::DateTime) return textOf(c);
         break;
     case Cell::Int:
         if (type == FieldType::Integer || type == FieldType::String) return QString::number(c.i);
@@ -442,6 +447,13 @@ QString TDataSet::cellText(const Cell& c, FieldType type) const
         break;
     }
     return formatValue(decode(c), type);
+}
+
+TDataSet::Cell* TDataSet::appendRow()
+{
+    Cell* row = m_cells.grow(size_t(m_fields.size()));
+    std::fill_n(row, m_fields.size(), Cell());
+    return row;
 }
 
 void TDataSet::storeRow(int phys, const QVector<QVariant>& values)
@@ -608,7 +620,7 @@ void TDataSet::post()
                 }
             }
         }
-        m_cells.resize(m_cells.size() + size_t(m_fields.size()));
+        appendRow();
         physRow = rowCount() - 1;
         storeRow(physRow, m_buffer);
         if (m_filtered) m_view.append(physRow);
@@ -669,7 +681,7 @@ void TDataSet::deleteRecord()
         params.append({QStringLiteral(":k%1").arg(k), decode(rowCells(phys)[col])});
     }
     m_cn->execute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(bracket(table), where.join(QStringLiteral(" AND "))), params);
-    m_cells.erase(m_cells.begin() + qsizetype(phys) * m_fields.size(), m_cells.begin() + qsizetype(phys + 1) * m_fields.size());
+    m_cells.erase(size_t(phys) * size_t(m_fields.size()), size_t(m_fields.size()));
     if (m_filtered) {
         m_view.remove(m_cur);
         for (int& v : m_view) if (v > phys) --v;

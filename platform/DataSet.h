@@ -12,8 +12,10 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 class TDataSet;
 
@@ -138,11 +140,40 @@ private:
         union { qint64 i = 0; double d; quint64 off; };
     };
 
-    const Cell* rowCells(int phys) const { return m_cells.data() + qsizetype(phys) * m_fields.size(); }
-    Cell* rowCells(int phys) { return m_cells.data() + qsizetype(phys) * m_fields.size(); }
-    int rowCount() const { return m_fields.isEmpty() ? 0 : int(m_cells.size() / size_t(m_fields.size())); }
+    // A growing array of plain values: realloc lets a large one grow in place,
+    // without copying it or touching its memory twice.
+    template <class T> struct Store {
+        T* data = nullptr;
+        size_t size = 0, cap = 0;
+        Store() = default;
+        Store(const Store&) = delete;
+        Store& operator=(const Store&) = delete;
+        ~Store() { std::free(data); }
+        void swap(Store& o) noexcept { std::swap(data, o.data); std::swap(size, o.size); std::swap(cap, o.cap); }
+        T* grow(size_t n)
+        {
+            if (size + n > cap) {
+                const size_t c = std::max<size_t>({size + n, cap * 2, 256});
+                T* p = static_cast<T*>(std::realloc(data, c * sizeof(T)));
+                if (!p) throw std::bad_alloc();
+                data = p;
+                cap = c;
+            }
+            T* at = data + size;
+            size += n;
+            return at;
+        }
+        void erase(size_t at, size_t n) { std::memmove(data + at, data + at + n, (size - at - n) * sizeof(T)); size -= n; }
+        void release() { std::free(data); data = nullptr; size = cap = 0; }
+    };
+
+    const Cell* rowCells(int phys) const { return m_cells.data + qsizetype(phys) * m_fields.size(); }
+    Cell* rowCells(int phys) { return m_cells.data + qsizetype(phys) * m_fields.size(); }
+    int rowCount() const { return m_fields.isEmpty() ? 0 : int(m_cells.size / size_t(m_fields.size())); }
+    Cell* appendRow();
     Cell encode(const QVariant& stored);
     QVariant decode(const Cell& c) const;
+    QString textOf(const Cell& c) const;
     QString cellText(const Cell& c, FieldType type) const;
     void storeRow(int phys, const QVector<QVariant>& values);
     QVector<QVariant> decodeRow(int phys) const;
@@ -171,8 +202,8 @@ private:
 
     QVector<FieldDef> m_fields;
     mutable QHash<QString, int> m_names;   // field name as asked -> its index (-1: none)
-    std::vector<Cell> m_cells;        // the rows, one after the other, a cell per field
-    std::string m_text;               // the text of every text cell
+    Store<Cell> m_cells;              // the rows, one after the other, a cell per field
+    Store<char> m_text;               // the text of every text cell
     QVector<int> m_view;              // visible rows when filtered
     QVector<QVariant> m_buffer;       // edit/insert buffer
     QVector<QVariant> m_original;     // row as read, for the key of an update
