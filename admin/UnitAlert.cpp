@@ -1,11 +1,215 @@
 #include "admin/UnitAlert.h"
 #include "ui_UnitAlert.h"
+#include "app/AppContext.h"
+#include "app/UnitPublic.h"
+#include "platform/Connection.h"
+#include "platform/Handler.h"
+#include "platform/KeyFilters.h"
+#include "platform/Moment.h"
+#include "platform/Transaction.h"
+#include <cmath>
 
 TfrmAlert* frmAlert = nullptr;
+
+namespace {
+
+const QString KeyCost = QStringLiteral("ALERT_CARCOST");
+const QString KeyBirthday = QStringLiteral("ALERT_BIRTHDAY");
+const QString KeyUserDefine = QStringLiteral("ALERT_USERDEFINE");
+const QString KeyBeep = QStringLiteral("ALERT_BEEP");
+
+// A day count the build can use: digits only (blanks around them allowed) that
+// fit a whole number. Anything else switches its kind off rather than failing.
+std::optional<int> dayCount(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return std::nullopt;
+    for (const QChar c : t)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+    bool ok = false;
+    const int n = t.toInt(&ok);
+    return ok ? std::optional<int>(n) : std::nullopt;
+}
+
+// Two characters that are both digits, as a number; -1 otherwise.
+int twoDigits(const QString& s)
+{
+    if (s.size() != 2) return -1;
+    for (const QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return -1;
+    return s.toInt();
+}
+
+void deleteConfig(TADOConnection& cn, const QString& item)
+{
+    cn.execute(QStringLiteral("Delete from [Config] where ITEM=:item"), {{QStringLiteral("item"), item}});
+}
+
+void insertConfig(TADOConnection& cn, const QString& item, const QString& value)
+{
+    cn.execute(QStringLiteral("Insert into [Config] Values(:item,:value)"),
+               {{QStringLiteral("item"), item}, {QStringLiteral("value"), value}});
+}
+
+QString withoutQuotes(QString s) { return s.remove(QLatin1Char('\'')); }
+
+} // namespace
 
 TfrmAlert::TfrmAlert(QWidget* parent) : TForm(parent), ui(new Ui::TfrmAlert)
 {
     ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    // EdtCostDaysKeyPress: digits and Backspace only, Enter dropped too.
+    InstallKeyFilter(ui->EdtCostDays, KeyFilter::WholeNumber, false);
+    InstallKeyFilter(ui->Edtbirthday, KeyFilter::WholeNumber, false);
+
+    On(ui->ChkUserDefineAlert, &QCheckBox::toggled, this, [this] { ChkUserDefineAlertClick(); });
+    On(ui->EdtUserDefineAlert, &QLineEdit::textChanged, this, [this] { EdtUserDefineAlertChange(); });
+    On(ui->BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
+    On(ui->Button2, &QPushButton::clicked, this, [this] { reject(); });
+    setCancelButton(ui->Button2);
+
+    setFixedSize(sizeHint());
+    RunGuarded(nullptr, [this] { FormCreate(); });
 }
 
 TfrmAlert::~TfrmAlert() { delete ui; }
+
+void TfrmAlert::FormCreate()
+{
+    TADOConnection& cn = AppConnection();
+    if (const auto text = ReadConfig(cn, KeyUserDefine)) {
+        ui->ChkUserDefineAlert->setChecked(true);
+        ui->EdtUserDefineAlert->setText(*text);
+    } else {
+        ui->ChkUserDefineAlert->setChecked(false);
+        ui->EdtUserDefineAlert->clear();
+    }
+    if (const auto days = ReadConfig(cn, KeyCost)) {
+        const bool off = *days == QLatin1String("0");
+        ui->ChkCostAlert->setChecked(!off);
+        ui->EdtCostDays->setText(off ? QString() : *days);
+    }
+    if (const auto days = ReadConfig(cn, KeyBirthday)) {
+        ui->ChkBirthday->setChecked(true);
+        ui->Edtbirthday->setText(*days);
+    } else {
+        ui->ChkBirthday->setChecked(false);
+        ui->Edtbirthday->setText(QStringLiteral("3"));
+    }
+    // Loaded here as well, so that OK keeps a stored sound setting the user
+    // never touched.
+    ui->ChkBeep->setChecked(ReadConfig(cn, KeyBeep).has_value());
+}
+
+void TfrmAlert::ChkUserDefineAlertClick()
+{
+    if (!ui->ChkUserDefineAlert->isChecked()) ui->EdtUserDefineAlert->clear();
+}
+
+void TfrmAlert::EdtUserDefineAlertChange()
+{
+    if (!ui->EdtUserDefineAlert->text().trimmed().isEmpty() && !ui->ChkUserDefineAlert->isChecked())
+        ui->ChkUserDefineAlert->setChecked(true);
+}
+
+void TfrmAlert::BtnOKClick()
+{
+    TADOConnection& cn = AppConnection();
+    TTransaction tr(cn);
+    deleteConfig(cn, KeyCost);
+    if (ui->ChkCostAlert->isChecked() && !ui->EdtCostDays->text().trimmed().isEmpty())
+        insertConfig(cn, KeyCost, ui->EdtCostDays->text());
+    else
+        insertConfig(cn, KeyCost, QStringLiteral("0"));
+
+    deleteConfig(cn, KeyBirthday);
+    if (ui->ChkBirthday->isChecked() && !ui->Edtbirthday->text().trimmed().isEmpty())
+        insertConfig(cn, KeyBirthday, withoutQuotes(ui->Edtbirthday->text()));
+
+    deleteConfig(cn, KeyUserDefine);
+    if (ui->ChkUserDefineAlert->isChecked())
+        insertConfig(cn, KeyUserDefine, withoutQuotes(ui->EdtUserDefineAlert->text()));
+
+    deleteConfig(cn, KeyBeep);
+    if (ui->ChkBeep->isChecked()) insertConfig(cn, KeyBeep, QStringLiteral("Y"));
+    tr.commit();
+    accept();
+}
+
+std::optional<int> TfrmAlert::CostDays() const
+{
+    if (!ui->ChkCostAlert->isChecked()) return std::nullopt;
+    return dayCount(ui->EdtCostDays->text());
+}
+
+std::optional<int> TfrmAlert::BirthdayDays() const
+{
+    if (!ui->ChkBirthday->isChecked()) return std::nullopt;
+    return dayCount(ui->Edtbirthday->text());
+}
+
+QString TfrmAlert::UserDefineAlert() const
+{
+    if (!ui->ChkUserDefineAlert->isChecked() || ui->EdtUserDefineAlert->text().trimmed().isEmpty()) return {};
+    return ui->EdtUserDefineAlert->text();
+}
+
+bool TfrmAlert::BeepOn() const { return ui->ChkBeep->isChecked(); }
+void TfrmAlert::SetBeepOn() { ui->ChkBeep->setChecked(true); }
+
+bool IsAllDigits(const QString& text)
+{
+    int from = 0, to = int(text.size());
+    while (from < to && text.at(from).unicode() <= 32) ++from;
+    while (to > from && text.at(to - 1).unicode() <= 32) --to;
+    for (int i = from; i < to; ++i)
+        if (text.at(i) < QLatin1Char('0') || text.at(i) > QLatin1Char('9')) return false;
+    return true;
+}
+
+QStringList CostAlertTexts(TADOConnection& cn, int days, const QDateTime& now)
+{
+    QStringList texts;
+    const double today = DateTimeToDays(now);
+    TStatement st(cn, QStringLiteral("Select CarID,Name,Max(EndTime) as EndTime from CarCost Group by CarID,Name"));
+    while (st.next()) {
+        const QVariant end = st.value(2);
+        // An item without an expiry date has nothing to alert about.
+        if (end.isNull() || end.typeId() == QMetaType::QString) continue;
+        const double endDays = end.toDouble();
+        if (std::fabs(today - endDays) > days) continue;
+        texts << st.value(0).toString() + st.value(1).toString() + QStringLiteral("将在")
+                     + DateToStr(DaysToDateTime(endDays).date()) + QStringLiteral("到期");
+    }
+    return texts;
+}
+
+QStringList BirthdayAlertTexts(TADOConnection& cn, int days, const QDateTime& now)
+{
+    QStringList texts;
+    const double today = DateTimeToDays(now);
+    TStatement st(cn, QStringLiteral("Select CustID,CustName from Customer where Len(CustID)=15 or Len(CustID)=18"));
+    while (st.next()) {
+        const QString id = st.value(0).toString();
+        int month = -1, day = -1;
+        if (id.size() == 15 && IsAllDigits(id.mid(6, 6))) {
+            month = twoDigits(id.mid(8, 2));
+            day = twoDigits(id.mid(10, 2));
+        } else if (id.size() == 18 && IsAllDigits(id.mid(6, 8))) {
+            month = twoDigits(id.mid(10, 2));
+            day = twoDigits(id.mid(12, 2));
+        } else {
+            continue;
+        }
+        if (month < 1 || month > 12 || day < 1 || day > 31) continue;
+        // 31 April, or 29 February outside a leap year, is no birthday this year.
+        const QDate birthday(now.date().year(), month, day);
+        if (!birthday.isValid()) continue;
+        if (std::fabs(today - DateToDays(birthday)) > days) continue;
+        texts << QStringLiteral("客户") + st.value(1).toString() + QStringLiteral("生日(")
+                     + DateToStr(birthday).mid(5, 10) + QStringLiteral(")");
+    }
+    return texts;
+}

@@ -20,12 +20,6 @@ namespace {
 
 const QString kNotValid = QStringLiteral("从备份文件恢复数据失败：不是合法的备份文件！");
 
-// The tables a database of this program holds (the account book is made when
-// missing, so a backup need not have it).
-const QStringList kProgramTables = {
-    QStringLiteral("Car"), QStringLiteral("Customer"), QStringLiteral("PriceList"), QStringLiteral("Leaso"),
-    QStringLiteral("CarCost"), QStringLiteral("ChangeCar"), QStringLiteral("Config")};
-
 QString withSlash(QString folder)
 {
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
@@ -126,7 +120,7 @@ std::optional<QString> ReadBackupStamp(const QString& fileName)
 {
     try {
         TDatabaseFile file(fileName);
-        if (!file.quickCheck().isEmpty() || !file.hasTables(kProgramTables)) return std::nullopt;
+        if (!file.quickCheck().isEmpty() || !file.hasTables(ProgramTables())) return std::nullopt;
         const QVariant v = file.scalar(QStringLiteral("Select [Value] from [Config] where Item=:item"),
                                        {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
         if (v.isNull()) return std::nullopt;
@@ -266,14 +260,14 @@ void TfrmBackup::BtnRecoverClick()
     }
     // From here on the live data are the backup's.
     Restored = true;
-    AppEvents::instance().databaseReplaced();
-
+    // The schema first, so windows that re-read on the signal find the account book.
     QStringList problems;
     try {
-        EnsureAcctTable(cn);
+        EnsureSchema(cn);
     } catch (const EAppError& e) {
         problems << e.message();
     }
+    AppEvents::instance().databaseReplaced();
     QStringList failed;
     for (const auto& [name, live] : {std::pair{QStringLiteral("DBPic"), CarPicDir},
                                      std::pair{QStringLiteral("DBCustPic"), CustPicDir}}) {

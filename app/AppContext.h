@@ -13,6 +13,9 @@ TADOConnection& AppConnection();
 extern QString CarPicDir;
 extern QString CustPicDir;
 
+// The login password of this run; empty means no login.
+extern QString AdminPassword;
+
 // Announces that the live data were replaced wholesale (a restore, a clearing):
 // every window that keeps rows drops or re-reads them.
 class AppEvents : public QObject {

@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "platform/Look.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitModAcct.h"
 #include "accounts/UnitReport.h"
@@ -23,6 +24,9 @@
 #include "registers/UnitNewCust.h"
 #include "registers/UnitNewPrice.h"
 #include "registers/UnitPrice.h"
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
 
 bool CreateForms()
 {
@@ -70,4 +74,12 @@ void DestroyForms()
     frmNewPrice = nullptr; frmPrice = nullptr; frmNewCust = nullptr; frmCust = nullptr;
     frmReport = nullptr; frmReturn = nullptr; frmInit = nullptr; frmLend = nullptr;
     frmNewCar = nullptr; frmCar = nullptr; frmLogin = nullptr;
+}
+
+int RunMainLoop()
+{
+    CentreOnOwner(frmMain);
+    frmMain->show();
+    QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });
+    return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "platform/Form.h"
 #include "platform/Handler.h"
 #include "platform/Look.h"
+#include "platform/Moment.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitReport.h"
 #include "admin/UnitAlert.h"
@@ -24,6 +25,7 @@
 #include "registers/UnitPrice.h"
 #include "ui_UnitBackup.h"
 #include "ui_UnitBirthday.h"
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QTabWidget>
@@ -42,6 +44,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
     ADOQry = new TDataSet(this);
     Timer1 = new QTimer(this);
     Timer1->setInterval(500);
+    On(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // The strip stands empty until the first alert build fills it.
+    ui->lblAlert1->hide();
+    ui->lblAlert2->hide();
     ui->Image1->setPixmap(QPixmap(QStringLiteral(":/icons/banner.png")));
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
@@ -135,18 +141,101 @@ void TfrmMain::FormShow()
     if (m_firstShowDone) return;
     m_firstShowDone = true;
     RunGuarded(this, [this] {
-        if (!AdminPassword.isEmpty() && frmLogin) frmLogin->exec();
+        if (!AdminPassword.isEmpty() && frmLogin) {
+            frmLogin->exec();
+            // Only the right password goes on; anything else ends the program
+            // with nothing shown unlocked.
+            if (!LoginPassed) {
+                close();
+                return;
+            }
+        }
         GetAlertMessages();
     });
 }
 
 void TfrmMain::GetAlertMessages()
 {
+    // A kind whose day count is missing or not a number counts as off.
+    const std::optional<int> costDays = frmAlert->CostDays();
+    const std::optional<int> birthdayDays = frmAlert->BirthdayDays();
+    const QString own = frmAlert->UserDefineAlert();
+    if (!costDays && !birthdayDays && own.isEmpty()) {
+        stopAlertStrip();
+        return;
+    }
+    // Built aside, so a failing read leaves the strip as it was.
+    QStringList texts;
+    const QDateTime now = NowMoment();
+    if (costDays) texts << CostAlertTexts(ADOCn, *costDays, now);
+    if (birthdayDays) texts << BirthdayAlertTexts(ADOCn, *birthdayDays, now);
+    if (!own.isEmpty()) texts << own;
+    if (texts.isEmpty()) {
+        stopAlertStrip();
+        return;
+    }
+    if (ReadConfig(ADOCn, QStringLiteral("ALERT_BEEP"))) frmAlert->SetBeepOn();
+
+    AlertMessages = texts;
+    AlertIndex = 0;
+    setAlertText(ui->lblAlert1, AlertMessages.at(0));
+    ui->lblAlert1->show();
+    if (AlertMessages.size() == 1) {
+        ui->lblAlert2->hide();
+    } else {
+        AlertIndex = 1;
+        setAlertText(ui->lblAlert2, AlertMessages.at(1));
+        ui->lblAlert2->show();
+        ui->lblAlert2->move(ui->lblAlert1->x() + ui->lblAlert1->width() + 150, ui->lblAlert2->y());
+    }
+    Timer1->start();
+}
+
+void TfrmMain::stopAlertStrip()
+{
     AlertMessages.clear();
     AlertIndex = 0;
     Timer1->stop();
     ui->lblAlert1->hide();
     ui->lblAlert2->hide();
+}
+
+void TfrmMain::setAlertText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->adjustSize();   // the label's width follows its text
+}
+
+// The next text in turn, wrapping to the first after the last.
+const QString& TfrmMain::nextAlertText()
+{
+    ++AlertIndex;
+    if (AlertIndex >= AlertMessages.size()) AlertIndex = 0;
+    return AlertMessages.at(AlertIndex);
+}
+
+void TfrmMain::Timer1Timer()
+{
+    // A strip with nothing to show stays still.
+    if (AlertMessages.isEmpty()) {
+        Timer1->stop();
+        return;
+    }
+    QLabel* l1 = ui->lblAlert1;
+    QLabel* l2 = ui->lblAlert2;
+    const int restart = ui->Panel2->contentsRect().width() + 50;
+    l1->move(l1->x() - 10, l1->y());
+    if (l1->x() + l1->width() <= 0) {
+        setAlertText(l1, nextAlertText());
+        l1->move(restart, l1->y());
+        if (frmAlert->BeepOn()) Dlg::Beep();
+    }
+    l2->move(l2->x() - 10, l2->y());
+    if (l2->x() + l2->width() <= 0) {
+        setAlertText(l2, nextAlertText());
+        // Label 2 keeps at least 70 pixels behind label 1.
+        l2->move(std::max(restart, l1->x() + l1->width() + 70), l2->y());
+    }
 }
 
 void TfrmMain::setTimerState(bool on)
@@ -251,7 +340,14 @@ void TfrmMain::lblHomepageClick() { Dlg::OpenUrl(HomePageUrl()); }
 void TfrmMain::lblEmailClick() { Dlg::OpenUrl(ContactMailUrl()); }
 
 void TfrmMain::lblAlert1MouseEnter() { Timer1->stop(); }
-void TfrmMain::lblAlert1MouseLeave() { if (!AlertMessages.isEmpty()) Timer1->start(); }
+
+void TfrmMain::lblAlert1MouseLeave()
+{
+    // Only a running strip restarts: not one a build has stopped, and not while
+    // a window opened from here keeps the timer paused.
+    if (AlertMessages.isEmpty() || ui->lblAlert1->isHidden() || QApplication::activeModalWidget()) return;
+    Timer1->start();
+}
 
 bool TfrmMain::eventFilter(QObject* obj, QEvent* ev)
 {

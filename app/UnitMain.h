@@ -8,6 +8,7 @@
 
 namespace Ui { class TfrmMain; }
 class TForm;
+class QLabel;
 
 // The main window: owns the one connection, does the start-up work, and opens
 // every register and business window modally.
@@ -49,6 +50,8 @@ public:
     void lblEmailClick();
     void lblAlert1MouseEnter();
     void lblAlert1MouseLeave();
+    // One step of the alert strip.
+    void Timer1Timer();
 
     Ui::TfrmMain* ui;
     TADOConnection ADOCn;
@@ -69,6 +72,10 @@ private:
     int showRebuilt(TForm* f);
     int showLeftRunning(TForm* f);
     void setTimerState(bool on);
+    // The alert strip: stopped with nothing to show, its labels sized to their text.
+    void stopAlertStrip();
+    static void setAlertText(QLabel* label, const QString& text);
+    const QString& nextAlertText();
 
     bool m_started = false;
     bool m_firstShowDone = false;

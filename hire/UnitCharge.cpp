@@ -137,7 +137,9 @@ void TfrmCharge::Button1Click()
         ui->EdtLeaso->setFocus();
         return;
     }
-    // An amount the database could not read is refused here, before anything is written.
+    // An amount the database could not read, or a pasted negative, is refused
+    // here, before anything is written.
+    if (!CheckFilteredInput(this, {ui->EdtLeaso, ui->EdtOdograph})) return;
     Currency amount;
     try {
         amount = StrToCurr(amountText);

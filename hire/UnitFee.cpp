@@ -1,4 +1,5 @@
 #include "hire/UnitFee.h"
+#include "app/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"
@@ -29,11 +30,8 @@ int64_t MomentSeconds(const QDateTime& m)
 
 QString FeeUnitWord(const QString& leasoTypeStr)
 {
-    QString word;
-    if (leasoTypeStr.contains(QStringLiteral("天"))) word = QStringLiteral("天");
-    if (leasoTypeStr.contains(QStringLiteral("月"))) word = QStringLiteral("月");
-    if (leasoTypeStr.contains(QStringLiteral("小时"))) word = QStringLiteral("小时");
-    return word;
+    const PricingUnit* u = PricingUnitByText(leasoTypeStr);
+    return u ? u->unitWord : QString();
 }
 
 int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
@@ -47,7 +45,7 @@ int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
 }
 
 namespace {
-// Fills the figures in step order, so that when a step fails (a reading that is
+// Fills the figures in order, so that when one fails (a reading that is
 // no whole number, an amount beyond the money range) the earlier ones are there.
 void calcInto(const FeeInput& in, HireFee& f)
 {

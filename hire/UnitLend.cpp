@@ -1,8 +1,11 @@
 #include "hire/UnitLend.h"
 #include "ui_UnitLend.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Transaction.h"
+#include "app/UnitPublic.h"
+#include "hire/UnitChangeCar.h"
 #include "hire/UnitPrint.h"
 #include "hire/UnitSelCust.h"
 #include "hire/UnitSelectScheme.h"
@@ -91,6 +94,8 @@ TfrmLend::TfrmLend(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLend)
         if (isVisible()) PageShow(index);
     });
 
+    SetupModPage();
+
     RunGuarded(this, [this] { FormCreate(); });
 }
 
@@ -111,6 +116,7 @@ void TfrmLend::FormCreate()
 void TfrmLend::PageShow(int index)
 {
     if (ui->PageControl1->widget(index) == ui->TabSheet2) TabSheet2Show();
+    else if (ui->PageControl1->widget(index) == ui->TabSheet1) TabSheet1Show();
 }
 
 void TfrmLend::FormShow()
@@ -122,6 +128,10 @@ void TfrmLend::FormShow()
         PageShow(ui->PageControl1->currentIndex());
         // The hire-out page's show has just read the free vehicles: once is enough.
         listRead = ui->PageControl1->currentWidget() == ui->TabSheet2;
+    } else if (ui->PageControl1->currentWidget() == ui->TabSheet1) {
+        // The open hires are read on every opening too: one returned while the
+        // window was closed must not stay listed.
+        TabSheet1Show();
     }
     ui->EdtCustID->clear();
     ui->EdtCustName->clear();
@@ -157,16 +167,9 @@ void TfrmLend::DataSource1DataChange()
 
 void TfrmLend::CmbTypeChange()
 {
-    const QString t = ui->CmbType->currentText();
-    if (t == QStringLiteral("按天")) {
-        ui->lblPrice->setText(QStringLiteral("每天租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每天限程："));
-    } else if (t == QStringLiteral("包月")) {
-        ui->lblPrice->setText(QStringLiteral("每月租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("每月限程："));
-    } else if (t == QStringLiteral("按小时")) {
-        ui->lblPrice->setText(QStringLiteral("小时租金(元)："));
-        ui->lblLimit->setText(QStringLiteral("小时限程："));
+    if (const PricingUnit* u = PricingUnitByText(ui->CmbType->currentText())) {
+        ui->lblPrice->setText(u->priceLabel);
+        ui->lblLimit->setText(u->limitLabel);
     }
 }
 
@@ -178,10 +181,8 @@ void TfrmLend::BtnSchemeClick()
     SetEditText(ui->EdtPrice, frmSelectScheme->SchemeBasicPrice);
     SetEditText(ui->EdtLimit, frmSelectScheme->SchemeLimit);
     SetEditText(ui->EdtAdditionalPrice, frmSelectScheme->SchemeAdditionalPrice);
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
-    const int code = frmSelectScheme->SchemeLeasoType;
-    if (code >= 0 && code < units.size()) {
-        const int i = ui->CmbType->findText(units[code]);
+    if (const PricingUnit* u = PricingUnitByCode(frmSelectScheme->SchemeLeasoType)) {
+        const int i = ui->CmbType->findText(u->text);
         if (i >= 0) ui->CmbType->setCurrentIndex(i);
     }
     CmbTypeChange();
@@ -286,6 +287,9 @@ bool TfrmLend::LendOut()
         ui->EdtLimit->setFocus();
         return false;
     }
+    // Pasted text the key filters would have refused (a negative amount) stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtPrice, ui->EdtLimit, ui->EdtAdditionalPrice, ui->EdtPrepay, ui->EdtOdograph}))
+        return false;
     // Outside the transaction: a bad amount here ends in the error box with nothing written.
     const Currency additional = ui->EdtAdditionalPrice->text().isEmpty()
         ? Currency() : StrToCurr(ui->EdtAdditionalPrice->text());
@@ -308,8 +312,7 @@ bool TfrmLend::LendOut()
     }
     ADOQry2->close();
 
-    bool lent = true;
-    try {
+    const bool lent = WriteOrReport(this, [&] {
         TTransaction tr(*ADOQry2->connection());
         // The fields of a hire without reading years of hires into memory.
         ADOQry2->setSQL(QStringLiteral("select * from Leaso where LeasoID is null"));
@@ -339,15 +342,8 @@ bool TfrmLend::LendOut()
         ExpectOneRow(ADOQry2->execSQL());
 
         tr.commit();
-    } catch (const EChangedError& e) {
-        ADOQry2->close();
-        Dlg::Notice(this, e.message());
-        lent = false;
-    } catch (const std::exception& e) {
-        ADOQry2->close();
-        Dlg::PlainMessage(this, ErrorText(e));
-        lent = false;
-    }
+    });
+    if (!lent) ADOQry2->close();
     if (lent) Dlg::Notice(this, QStringLiteral("车辆已借出！"));
 
     // Ready for the next hire, whatever happened: a fresh list, no customer.
@@ -377,5 +373,290 @@ void TfrmLend::BtnLendPrintClick()
     ADOQry2->open();
     frmPrint->PrintLeasoID = ADOQry2->field(0).asString();
     ADOQry2->close();
+    frmPrint->showModal();
+}
+
+// ---- The second page: open hires, their correction, the change of vehicle ----
+
+namespace {
+
+const QString kOpenHires = QStringLiteral(
+    "Select leaso.*,CustName,Tel,BankCard,BankCard_Memo from Leaso left join customer "
+    "on Leaso.custID=Customer.CustID where Endtime is null");
+const QString kOpenHiresAfterSave = QStringLiteral(
+    "Select leaso.*,CustName,Tel,[BankCard],[BankCard_Memo] from Leaso left join customer "
+    "on Leaso.custID=Customer.CustID where Endtime is null");
+
+} // namespace
+
+void TfrmLend::SetupModPage()
+{
+    ui->CmbModType->addItems(PricingUnitTexts());
+    ui->CmbModType->setCurrentIndex(0);
+
+    ADOMod->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
+    ADOMod->onCalcFields = [this](TDataSet& ds) { ADOModCalcFields(ds); };
+
+    // Read-only: a hire is corrected through the boxes below and 保存修改 only.
+    TDBGrid* g = ui->DBGrid2;
+    g->setDataSet(ADOMod);
+    g->addColumn(QStringLiteral("LeasoID"), QStringLiteral("编号"));
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 100);
+    g->addColumn(QStringLiteral("LeasoTypeStr"), QStringLiteral("租赁方式"), 60);
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("出租时间"), 125);
+    // Wide enough for an 18-character identity number.
+    g->addColumn(QStringLiteral("CustID"), QStringLiteral("客户证件号"), 150);
+    g->addColumn(QStringLiteral("CustName"), QStringLiteral("客户名称"), 80);
+    g->addColumn(QStringLiteral("Tel"), QStringLiteral("客户电话"), 100);
+    g->addColumn(QStringLiteral("BankCard"), QStringLiteral("银行卡"), 150);
+    g->addColumn(QStringLiteral("BankCard_Memo"), QStringLiteral("银行卡备注"), 100);
+    g->setColumnVisible(0, false);
+
+    SetupDatePicker(ui->DtMod1Date);
+    SetupTimePicker(ui->DtMod1Time);
+    SetupDatePicker(ui->DTMod2Date);
+    SetupTimePicker(ui->DTMod2Time);
+    for (QLineEdit* e : {ui->EdtModPrice, ui->EdtModAdditionalPrice, ui->EdtModPrepay})
+        InstallKeyFilter(e, KeyFilter::Money);
+    for (QLineEdit* e : {ui->EdtModLimit, ui->EdtModOdograph})
+        InstallKeyFilter(e, KeyFilter::WholeNumber);
+
+    On(ADOMod, &TDataSet::dataChange, this, [this] { DsModDataChange(); });
+    // The desk's unit handler, as for the first page's list; this page's labels keep their daily wording.
+    On(ui->CmbModType, &QComboBox::currentIndexChanged, this, [this] { CmbTypeChange(); });
+    On(ui->BtnSaveMod, &QPushButton::clicked, this, [this] { BtnSaveModClick(); });
+    On(ui->BtnModQryCust, &QPushButton::clicked, this, [this] { BtnModQryCustClick(); });
+    On(ui->BtnModNewCust, &QPushButton::clicked, this, [this] { BtnModNewCustClick(); });
+    On(ui->BtnChangeCar, &QPushButton::clicked, this, [this] { BtnChangeCarClick(); });
+    On(ui->BtnPrint, &QPushButton::clicked, this, [this] { BtnPrintClick(); });
+    On(ui->BtnExit2, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+}
+
+void TfrmLend::TabSheet1Show() { LoadModList(kOpenHires); }
+
+void TfrmLend::LoadModList(const QString& sql)
+{
+    ADOMod->close();
+    ADOMod->setSQL(sql);
+    ADOMod->open();
+    ADOMod->first();
+}
+
+qint64 TfrmLend::SelectedModKey() const
+{
+    const QString key = ui->DBGrid2->selectedText(0);
+    return key.isEmpty() ? 0 : StrToInt64(key);
+}
+
+void TfrmLend::ADOModCalcFields(TDataSet& ds) { CalcLeasoTypeStr(ds); }
+
+void TfrmLend::DsModDataChange()
+{
+    // An empty list reads as a row of empty fields.
+    const bool row = ADOMod->active() && !ADOMod->isEmpty();
+    auto text = [&](const char* name) {
+        return row ? ADOMod->fieldByName(QLatin1String(name)).asString() : QString();
+    };
+    auto moment = [&](const char* name) {
+        return row ? ADOMod->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
+    };
+
+    ui->EdtModOdograph->setText(text("Odograph1"));
+    // An empty moment or unit leaves the pickers and the unit as they were.
+    if (const QDateTime b = moment("BeginTime"); b.isValid()) SetMoment(ui->DtMod1Date, ui->DtMod1Time, b);
+    if (const QDateTime p = moment("PlanEndTime"); p.isValid()) SetMoment(ui->DTMod2Date, ui->DTMod2Time, p);
+    if (const QString unit = text("LeasoTypeStr"); !unit.isEmpty()) {
+        const int i = ui->CmbModType->findText(unit);
+        if (i >= 0) ui->CmbModType->setCurrentIndex(i);
+    }
+    const QString custID = text("CustID");
+    if (custID.isEmpty()) {
+        for (QLineEdit* e : {ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard}) e->clear();
+    } else {
+        ui->EdtModCustID->setText(custID);
+        ui->EdtModCustName->setText(text("CustName"));
+        ui->EdtModBankCard->setText(text("BankCard"));
+    }
+    ui->EdtModTel->setText(text("Tel"));
+    ui->EdtModPrice->setText(text("BasicPrice"));
+    ui->EdtModLimit->setText(text("Limit"));
+    ui->EdtModAdditionalPrice->setText(text("AdditionalPrice"));
+    ui->EdtModPrepay->setText(text("Prepay"));
+    ui->EdtModMemo->setText(text("Memo"));
+}
+
+void TfrmLend::BtnSaveModClick()
+{
+    const qint64 key = SelectedModKey();
+    if (key == 0) {
+        Dlg::Notice(this, QStringLiteral("没有可修改的租借信息！"));
+        return;
+    }
+    if (ui->EdtModCustID->text().isEmpty() || ui->EdtModCustName->text().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请录入客户信息！"));
+        return;
+    }
+    if (ui->EdtModPrice->text().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入每日、月或小时租金信息！"));
+        ui->EdtModPrice->setFocus();
+        return;
+    }
+    const QDateTime begin = MomentOf(ui->DtMod1Date, ui->DtMod1Time);
+    const QDateTime planEnd = MomentOf(ui->DTMod2Date, ui->DTMod2Time);
+    if (ui->EdtModLimit->text().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("请输入每出租单位时间（日、月）内限里程数！\r如无里程限制，请填写“0”！"));
+        ui->EdtModLimit->setFocus();
+        return;
+    }
+    if (!(begin < planEnd)) {
+        Dlg::Notice(this, QStringLiteral("计划还车时间不应前于借车时间！"));
+        return;
+    }
+
+    // Every conversion before the write: text that is no number ends in the
+    // error box with nothing written.
+    const int odograph = ui->EdtModOdograph->text().isEmpty() ? 0 : StrToInt(ui->EdtModOdograph->text());
+    const bool hasPrepay = !ui->EdtModPrepay->text().isEmpty();
+    const Currency prepay = hasPrepay ? StrToCurr(ui->EdtModPrepay->text()) : Currency();
+    const Currency price = StrToCurr(ui->EdtModPrice->text());
+    const int limit = FilledIn(ui->EdtModLimit->text()) ? StrToInt(ui->EdtModLimit->text()) : 0;
+    const Currency additional = FilledIn(ui->EdtModAdditionalPrice->text())
+        ? StrToCurr(ui->EdtModAdditionalPrice->text()) : Currency();
+
+    Params p{{QStringLiteral("begin"), begin}, {QStringLiteral("plan"), planEnd},
+             {QStringLiteral("memo"), ui->EdtModMemo->text()}, {QStringLiteral("cust"), ui->EdtModCustID->text()},
+             {QStringLiteral("odo"), odograph}, {QStringLiteral("type"), ui->CmbModType->currentIndex()},
+             {QStringLiteral("price"), QVariant::fromValue(price)}, {QStringLiteral("limit"), limit},
+             {QStringLiteral("additional"), QVariant::fromValue(additional)}, {QStringLiteral("id"), key}};
+    QString sets = QStringLiteral("BeginTime=:begin,PlanEndTime=:plan,[Memo]=:memo,CustID=:cust");
+    // No prepayment typed: the stored one stays.
+    if (hasPrepay) {
+        sets += QStringLiteral(",Prepay=:prepay");
+        p.append({QStringLiteral("prepay"), QVariant::fromValue(prepay)});
+    }
+    sets += QStringLiteral(",Odograph1=:odo,LeasoType=:type,BasicPrice=:price,[Limit]=:limit,AdditionalPrice=:additional");
+    try {
+        // Only a hire that is still open.
+        ExpectOneRow(ADOQry2->execSQL(
+            QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id and EndTime is null"), p));
+    } catch (const EChangedError& e) {
+        Dlg::Notice(this, e.message());
+        LoadModList(kOpenHires);
+        return;
+    }
+    LoadModList(kOpenHiresAfterSave);
+    Dlg::Notice(this, QStringLiteral("修改已保存！"));
+}
+
+void TfrmLend::BtnModQryCustClick()
+{
+    const QString n = ui->EdtModCustID->text();
+    const QString b = ui->EdtModBankCard->text();
+    const bool hasN = FilledIn(n), hasB = FilledIn(b);
+    if (!hasN && !hasB) {
+        Dlg::Notice(this, QStringLiteral("请输入老客户的证件号或银行卡号进行查询！"));
+        ui->EdtModCustID->setFocus();
+        return;
+    }
+    // The values as typed, blanks and all.
+    QString sql;
+    if (hasN && hasB) sql = QStringLiteral("Select * from Customer where CustID=:N and BankCard=:B");
+    else if (hasN) sql = QStringLiteral("Select * from Customer where CustID=:N");
+    else sql = QStringLiteral("Select * from Customer where BankCard=:B");
+    ADOQry2->close();
+    ADOQry2->setSQL(sql);
+    if (hasN) ADOQry2->setParam(QStringLiteral("N"), n);
+    if (hasB) ADOQry2->setParam(QStringLiteral("B"), b);
+    ADOQry2->open();
+    ADOQry2->first();
+
+    if (ADOQry2->isEmpty()) {
+        ADOQry2->close();
+        Dlg::Notice(this, QStringLiteral("系统中没有此客户信息，客户为新客户！\r请点击“新客户建档”按钮建立客户资料。"));
+        ui->EdtModCustName->clear();
+        ui->EdtModTel->clear();
+        return;
+    }
+    const TField name = ADOQry2->fieldByName(QStringLiteral("CustName"));
+    if (!name.isNull()) {
+        ui->EdtModCustName->setText(name.asString());
+        ui->EdtModTel->setText(ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
+    }
+    if (ui->EdtModCustID->text().isEmpty())
+        ui->EdtModCustID->setText(ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
+    const TField card = ADOQry2->fieldByName(QStringLiteral("BankCard"));
+    if (ui->EdtModBankCard->text().isEmpty() && !card.isNull()) ui->EdtModBankCard->setText(card.asString());
+    ADOQry2->close();
+}
+
+void TfrmLend::BtnModNewCustClick()
+{
+    if (frmNewCust->showModal() != QDialog::Accepted) return;
+    ui->EdtModCustID->setText(frmNewCust->ui->EdtCustID->text());
+    ui->EdtModTel->setText(frmNewCust->ui->EdtTel->text());
+    ui->EdtModCustName->setText(frmNewCust->ui->EdtCustName->text());
+}
+
+void TfrmLend::BtnChangeCarClick()
+{
+    const qint64 key = SelectedModKey();
+    if (key == 0) return;
+    const QString oldCar = ui->DBGrid2->selectedText(1);
+
+    ADOQry2->close();
+    ADOQry2->setSQL(QStringLiteral("Select * from Car where State='A' and CarID<>:car"));
+    ADOQry2->setParam(QStringLiteral("car"), oldCar);
+    ADOQry2->open();
+    ADOQry2->first();
+    if (ADOQry2->isEmpty()) {
+        ADOQry2->close();
+        Dlg::Notice(this, QStringLiteral("现在没有可供替换的空闲车辆！"));
+        return;
+    }
+    QStringList freeCars;
+    const int carCol = ADOQry2->fieldIndex(QStringLiteral("CarID"));
+    for (int r = 0; r < ADOQry2->recordCount(); ++r) freeCars << ADOQry2->textAt(r, carCol);
+    ADOQry2->close();
+
+    frmChangeCar->Fill(oldCar, freeCars);
+    if (frmChangeCar->showModal() == QDialog::Accepted) {
+        const QString newCar = frmChangeCar->NewCar();
+        const Params ids{{QStringLiteral("id"), key}, {QStringLiteral("old"), oldCar}, {QStringLiteral("new"), newCar}};
+        try {
+            // Each statement carries what the picker showed: the hire still open on
+            // the old vehicle, the replacement still free.
+            TTransaction tr(AppConnection());
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
+                "Update Leaso set ChangeCar=1,CarID=:new Where LeasoID=:id and EndTime is null and CarID=:old"), ids));
+            // Never free a vehicle that is still out on another open hire.
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
+                "Update Car set State='A' where CarID=:old "
+                "and not exists (select 1 from Leaso where CarID=:old and EndTime is null)"),
+                {{QStringLiteral("old"), oldCar}}));
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
+                "Update Car set State='B' where CarID=:new and State='A'"), {{QStringLiteral("new"), newCar}}));
+            ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
+                "Insert into ChangeCar(LeasoID,OldCarID,NewCarID) Values(:id,:old,:new)"), ids));
+            tr.commit();
+        } catch (const EChangedError& e) {
+            Dlg::Notice(this, e.message());
+        } catch (const std::exception& e) {
+            Dlg::PlainMessage(this, ErrorText(e));
+        }
+    }
+    LoadModList(kOpenHires);
+}
+
+void TfrmLend::BtnPrintClick()
+{
+    if (Dlg::Printers().isEmpty()) {
+        Dlg::Notice(this, QStringLiteral("本机没有安装打印机！"));
+        return;
+    }
+    if (ADOMod->recordCount() < 1) {
+        Dlg::Notice(this, QStringLiteral("没有要打印的纪录！"));
+        return;
+    }
+    frmPrint->PrintLeasoID = ui->DBGrid2->selectedText(0);
     frmPrint->showModal();
 }

@@ -28,6 +28,16 @@ public:
     void BtnLendClick();
     void BtnLendPrintClick();
 
+    // The second page: the open hires, their correction and the change of vehicle.
+    void TabSheet1Show();
+    void ADOModCalcFields(TDataSet& ds);
+    void DsModDataChange();
+    void BtnSaveModClick();
+    void BtnModQryCustClick();
+    void BtnModNewCustClick();
+    void BtnChangeCarClick();
+    void BtnPrintClick();
+
 protected:
     void FormShow() override;
 
@@ -37,6 +47,12 @@ private:
     void PageShow(int index);
     // The checks and the one transaction of a hire; true when it was committed.
     bool LendOut();
+    // The second page's controls and handlers, made once with the window.
+    void SetupModPage();
+    // Reads the open hires afresh; the selection goes to the first row.
+    void LoadModList(const QString& sql);
+    // The key of the selected open hire; 0 when the list has no row.
+    qint64 SelectedModKey() const;
 
     bool m_pageShown = false;
 };

@@ -1,6 +1,7 @@
 #include "hire/UnitPrint.h"
 #include "ui_UnitPrint.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Convert.h"
 #include "platform/Dialogs.h"
@@ -253,9 +254,7 @@ void TfrmPrint::FormShow()
         QRlblOdograph1->Caption = text("Odograph1");
         const TField type = ADOQry->fieldByName(QStringLiteral("LeasoType"));
         if (!type.isNull()) {
-            if (type.asInteger() == 1) QRlblLeasoType->Caption = QStringLiteral("包月");
-            else if (type.asInteger() == 2) QRlblLeasoType->Caption = QStringLiteral("按小时");
-            else if (type.asInteger() == 0) QRlblLeasoType->Caption = QStringLiteral("按天");
+            if (const PricingUnit* u = PricingUnitByCode(type.asInteger())) QRlblLeasoType->Caption = u->text;
         }
         QRlblPrice->Caption = text("BasicPrice");
         QRlblLimit->Caption = text("Limit");

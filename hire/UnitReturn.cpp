@@ -150,8 +150,6 @@ void TfrmReturn::reloadAfterReturn()
     ADOQry->first();
 }
 
-// The hire's return (and, with an amount, its settlement) and the vehicle set free,
-// its mileage raised only above the hire-out reading.
 // The selected hire and the return moment; false after the notice when the
 // return would be earlier than the hire-out.
 bool TfrmReturn::selectedReturn(ReturnInput& in)
@@ -171,6 +169,7 @@ bool TfrmReturn::selectedReturn(ReturnInput& in)
 // then the user's confirmation.
 bool TfrmReturn::readingAndConfirm(ReturnInput& in)
 {
+    if (!CheckFilteredInput(this, {ui->EdtOdograph})) return false;
     in.odo1 = ADOQry->fieldByName(QStringLiteral("Odograph1")).asInteger();
     in.hasReading = !ui->EdtOdograph->text().isEmpty();
     in.reading = in.hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
@@ -178,6 +177,8 @@ bool TfrmReturn::readingAndConfirm(ReturnInput& in)
                         Dlg::Icon::Information, true);
 }
 
+// The hire's return (and, with an amount, its settlement) and the vehicle set free,
+// its mileage raised only above the hire-out reading.
 void TfrmReturn::writeReturn(const ReturnInput& in, const Currency* charge)
 {
     Params p{{QStringLiteral("end"), in.end}, {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), in.key}};
@@ -224,7 +225,9 @@ void TfrmReturn::BtnReturnChargeClick()
         ui->EdtLeaso->setFocus();
         return;
     }
-    // An amount the database could not read is refused here, before anything is written.
+    // An amount the database could not read, or a pasted negative, is refused
+    // here, before anything is written.
+    if (!CheckFilteredInput(this, {ui->EdtLeaso})) return;
     Currency amount;
     try {
         amount = StrToCurr(amountText);
@@ -235,16 +238,12 @@ void TfrmReturn::BtnReturnChargeClick()
     }
     if (!readingAndConfirm(in)) return;
 
-    try {
+    WriteOrReport(this, [&] {
         TTransaction tr(AppConnection());
         writeReturn(in, &amount);
         if (ui->ChkSynchroAcct->isChecked())
             InsertSettlementIncome(*ADOQry2, amount, in.key, ui->EdtCarID->text());
         tr.commit();
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-    } catch (const std::exception& e) {
-        Dlg::PlainMessage(this, ErrorText(e));
-    }
+    });
     reloadAfterReturn();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The one database connection. An SQLite file opened read-write and never
-// created here; the Jet functions the program's SQL uses are registered on it.
+// created here; the functions the program's SQL uses (CDate, Now, Date, Len)
+// are registered on it.
 #include "platform/Currency.h"
 #include <QDateTime>
 #include <QHash>

@@ -33,3 +33,16 @@ bool WriteUnlessChanged(QWidget* owner, const std::function<void()>& write, cons
         return false;
     }
 }
+
+bool WriteOrReport(QWidget* owner, const std::function<void()>& write)
+{
+    try {
+        write();
+        return true;
+    } catch (const EChangedError& e) {
+        Dlg::Notice(owner, e.message());
+    } catch (const std::exception& e) {
+        Dlg::PlainMessage(owner, ErrorText(e));
+    }
+    return false;
+}

@@ -16,6 +16,12 @@ void RunGuarded(QWidget* owner, const std::function<void()>& handler);
 // True when the write went through.
 bool WriteUnlessChanged(QWidget* owner, const std::function<void()>& write, const std::function<void()>& reread);
 
+// Runs a write whose failure the window reports and then carries on (it
+// refreshes its list either way): a changed record gets the notice, any other
+// error its text in a plain box. True when the write went through.
+bool WriteOrReport(QWidget* owner, const std::function<void()>& write);
+
+
 template <class Sender, class Signal, class F>
 QMetaObject::Connection On(Sender* sender, Signal signal, QWidget* owner, F handler)
 {

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextCursor>
+#include <QRegularExpression>
+#include "platform/Dialogs.h"
 
 namespace {
 
@@ -61,11 +63,53 @@ private:
     bool m_enterPasses;
 };
 
+const char* const kFilterProperty = "leasoKeyFilter";
+
 } // namespace
 
 void InstallKeyFilter(QLineEdit* edit, KeyFilter kind, bool enterPasses)
 {
     edit->installEventFilter(new KeyFilterObject(edit, kind, enterPasses));
+    edit->setProperty(kFilterProperty, int(kind));
+}
+
+bool FilterAccepts(KeyFilter kind, const QString& text)
+{
+    static const QRegularExpression money(QStringLiteral("^[0-9]*\\.?[0-9]*$"));
+    static const QRegularExpression whole(QStringLiteral("^[0-9]*$"));
+    static const QRegularExpression acct(QStringLiteral("^([0-9]+(\\.[0-9]{0,2})?)?$"));
+    const QString t = text.trimmed();
+    switch (kind) {
+    case KeyFilter::Money: return money.match(t).hasMatch();
+    case KeyFilter::WholeNumber: return whole.match(t).hasMatch();
+    case KeyFilter::AcctAmount: return acct.match(t).hasMatch();
+    }
+    return false;
+}
+
+bool CheckFilteredInput(QWidget* owner, std::initializer_list<QLineEdit*> edits)
+{
+    for (QLineEdit* e : edits) {
+        const QVariant k = e->property(kFilterProperty);
+        if (!k.isValid()) continue;
+        const auto kind = KeyFilter(k.toInt());
+        if (FilterAccepts(kind, e->text())) continue;
+        const QString shown = QStringLiteral("“%1”").arg(e->text());
+        switch (kind) {
+        case KeyFilter::Money:
+            Dlg::Notice(owner, shown + QStringLiteral("不是有效的金额或数值，这里只能输入数字和小数点，请重新输入！"));
+            break;
+        case KeyFilter::WholeNumber:
+            Dlg::Notice(owner, shown + QStringLiteral("不是有效的整数，这里只能输入数字，请重新输入！"));
+            break;
+        case KeyFilter::AcctAmount:
+            Dlg::Notice(owner, shown + QStringLiteral("不是有效的金额，这里只能输入数字和小数点（最多两位小数），请重新输入！"));
+            break;
+        }
+        e->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void LimitMemoLength(QPlainTextEdit* memo, int maxChars)

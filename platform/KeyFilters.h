@@ -1,8 +1,12 @@
 #pragma once
 // Key filters for edit boxes. Backspace always passes; other keys that type a
 // character pass only as the filter allows; navigation keys are untouched.
+#include <QString>
+#include <initializer_list>
+
 class QLineEdit;
 class QPlainTextEdit;
+class QWidget;
 
 enum class KeyFilter {
     Money,        // digits and one decimal point
@@ -16,3 +20,13 @@ void InstallKeyFilter(QLineEdit* edit, KeyFilter kind, bool enterPasses = true);
 // A memo that holds at most maxChars characters: what is typed or pasted
 // beyond that is dropped, as an edit's maximum length does.
 void LimitMemoLength(QPlainTextEdit* memo, int maxChars);
+
+// Whether the whole text could have been typed through the filter (surrounding
+// blanks aside). Empty text passes.
+bool FilterAccepts(KeyFilter kind, const QString& text);
+
+// Pasted text bypasses the key filters: checks each edit's text against the
+// filter installed on it. The first edit whose text the filter would have
+// refused when typed (a pasted "-300", say) gets a notice naming the text and
+// the focus; false then, before anything is written.
+bool CheckFilteredInput(QWidget* owner, std::initializer_list<QLineEdit*> edits);

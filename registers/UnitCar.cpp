@@ -4,6 +4,8 @@
 #include "app/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
+#include "platform/Convert.h"
+#include "platform/DBGrid.h"
 #include "platform/DataSet.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -12,7 +14,10 @@
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include "platform/Transaction.h"
+#include "registers/UnitCost.h"
 #include "registers/UnitPhoto.h"
+#include "ui_UnitCost.h"
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalBlocker>
@@ -83,6 +88,7 @@ TfrmCar::TfrmCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCar)
     // The rows kept here belong to the data that were replaced.
     connect(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [this] { ADOQry->close(); });
 
+    setupFeePage();
     FormCreate();
 }
 
@@ -118,6 +124,7 @@ void TfrmCar::FormShow()
     fillList(ui->CmbCarStyle, QStringLiteral("Select distinct style from car"));
     fillList(ui->CmbColor, QStringLiteral("Select distinct Color from car"));
     openList();
+    openFeeTable();
 }
 
 void TfrmCar::openList()
@@ -368,4 +375,235 @@ void TfrmCar::BtnSaveClick()
         return;
     }
     if (Photo->write(key)) Dlg::Notice(this, QStringLiteral("图片保存成功！"));
+}
+
+// ---- the fee-item page ----
+
+namespace {
+
+const QString FeeCategory = QStringLiteral("费用");
+
+// The account link of a fee item: minus its key.
+qint64 feeLink(qint64 costId) { return -costId; }
+
+// The amount typed in the fee dialog. A pasted text can hold anything; it is
+// refused before anything is written.
+Currency feeAmount(const QString& text)
+{
+    const Currency c = StrToCurr(text);
+    if (c < Currency()) throw EConvertError(QStringLiteral("“%1”不是有效的金额").arg(text));
+    return c;
+}
+
+// The account entry's item: the vehicle's key, a blank and the first 200
+// characters of the item's name (never half a character).
+QString feeEntryItem(const QString& carId, const QString& name)
+{
+    qsizetype n = std::min<qsizetype>(name.size(), 200);
+    if (n > 0 && n < name.size() && name.at(n - 1).isHighSurrogate()) --n;
+    return carId + QLatin1Char(' ') + name.left(n);
+}
+
+} // namespace
+
+void TfrmCar::setupFeePage()
+{
+    ADOTable1 = new TDataSet(this);
+    ADOQryAcct = new TDataSet(this);
+    ADOTable1->setConnection(&AppConnection());
+    ADOQryAcct->setConnection(&AppConnection());
+    ADOTable1->setTableName(QStringLiteral("CarCost"));
+    ADOTable1->setMaster(ADOQry, QStringLiteral("CarID"), QStringLiteral("CarID"));
+
+    TDBGrid* g = ui->DBGrid2;
+    g->setDataSet(ADOTable1);
+    g->addColumn(QStringLiteral("CostID"), QString());
+    g->addColumn(QStringLiteral("CarID"), QStringLiteral("车辆"), 100);
+    g->addColumn(QStringLiteral("Name"), QStringLiteral("项目"), 100);
+    g->addColumn(QStringLiteral("Cost"), QStringLiteral("金额"));
+    g->addColumn(QStringLiteral("BeginTime"), QStringLiteral("生效时间"));
+    g->addColumn(QStringLiteral("EndTime"), QStringLiteral("到期时间"));
+    g->addColumn(QStringLiteral("Content"), QStringLiteral("内容"), 280);
+    g->addColumn(QStringLiteral("CreateTime"), QStringLiteral("付款日期"));
+    g->setColumnVisible(0, false);
+    for (int col : {4, 5, 7}) g->setColumnDateOnly(col, true);
+
+    On(ui->BtnAddCost, &QPushButton::clicked, this, [this] { BtnAddCostClick(); });
+    On(ui->BtnDelCost, &QPushButton::clicked, this, [this] { BtnDelCostClick(); });
+    On(ui->BtnModCost, &QPushButton::clicked, this, [this] { BtnModCostClick(); });
+    On(ui->BtnExit4, &QPushButton::clicked, this, [this] { BtnExit1Click(); });
+}
+
+void TfrmCar::openFeeTable()
+{
+    // The fee items follow the list; they are read whenever the list moves.
+    if (ADOQry->active()) ADOTable1->open();
+}
+
+qint64 TfrmCar::selectedCostID()
+{
+    if (!ADOTable1->active() || ADOTable1->isEmpty()) return 0;
+    if (ADOTable1->fieldByName(QStringLiteral("CarID")).asString().isEmpty()) return 0;
+    return ADOTable1->fieldByName(QStringLiteral("CostID")).asInteger();
+}
+
+void TfrmCar::reloadFees(qint64 costId)
+{
+    ADOTable1->cancel();
+    if (!ADOQry->active()) return;
+    const int at = ADOTable1->recNo();
+    ADOTable1->close();
+    ADOTable1->open();
+    if (costId != 0 && ADOTable1->locate(QStringLiteral("CostID"), costId)) return;
+    if (at > 0 && !ADOTable1->isEmpty()) ADOTable1->setRecNo(std::min(at, ADOTable1->recordCount() - 1));
+}
+
+int TfrmCar::feeLinkState(qint64 costId)
+{
+    ADOQryAcct->close();
+    ADOQryAcct->clearParams();
+    ADOQryAcct->setSQL(QStringLiteral("Select Deleted from [ACCT] where LeasoID=:link"));
+    ADOQryAcct->setParam(QStringLiteral("link"), feeLink(costId));
+    ADOQryAcct->open();
+    const int state = ADOQryAcct->isEmpty() ? -1 : int(ADOQryAcct->field(0).asInteger());
+    ADOQryAcct->close();
+    return state;
+}
+
+void TfrmCar::setFeeFields(const Currency& amount)
+{
+    auto* d = frmCost->ui;
+    auto set = [&](const char* name, const QVariant& v) { ADOTable1->fieldByName(QLatin1String(name)).setValue(v); };
+    // The key whole, so the item stays on its vehicle's page; name and remark
+    // at the width the page has always kept.
+    set("CarID", d->EdtCar->text());
+    set("Name", CutToCodePageBytes(d->EdtName->text(), FeeTextBytes));
+    set("BeginTime", d->Dt1->date());
+    set("EndTime", d->Dt2->date());
+    set("Cost", QVariant::fromValue(amount));
+    set("Content", CutToCodePageBytes(d->EdtContent->text(), FeeTextBytes));
+    set("CreateTime", d->DtCreateTime->date());
+}
+
+void TfrmCar::BtnAddCostClick()
+{
+    const QString key = selectedKey();
+    if (key.trimmed().isEmpty()) {
+        Dlg::Notice(this, NoVehicleYet);
+        return;
+    }
+    auto* d = frmCost->ui;
+    frmCost->setWindowTitle(QStringLiteral("新增交费项目"));
+    d->EdtCar->setText(key);
+    d->EdtName->clear();
+    d->EdtCost->clear();
+    d->EdtContent->clear();
+    if (frmCost->showModal() != QDialog::Accepted) return;
+    const Currency amount = feeAmount(d->EdtCost->text());
+
+    openFeeTable();
+    qint64 costId = 0;
+    try {
+        TTransaction tr(AppConnection());
+        ADOTable1->append();
+        setFeeFields(amount);
+        ADOTable1->post();
+        // The link comes from the row just posted; keys are never reused, so
+        // no entry of a deleted item can carry it.
+        costId = ADOTable1->fieldByName(QStringLiteral("CostID")).asInteger();
+        if (d->ChkAcct->isChecked() && amount > Currency()) {
+            ADOQryAcct->execSQL(QStringLiteral("Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+                                               "Values(-1,:amount,:link,:item,:time,0,:category)"),
+                                {{QStringLiteral("amount"), QVariant::fromValue(amount)},
+                                 {QStringLiteral("link"), feeLink(costId)},
+                                 {QStringLiteral("item"), feeEntryItem(key, d->EdtName->text())},
+                                 {QStringLiteral("time"), d->DtCreateTime->date()},
+                                 {QStringLiteral("category"), FeeCategory}});
+        }
+        tr.commit();
+    } catch (...) {
+        // The row posted in memory went with the rollback.
+        reloadFees(0);
+        throw;
+    }
+    reloadFees(costId);
+}
+
+void TfrmCar::BtnModCostClick()
+{
+    const qint64 costId = selectedCostID();
+    if (costId == 0) return;
+    auto* d = frmCost->ui;
+    auto field = [&](const char* name) { return ADOTable1->fieldByName(QLatin1String(name)); };
+    auto showDate = [&](QDateEdit* e, const char* name) {
+        const QDateTime v = field(name).asDateTime();
+        if (v.isValid()) e->setDate(v.date());
+    };
+    frmCost->setWindowTitle(QStringLiteral("修改交费项目"));
+    d->EdtCar->setText(selectedKey());
+    d->EdtName->setText(field("Name").asString());
+    showDate(d->Dt1, "BeginTime");
+    showDate(d->Dt2, "EndTime");
+    d->EdtCost->setText(field("Cost").asString());
+    d->EdtContent->setText(field("Content").asString());
+    showDate(d->DtCreateTime, "CreateTime");
+    if (frmCost->showModal() != QDialog::Accepted) return;
+    const Currency amount = feeAmount(d->EdtCost->text());
+
+    try {
+        TTransaction tr(AppConnection());
+        // The item may have gone since the page read it.
+        if (AppConnection().scalar(QStringLiteral("Select count(*) from CarCost where CostID=:id"),
+                                   {{QStringLiteral("id"), costId}}).toLongLong() != 1)
+            throw EChangedError();
+        ADOTable1->edit();
+        setFeeFields(amount);
+        ADOTable1->post();
+        // Only the amount, the item and the date follow; kind, category and
+        // the deleted flag stay. Without an entry nothing is made.
+        if (d->ChkAcct->isChecked())
+            ADOQryAcct->execSQL(QStringLiteral("Update [Acct] set [Amount]=:amount,[Item]=:item,[AcctTime]=:time Where LeasoID=:link"),
+                                {{QStringLiteral("amount"), QVariant::fromValue(amount)},
+                                 {QStringLiteral("item"), feeEntryItem(d->EdtCar->text(), d->EdtName->text())},
+                                 {QStringLiteral("time"), d->DtCreateTime->date()},
+                                 {QStringLiteral("link"), feeLink(costId)}});
+        tr.commit();
+    } catch (const EChangedError& e) {
+        reloadFees(0);
+        Dlg::Notice(this, e.message());
+        return;
+    } catch (...) {
+        reloadFees(costId);
+        throw;
+    }
+    reloadFees(costId);
+}
+
+void TfrmCar::BtnDelCostClick()
+{
+    const qint64 costId = selectedCostID();
+    if (costId == 0) return;
+    if (!Dlg::Confirm(this, QStringLiteral("确实要删除此项纪录吗？"), Dlg::Icon::Question, true)) return;
+
+    // Every question is answered before the transaction begins.
+    const int linkState = feeLinkState(costId);
+    bool dropEntry = linkState == 1;
+    if (linkState == 0)
+        dropEntry = Dlg::Confirm(this, QStringLiteral("在帐本中有本项费用的记录，是否同步删除帐本中的记录？"),
+                                 Dlg::Icon::Question, true);
+
+    try {
+        TTransaction tr(AppConnection());
+        // What was asked about must still hold.
+        if (feeLinkState(costId) != linkState) throw EChangedError();
+        if (dropEntry)
+            ADOQryAcct->execSQL(QStringLiteral("Delete from [ACCT] Where LeasoID=:link"), {{QStringLiteral("link"), feeLink(costId)}});
+        ExpectOneRow(ADOQryAcct->execSQL(QStringLiteral("Delete from CarCost Where CostID=:id"), {{QStringLiteral("id"), costId}}));
+        tr.commit();
+    } catch (const EChangedError& e) {
+        reloadFees(0);
+        Dlg::Notice(this, e.message());
+        return;
+    }
+    reloadFees(0);
 }

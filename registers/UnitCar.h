@@ -26,10 +26,18 @@ public:
     // The key of the vehicle the list stands on; empty when the list is empty.
     QString selectedKey() const;
 
+    // The fee-item page: the selected vehicle's items, each booked in the
+    // account book as an expense when the user asks for it.
+    void BtnAddCostClick();
+    void BtnModCostClick();
+    void BtnDelCostClick();
+
     Ui::TfrmCar* ui;
     TDataSet* ADOQry;     // the list, master of the fee items
     TDataSet* ADOQry2;    // lists, look-ups and writes
     TPhotoBox* Photo;
+    TDataSet* ADOTable1;  // the selected vehicle's fee items (CarCost), detail of the list
+    TDataSet* ADOQryAcct; // the fee items' linked account-book entries
 
 protected:
     void FormShow() override;
@@ -49,6 +57,19 @@ private:
     bool readMileage(class QLineEdit* box, const QString& what, int* value, bool* keep);
     // The photo follows a change of key, once the rows are committed.
     void movePhoto(const QString& oldKey, const QString& newKey);
+
+    void setupFeePage();
+    void openFeeTable();
+    // The selected fee item's key; 0 when the page lists none.
+    qint64 selectedCostID();
+    // Re-reads the fee items, standing on the item with this key when it is
+    // there, otherwise near the row the page stood on.
+    void reloadFees(qint64 costId);
+    // The link state of a fee item's account entry: the Deleted flag of the
+    // first entry carrying its link (null counting as 0), or -1 without one.
+    int feeLinkState(qint64 costId);
+    // Writes the dialog's values into the fee row being added or edited.
+    void setFeeFields(const class Currency& amount);
 };
 
 extern TfrmCar* frmCar;

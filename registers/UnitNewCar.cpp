@@ -1,5 +1,4 @@
 #include "registers/UnitNewCar.h"
-#include "platform/Transaction.h"
 #include "ui_UnitNewCar.h"
 #include "app/AppContext.h"
 #include "platform/Connection.h"
@@ -171,14 +170,13 @@ bool TfrmNewCar::SaveOK()
         return false;
     }
 
-    // Converted before the row is begun, so a bad number stores nothing.
+    // Converted before the row is begun, so a bad or pasted negative number stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtNewCarOdograph, ui->EdtDefend})) return false;
     const int odograph = StrToIntDef(ui->EdtNewCarOdograph->text(), 0);
     const int defend = StrToIntDef(ui->EdtDefend->text(), 0);
     // The row and its photo together or not at all; no earlier file may
     // attach itself to the new vehicle.
-    auto photo = Photo->stage();
-    {
-        TTransaction tr(AppConnection());
+    StoreWithPhoto(AppConnection(), *Photo, id, [&] {
         ADOQry->appendRecord({
             {QStringLiteral("CarID"), id},
             {QStringLiteral("Style"), ui->CmbCarStyle->currentText()},
@@ -193,10 +191,7 @@ bool TfrmNewCar::SaveOK()
             {QStringLiteral("BuyDate"), ui->DtBuy->date()},
             {QStringLiteral("CheckDate"), ui->DtCheck->date()}});
         ADOQry->close();
-        photo->commitTo(id);
-        tr.commit();
-    }
-    photo->keep();
+    });
 
     Dlg::Notice(this, QStringLiteral("该车辆信息成功保存！"));
     emptyPerVehicleFields();

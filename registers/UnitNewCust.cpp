@@ -1,5 +1,4 @@
 #include "registers/UnitNewCust.h"
-#include "platform/Transaction.h"
 #include "ui_UnitNewCust.h"
 #include "app/AppContext.h"
 #include "platform/Connection.h"
@@ -88,9 +87,7 @@ void TfrmNewCust::BitBtn1Click()
     // The row and its photo together or not at all; a failure keeps the dialog
     // open, so the caller never takes a customer that was not written. No
     // earlier file may attach itself to the new customer.
-    auto photo = Photo->stage();
-    {
-        TTransaction tr(AppConnection());
+    StoreWithPhoto(AppConnection(), *Photo, id, [&] {
         ADOQry->appendRecord({
             {QStringLiteral("CustID"), id},
             {QStringLiteral("CustName"), ui->EdtCustName->text()},
@@ -101,10 +98,7 @@ void TfrmNewCust::BitBtn1Click()
             {QStringLiteral("BankCard"), ui->EdtBankCard->text()},
             {QStringLiteral("BankCard_Memo"), ui->EdtBankCard_memo->text()}});
         ADOQry->close();
-        photo->commitTo(id);
-        tr.commit();
-    }
-    photo->keep();
+    });
     Dlg::Notice(this, QStringLiteral("保存成功！"));
     accept();
 }

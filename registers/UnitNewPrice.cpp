@@ -1,6 +1,7 @@
 #include "registers/UnitNewPrice.h"
 #include "ui_UnitNewPrice.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
@@ -9,6 +10,7 @@
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
 #include <QButtonGroup>
+#include <QRadioButton>
 #include <QRegularExpression>
 
 TfrmNewPrice* frmNewPrice = nullptr;
@@ -45,12 +47,15 @@ TfrmNewPrice::TfrmNewPrice(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_units->addButton(ui->RbDay, 0);
-    m_units->addButton(ui->RbMonth, 1);
-    m_units->addButton(ui->RbHour, 2);
+    // The buttons in the order of the pricing units, each with its unit's code.
+    QRadioButton* buttons[] = {ui->RbDay, ui->RbMonth, ui->RbHour};
+    for (int i = 0; i < 3; ++i) {
+        buttons[i]->setText(PricingUnits()[i].text);
+        m_units->addButton(buttons[i], int(PricingUnits()[i].code));
+    }
     m_units->setExclusive(true);
 
-    // EdtBasicPriceKeyPress: the money filter on all three number edits.
+    // The money filter on all three number edits; the allowance is checked as a whole number on OK.
     InstallKeyFilter(ui->EdtBasicPrice, KeyFilter::Money);
     InstallKeyFilter(ui->EdtLimit, KeyFilter::Money);
     InstallKeyFilter(ui->EdtAdditionalPrice, KeyFilter::Money);

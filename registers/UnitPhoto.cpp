@@ -2,6 +2,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Look.h"
+#include "platform/Transaction.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -387,4 +388,17 @@ bool TPhotoBox::store(const QString& key, const QString& oldKey)
     staged->commitTo(key, oldKey);
     staged->keep();
     return staged->action() == TStagedPhoto::Action::Write;
+}
+
+void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& key,
+                    const std::function<void()>& writeRow, const QString& oldKey)
+{
+    auto staged = photo.stage();
+    {
+        TTransaction tr(cn);
+        writeRow();
+        staged->commitTo(key, oldKey);
+        tr.commit();
+    }
+    staged->keep();
 }

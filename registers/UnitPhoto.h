@@ -15,6 +15,7 @@
 #include <QList>
 #include <QPair>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QString>
@@ -97,6 +98,16 @@ private:
     QStringList m_aside;
     bool m_kept = false;
 };
+
+class TPhotoBox;
+class TADOConnection;
+
+// Writes a record's row and its photo together or not at all: the photo is
+// staged, writeRow runs in one transaction, the photo is moved into place under
+// key (oldKey: the record's previous key) and the transaction committed. Any
+// failure leaves the rows and the files as they were, and goes on.
+void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& key,
+                    const std::function<void()>& writeRow, const QString& oldKey = QString());
 
 class TPhotoBox : public QObject {
     Q_OBJECT

@@ -112,12 +112,12 @@ void TfrmPrice::BtnEdtPriceClick()
     if (name.trimmed().isEmpty()) return;
 
     auto* d = frmNewPrice->ui;
-    static const QStringList units = {QStringLiteral("按天"), QStringLiteral("包月"), QStringLiteral("按小时")};
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
     SetEditText(d->EdtPriceName, name);
     SetEditText(d->EdtBasicPrice, ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
-    frmNewPrice->SetRadioGroup1ItemIndex(units.indexOf(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString()));
+    const PricingUnit* unit = PricingUnitByText(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString());
+    frmNewPrice->SetRadioGroup1ItemIndex(unit ? int(unit->code) : -1);
     SetEditText(d->EdtLimit, ADOQry->fieldByName(QStringLiteral("Limit")).asString());
     SetEditText(d->EdtAdditionalPrice, ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;

@@ -14,6 +14,7 @@
 #include "registers/UnitCust.h"
 #include "ui_UnitMain.h"
 #include "ui_UnitBirthday.h"
+#include "ui_UnitLogin.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
@@ -96,7 +97,8 @@ TEST_F(Startup, StoredNameAndPasswordAreAppliedAndLoginComesFirst)
     whenShown(frmLogin, [&] {
         loginShown = true;
         EXPECT_FALSE(frmMain->Timer1->isActive());
-        frmLogin->accept();
+        frmLogin->ui->EdtPasswd->setText(QStringLiteral("pw'1"));
+        frmLogin->ui->BtnLogin->click();
     });
     frmMain->FormShow();
     EXPECT_TRUE(loginShown);

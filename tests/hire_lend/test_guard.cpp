@@ -27,3 +27,28 @@ TEST_F(LendFixture, AVehicleHiredOutMeanwhileIsNotHiredOutAgain)
     EXPECT_EQ(carState(u"粤A'1"_s), u"B"_s);
     EXPECT_FALSE(db().inTransaction());
 }
+
+// Pasted text the key filters would refuse when typed is refused in every
+// money and reading box of the desk, before anything is written.
+TEST_F(LendFixture, PastedNegativesAreRefusedInEveryMoneyAndReadingBox)
+{
+    addCar(u"粤A1"_s, 1000);
+    addCust(u"C1"_s, u"王五"_s);
+    withDesk([&] {
+        QLineEdit* boxes[] = {u()->EdtPrice, u()->EdtLimit, u()->EdtAdditionalPrice, u()->EdtPrepay, u()->EdtOdograph};
+        for (QLineEdit* box : boxes) {
+            SCOPED_TRACE(box->objectName().toStdString());
+            fillHire(u"C1"_s, u"王五"_s);
+            fill({{u()->EdtAdditionalPrice, u"1"_s}, {u()->EdtPrepay, u"100"_s}, {u()->EdtOdograph, u"1000"_s}});
+            box->setText(u"-300"_s);   // pasted past the filter
+            u()->EdtMemo->setFocus();
+            messages.clear();
+            click(u()->BtnLend);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text.startsWith(u"“-300”不是有效的"_s)) << messages[0].text.toStdString();
+            EXPECT_EQ(frmLend->focusWidget(), box);
+        }
+    });
+    EXPECT_EQ(hires(), 0);
+    EXPECT_EQ(carState(u"粤A1"_s), u"A"_s);
+}

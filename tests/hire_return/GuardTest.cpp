@@ -76,3 +76,20 @@ TEST_F(GuardTest, SettlementOfAHireSettledMeanwhileIsRefused)
     EXPECT_EQ(count("Select count(*) from Acct"), 1);
     EXPECT_EQ(money(leaso(id, "Charge")), Yuan("500"));
 }
+
+// A database that cannot be written: the box says in a sentence that nothing
+// was saved, with the engine's text on the second line.
+TEST_F(GuardTest, AReadOnlyDatabaseGivesTheSentenceWithTheEngineText)
+{
+    const qint64 id = returnedHire();
+    db().execute("PRAGMA query_only=1");
+    openCharge([&] {
+        clearAndType(frmCharge->ui->EdtLeaso, "300");
+        click(frmCharge->ui->Button1);
+    });
+    db().execute("PRAGMA query_only=0");
+    ASSERT_EQ(messages.size(), 1u);
+    expectMessage(0, "数据库文件是只读的，不能写入，本次没有保存任何内容。\nattempt to write a readonly database", Dlg::Icon::Error);
+    EXPECT_TRUE(leaso(id, "ChargeTime").isNull());
+    EXPECT_EQ(count("Select count(*) from Acct"), 0);
+}

@@ -110,7 +110,7 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
         messages.clear();
         ui->EdtOdograph->setText("10,800");   // pasted; no figures before hire-out
         click(ui->Button1);
-        EXPECT_EQ(messageTexts(), QStringList({"“10,800”不是有效的整数"}));
+        EXPECT_EQ(messageTexts(), QStringList({"“10,800”不是有效的整数，这里只能输入数字，请重新输入！"}));
         EXPECT_EQ(frmCharge->ADOQry->recordCount(), 1);
     });
     messages.clear();
@@ -127,7 +127,9 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
         ui->EdtOdograph->setText("1e5");
         click(ui->BtnReturn);
         click(ui->BtnReturnCharge);
-        EXPECT_EQ(messageTexts(), QStringList(3, "“1e5”不是有效的整数"));
+        // The figures refuse it as they are worked out; the commands before anything is written.
+        EXPECT_EQ(messageTexts(), QStringList({"“1e5”不是有效的整数", "“1e5”不是有效的整数，这里只能输入数字，请重新输入！",
+                                               "“1e5”不是有效的整数，这里只能输入数字，请重新输入！"}));
         EXPECT_TRUE(leaso(id, "EndTime").isNull());
         EXPECT_EQ(car("京A-10001", "State").toString(), "B");
         ui->EdtOdograph->clear();

@@ -89,6 +89,16 @@ TEST_F(NewCar, EmptyTakenAndUnfitKeysAndTooLargeMileagesAreRefusedBeforeAnything
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_TRUE(messages[0].icon == Dlg::Icon::Error && lastMessage().contains(QStringLiteral("2147483648")));
         EXPECT_TRUE(frmNewCar->isVisible() && car()->EdtNewCarID->text() == "Q1");
+        // Pasted negatives, which the key filters refuse when typed, are refused with a notice.
+        for (QLineEdit* box : {car()->EdtNewCarOdograph, car()->EdtDefend}) {
+            messages.clear();
+            clearAndType(car()->EdtNewCarOdograph, QStringLiteral("10"));
+            box->setText(QStringLiteral("-300"));
+            click(car()->BtnSaveExit);
+            EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("“-300”不是有效的整数，这里只能输入数字，请重新输入！")});
+            EXPECT_TRUE(box->hasFocus() && frmNewCar->isVisible());
+            box->clear();
+        }
     });
     EXPECT_EQ(columns("Car", "CarID", "ab-123", {"CarID", "Odograph"}), "ab-123|7");
     EXPECT_EQ(files(CarPicDir), QStringList{QStringLiteral("ab-123.bmp")});

@@ -305,3 +305,21 @@ TEST_F(PriceTest, ANameIsStoredAsTypedWithItsSurroundingBlanks)
     EXPECT_EQ(scalar(QStringLiteral("Select group_concat('['||PriceName||']') from PriceList")).toString(), "[ 包月]");
     EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("请输入租赁方式名称！")});
 }
+
+TEST_F(PriceTest, PastedNegativesAreRefusedInEveryAmountBox)
+{
+    inRegister([&] {
+        inDialog(P()->BtnNewPrice, [&] {
+            for (QLineEdit* box : {D()->EdtBasicPrice, D()->EdtLimit, D()->EdtAdditionalPrice}) {
+                fill({QStringLiteral("负数"), 0, QStringLiteral("100"), QStringLiteral("10"), QStringLiteral("1")});
+                box->setText(QStringLiteral("-300"));   // pasted past the filter
+                messages.clear();
+                click(D()->BitBtn1);
+                EXPECT_EQ(messages.size(), 1u) << box->objectName().toStdString();
+                EXPECT_TRUE(frmNewPrice->isVisible());
+                EXPECT_TRUE(box->hasFocus()) << box->objectName().toStdString();
+            }
+        });
+    });
+    EXPECT_EQ(count(), 0);
+}
