@@ -461,7 +461,7 @@ void TfrmLend::DsModDataChange()
         return row ? ADOMod->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
     };
 
-    ui->EdtModOdograph->setText(text("Odograph1"));
+    SetEditText(ui->EdtModOdograph, text("Odograph1"));
     // An empty moment or unit leaves the pickers and the unit as they were.
     if (const QDateTime b = moment("BeginTime"); b.isValid()) SetMoment(ui->DtMod1Date, ui->DtMod1Time, b);
     if (const QDateTime p = moment("PlanEndTime"); p.isValid()) SetMoment(ui->DTMod2Date, ui->DTMod2Time, p);
@@ -473,16 +473,16 @@ void TfrmLend::DsModDataChange()
     if (custID.isEmpty()) {
         for (QLineEdit* e : {ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard}) e->clear();
     } else {
-        ui->EdtModCustID->setText(custID);
-        ui->EdtModCustName->setText(text("CustName"));
-        ui->EdtModBankCard->setText(text("BankCard"));
+        SetEditText(ui->EdtModCustID, custID);
+        SetEditText(ui->EdtModCustName, text("CustName"));
+        SetEditText(ui->EdtModBankCard, text("BankCard"));
     }
-    ui->EdtModTel->setText(text("Tel"));
-    ui->EdtModPrice->setText(text("BasicPrice"));
-    ui->EdtModLimit->setText(text("Limit"));
-    ui->EdtModAdditionalPrice->setText(text("AdditionalPrice"));
-    ui->EdtModPrepay->setText(text("Prepay"));
-    ui->EdtModMemo->setText(text("Memo"));
+    SetEditText(ui->EdtModTel, text("Tel"));
+    SetEditText(ui->EdtModPrice, text("BasicPrice"));
+    SetEditText(ui->EdtModLimit, text("Limit"));
+    SetEditText(ui->EdtModAdditionalPrice, text("AdditionalPrice"));
+    SetEditText(ui->EdtModPrepay, text("Prepay"));
+    SetEditText(ui->EdtModMemo, text("Memo"));
 }
 
 void TfrmLend::BtnSaveModClick()
@@ -579,22 +579,22 @@ void TfrmLend::BtnModQryCustClick()
     }
     const TField name = ADOQry2->fieldByName(QStringLiteral("CustName"));
     if (!name.isNull()) {
-        ui->EdtModCustName->setText(name.asString());
-        ui->EdtModTel->setText(ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
+        SetEditText(ui->EdtModCustName, name.asString());
+        SetEditText(ui->EdtModTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
     }
     if (ui->EdtModCustID->text().isEmpty())
-        ui->EdtModCustID->setText(ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
+        SetEditText(ui->EdtModCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
     const TField card = ADOQry2->fieldByName(QStringLiteral("BankCard"));
-    if (ui->EdtModBankCard->text().isEmpty() && !card.isNull()) ui->EdtModBankCard->setText(card.asString());
+    if (ui->EdtModBankCard->text().isEmpty() && !card.isNull()) SetEditText(ui->EdtModBankCard, card.asString());
     ADOQry2->close();
 }
 
 void TfrmLend::BtnModNewCustClick()
 {
     if (frmNewCust->showModal() != QDialog::Accepted) return;
-    ui->EdtModCustID->setText(frmNewCust->ui->EdtCustID->text());
-    ui->EdtModTel->setText(frmNewCust->ui->EdtTel->text());
-    ui->EdtModCustName->setText(frmNewCust->ui->EdtCustName->text());
+    SetEditText(ui->EdtModCustID, frmNewCust->ui->EdtCustID->text());
+    SetEditText(ui->EdtModTel, frmNewCust->ui->EdtTel->text());
+    SetEditText(ui->EdtModCustName, frmNewCust->ui->EdtCustName->text());
 }
 
 void TfrmLend::BtnChangeCarClick()
