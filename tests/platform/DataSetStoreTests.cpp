@@ -156,3 +156,12 @@ TEST_F(DataSetStore, CalculatedFieldsOfEveryRowAndAfterAPost)
     ds.open();
     EXPECT_EQ(ds.recordCount(), 3);
 }
+
+TEST_F(DataSetStore, LenCountsTextAsTheProgramCountsIt)
+{
+    // Statements call Len for every row; it counts as QString::size does.
+    for (const QString& text : {u""_s, u"abc"_s, u"车辆A"_s, u"110101199003071234"_s, QString::fromUtf8("\xF0\xA0\x80\x80x"), u"é—ü"_s})
+        EXPECT_EQ(cn.scalar(u"SELECT Len(:t)"_s, {{"t", text}}).toLongLong(), text.size()) << text.toStdString();
+    EXPECT_TRUE(cn.scalar(u"SELECT Len(NULL)"_s).isNull());
+    EXPECT_EQ(cn.scalar(u"SELECT Len(12345)"_s).toLongLong(), 5);
+}
