@@ -17,7 +17,7 @@
 #include "platform/Look.h"
 #include <QHeaderView>
 #include <QLineEdit>
-#include <cmath>
+#include "platform/StoredValue.h"
 
 TfrmAcct* frmAcct = nullptr;
 
@@ -34,17 +34,7 @@ const QString kCategory = QStringLiteral(" and category=:cat");
 std::optional<Currency> StoredMoney(const QVariant& v)
 {
     if (v.isNull()) return std::nullopt;
-    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
-    return Currency::fromRaw(v.toLongLong());
-}
-
-// A list refilled with items; its text is left empty, with nothing selected.
-void FillList(QComboBox* c, const QStringList& items)
-{
-    c->clear();
-    c->addItems(items);
-    c->setCurrentIndex(-1);
-    if (c->isEditable()) c->setEditText(QString());
+    return StoredCurrency(v);
 }
 
 } // namespace
@@ -78,7 +68,7 @@ TfrmAcct::TfrmAcct(QWidget* parent)
     g->horizontalHeader()->setSectionsClickable(true);
 
     for (QDateEdit* d : {ui->DateTimePicker1, ui->DateTimePicker2, ui->DateTimePicker3}) SetupDatePicker(d);
-    // EdtAmountKeyPress
+    // Amounts: digits and at most two decimals.
     InstallKeyFilter(ui->EdtAmount, KeyFilter::AcctAmount);
     ui->CmbOweCategory->lineEdit()->setMaxLength(AcctCategoryLength);
     ui->CmbPayCategory->lineEdit()->setMaxLength(AcctCategoryLength);
@@ -116,7 +106,7 @@ void TfrmAcct::FormCreate()
 
 void TfrmAcct::FormShow()
 {
-    // The active page's own step runs first, on the first opening only.
+    // The active page's show handler runs first, on the first opening only.
     if (!m_pageShown) {
         m_pageShown = true;
         PageShow(ui->PageControl1->currentIndex());
@@ -139,7 +129,7 @@ void TfrmAcct::PageShow(int index)
 
 void TfrmAcct::TabSheet1Show()
 {
-    FillList(ui->CmbCat, QStringList{kAll} + distinctCategories(
+    FillPickList(ui->CmbCat, QStringList{kAll} + distinctCategories(
         QStringLiteral("Select distinct [Category] from [Acct] where ") + kLive));
 }
 
@@ -158,9 +148,9 @@ QStringList TfrmAcct::distinctCategories(const QString& sql)
 
 void TfrmAcct::rebuildEntryLists()
 {
-    FillList(ui->CmbPayCategory, distinctCategories(
+    FillPickList(ui->CmbPayCategory, distinctCategories(
         QStringLiteral("Select distinct [Category] from [Acct] Where Type=-1 and ") + kLive));
-    FillList(ui->CmbOweCategory, distinctCategories(
+    FillPickList(ui->CmbOweCategory, distinctCategories(
         QStringLiteral("Select distinct [Category] from [Acct] Where Type=1 and ") + kLive));
 }
 
@@ -250,7 +240,9 @@ void TfrmAcct::RbPayClick() { ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayC
 void TfrmAcct::BtnSaveClick()
 {
     const bool pay = ui->RbPay->isChecked();
-    // An amount that is not a number stops here, before anything is written.
+    // A pasted amount the key filter would refuse (a negative one), or one that
+    // is not a number, stops here, before anything is written.
+    if (!CheckFilteredInput(this, {ui->EdtAmount})) return;
     const Currency amount = StrToCurr(ui->EdtAmount->text());
     AppConnection().execute(QStringLiteral(
         "Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
@@ -292,7 +284,7 @@ void TfrmAcct::BtnModifyClick()
     auto fill = [&](QComboBox* c, const QComboBox* from) {
         QStringList items;
         for (int i = 0; i < from->count(); ++i) items << from->itemText(i);
-        FillList(c, items);
+        FillPickList(c, items);
         c->setEditText(category);
     };
     fill(d->CmbOweCategory, ui->CmbOweCategory);
@@ -304,19 +296,18 @@ void TfrmAcct::BtnModifyClick()
     const bool owe = d->RbOwe->isChecked();
     const Currency amount = StrToCurr(d->EdtAmount->text());
     // The link to a hire or fee item and the deleted flag keep their values.
-    const int changed = AppConnection().execute(QStringLiteral(
-        "Update [Acct] set [Type]=:type,Category=:cat,AcctTime=:time,Amount=:amount,Item=:item Where ID=:id"),
-        {{QStringLiteral("type"), owe ? 1 : -1},
-         {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
-         {QStringLiteral("time"), QVariant(d->DateTimePicker3->date())},
-         {QStringLiteral("amount"), QVariant::fromValue(amount)},
-         {QStringLiteral("item"), d->EdtItem->text().trimmed()},
-         {QStringLiteral("id"), qint64(StrToInt64(id))}});
-    try {
-        ExpectOneRow(changed);
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-    }
+    const Params values{{QStringLiteral("type"), owe ? 1 : -1},
+                        {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
+                        {QStringLiteral("time"), QVariant(d->DateTimePicker3->date())},
+                        {QStringLiteral("amount"), QVariant::fromValue(amount)},
+                        {QStringLiteral("item"), d->EdtItem->text().trimmed()},
+                        {QStringLiteral("id"), qint64(StrToInt64(id))}};
+    // The list is read afresh whether the entry was written or had gone meanwhile.
+    WriteUnlessChanged(this, [&] {
+        ExpectOneRow(AppConnection().execute(QStringLiteral(
+            "Update [Acct] set [Type]=:type,Category=:cat,AcctTime=:time,Amount=:amount,Item=:item Where ID=:id"),
+            values));
+    }, {});
     BtnQryClick();
 }
 

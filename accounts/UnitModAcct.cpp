@@ -14,7 +14,6 @@ TfrmAcctMod::TfrmAcctMod(QWidget* parent) : TForm(parent), ui(std::make_unique<U
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(size().expandedTo(minimumSizeHint()));
     SetupDatePicker(ui->DateTimePicker3);
-    // EdtAmountKeyPress
     InstallKeyFilter(ui->EdtAmount, KeyFilter::AcctAmount);
     ui->CmbOweCategory->lineEdit()->setMaxLength(AcctCategoryLength);
     ui->CmbPayCategory->lineEdit()->setMaxLength(AcctCategoryLength);
@@ -22,10 +21,21 @@ TfrmAcctMod::TfrmAcctMod(QWidget* parent) : TForm(parent), ui(std::make_unique<U
 
     On(ui->RbOwe, &QRadioButton::toggled, this, [this](bool on) { if (on) RbOweClick(); });
     On(ui->RbPay, &QRadioButton::toggled, this, [this](bool on) { if (on) RbPayClick(); });
-    On(ui->BtnSave, &QPushButton::clicked, this, [this] { accept(); });
+    On(ui->BtnSave, &QPushButton::clicked, this, [this] { BtnSaveClick(); });
 }
 
 TfrmAcctMod::~TfrmAcctMod() = default;
+
+void TfrmAcctMod::FormShow() { m_shownAmount = ui->EdtAmount->text(); }
+
+void TfrmAcctMod::BtnSaveClick()
+{
+    // A pasted amount the key filter would refuse (a negative one) keeps the
+    // dialog open. The stored amount as filled in passes: a settlement may
+    // carry more decimals than can be typed here.
+    if (ui->EdtAmount->text() != m_shownAmount && !CheckFilteredInput(this, {ui->EdtAmount})) return;
+    accept();
+}
 
 void TfrmAcctMod::RbOweClick() { ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayCategory, true); }
 void TfrmAcctMod::RbPayClick() { ShowCategoryOfKind(ui->CmbOweCategory, ui->CmbPayCategory, false); }

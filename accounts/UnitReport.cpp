@@ -45,11 +45,7 @@ const QString DeleteQuestion = QStringLiteral("确定要删除本条纪录吗？
 // The typed text is matched as it stands, wildcards included.
 QString containsPattern(const QString& text)
 {
-    QString t = text;
-    t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    t.replace(QLatin1Char('%'), QStringLiteral("\\%"));
-    t.replace(QLatin1Char('_'), QStringLiteral("\\_"));
-    return QLatin1Char('%') + t + QLatin1Char('%');
+    return QLatin1Char('%') + LikeLiteral(text) + QLatin1Char('%');
 }
 
 // The totals' expression columns, typed as the list shows them.
@@ -175,31 +171,24 @@ void TfrmReport::FormCreate()
 
 void TfrmReport::fillCarList()
 {
-    ui->CmbCar->clear();
+    QStringList cars;
     ADOQry2->setSQL(QStringLiteral("Select CARID from Car"));
     ADOQry2->open();
-    QStringList cars;
-    cars.reserve(ADOQry2->recordCount());
     for (int r = 0; r < ADOQry2->recordCount(); ++r) cars << ADOQry2->textAt(r, 0);
-    SetComboItems(ui->CmbCar, cars);
     ADOQry2->close();
     // Filling the list selects no plate.
-    ui->CmbCar->setCurrentIndex(-1);
-    ui->CmbCar->setEditText(QString());
+    FillPickList(ui->CmbCar, cars);
 }
 
 void TfrmReport::fillCustList(const QString& sql)
 {
-    ui->CmbCust->clear();
+    QStringList names;
     // The grid lets go of the list while its query reads the names.
     ui->DBGrid4->setDataSet(nullptr);
     try {
         ADOQry4->setSQL(sql);
         ADOQry4->open();
-        QStringList names;
-        names.reserve(ADOQry4->recordCount());
         for (int r = 0; r < ADOQry4->recordCount(); ++r) names << ADOQry4->textAt(r, 0);
-        SetComboItems(ui->CmbCust, names);
         ADOQry4->close();
     } catch (...) {
         ADOQry4->close();
@@ -207,8 +196,7 @@ void TfrmReport::fillCustList(const QString& sql)
         throw;
     }
     ui->DBGrid4->setDataSet(ADOQry4);
-    ui->CmbCust->setCurrentIndex(-1);
-    ui->CmbCust->setEditText(QString());
+    FillPickList(ui->CmbCust, names);
 }
 
 void TfrmReport::RbNameClick() { fillCustList(QStringLiteral("Select CustName from Customer")); }
@@ -270,11 +258,8 @@ void TfrmReport::deleteFinishedHire(TDataSet* ds, void (TfrmReport::*reload)())
     if (!Dlg::Confirm(this, DeleteQuestion)) return;
 
     const qint64 id = ds->fieldByName(QStringLiteral("LeasoID")).asInteger();
-    try {
-        ExpectOneRow(ds->execSQL(DeleteSql, {{QStringLiteral("id"), id}}));
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-    }
+    // The list is read afresh whether the row went or had changed meanwhile.
+    WriteUnlessChanged(this, [&] { ExpectOneRow(ds->execSQL(DeleteSql, {{QStringLiteral("id"), id}})); }, {});
     (this->*reload)();
 }
 

@@ -24,9 +24,7 @@ const QString KeyBeep = QStringLiteral("ALERT_BEEP");
 std::optional<int> dayCount(const QString& text)
 {
     const QString t = text.trimmed();
-    if (t.isEmpty()) return std::nullopt;
-    for (const QChar c : t)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return std::nullopt;
+    if (t.isEmpty() || !IsAllDigits(t)) return std::nullopt;
     bool ok = false;
     const int n = t.toInt(&ok);
     return ok ? std::optional<int>(n) : std::nullopt;
@@ -41,15 +39,11 @@ int twoDigits(const QString& s)
     return s.toInt();
 }
 
-void deleteConfig(TADOConnection& cn, const QString& item)
+// A setting that is on holds its value; one that is off has no row.
+void storeSetting(TADOConnection& cn, const QString& item, const std::optional<QString>& value)
 {
-    cn.execute(QStringLiteral("Delete from [Config] where ITEM=:item"), {{QStringLiteral("item"), item}});
-}
-
-void insertConfig(TADOConnection& cn, const QString& item, const QString& value)
-{
-    cn.execute(QStringLiteral("Insert into [Config] Values(:item,:value)"),
-               {{QStringLiteral("item"), item}, {QStringLiteral("value"), value}});
+    if (value) WriteConfig(cn, item, *value);
+    else cn.execute(QStringLiteral("Delete from [Config] where ITEM=:item"), {{QStringLiteral("item"), item}});
 }
 
 QString withoutQuotes(QString s) { return s.remove(QLatin1Char('\'')); }
@@ -61,7 +55,7 @@ TfrmAlert::TfrmAlert(QWidget* parent) : TForm(parent), ui(new Ui::TfrmAlert)
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    // EdtCostDaysKeyPress: digits and Backspace only, Enter dropped too.
+    // Day counts: digits only; Enter does nothing in them.
     InstallKeyFilter(ui->EdtCostDays, KeyFilter::WholeNumber, false);
     InstallKeyFilter(ui->Edtbirthday, KeyFilter::WholeNumber, false);
 
@@ -118,23 +112,16 @@ void TfrmAlert::EdtUserDefineAlertChange()
 void TfrmAlert::BtnOKClick()
 {
     TADOConnection& cn = AppConnection();
+    using Value = std::optional<QString>;
     TTransaction tr(cn);
-    deleteConfig(cn, KeyCost);
-    if (ui->ChkCostAlert->isChecked() && !ui->EdtCostDays->text().trimmed().isEmpty())
-        insertConfig(cn, KeyCost, ui->EdtCostDays->text());
-    else
-        insertConfig(cn, KeyCost, QStringLiteral("0"));
-
-    deleteConfig(cn, KeyBirthday);
-    if (ui->ChkBirthday->isChecked() && !ui->Edtbirthday->text().trimmed().isEmpty())
-        insertConfig(cn, KeyBirthday, withoutQuotes(ui->Edtbirthday->text()));
-
-    deleteConfig(cn, KeyUserDefine);
-    if (ui->ChkUserDefineAlert->isChecked())
-        insertConfig(cn, KeyUserDefine, withoutQuotes(ui->EdtUserDefineAlert->text()));
-
-    deleteConfig(cn, KeyBeep);
-    if (ui->ChkBeep->isChecked()) insertConfig(cn, KeyBeep, QStringLiteral("Y"));
+    // The cost alert keeps a row when off: "0".
+    const bool costOn = ui->ChkCostAlert->isChecked() && !ui->EdtCostDays->text().trimmed().isEmpty();
+    WriteConfig(cn, KeyCost, costOn ? ui->EdtCostDays->text() : QStringLiteral("0"));
+    const bool birthdayOn = ui->ChkBirthday->isChecked() && !ui->Edtbirthday->text().trimmed().isEmpty();
+    storeSetting(cn, KeyBirthday, birthdayOn ? Value(withoutQuotes(ui->Edtbirthday->text())) : std::nullopt);
+    storeSetting(cn, KeyUserDefine, ui->ChkUserDefineAlert->isChecked()
+                                        ? Value(withoutQuotes(ui->EdtUserDefineAlert->text())) : std::nullopt);
+    storeSetting(cn, KeyBeep, ui->ChkBeep->isChecked() ? Value(QStringLiteral("Y")) : std::nullopt);
     tr.commit();
     accept();
 }

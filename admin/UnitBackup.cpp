@@ -8,7 +8,6 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/Moment.h"
-#include "platform/Transaction.h"
 #include "platform/Look.h"
 #include <QDir>
 #include <QFile>
@@ -204,11 +203,7 @@ void TfrmBackup::BtnBackupClick()
     const QString stamp = DateTimeToStr(now);
     try {
         BackupDatabaseToFile(AppConnection(), folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
-            TTransaction tr(copy);
-            copy.execute(QStringLiteral("Delete from [Config] Where item=:item"), {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
-            copy.execute(QStringLiteral("Insert Into [Config](Item,[Value]) Values(:item,:value)"),
-                         {{QStringLiteral("item"), QStringLiteral("BACKUP")}, {QStringLiteral("value"), stamp}});
-            tr.commit();
+            WriteConfig(copy, QStringLiteral("BACKUP"), stamp);
         });
     } catch (const EAppError& e) {
         throw EAppError(QStringLiteral("备份失败：") + e.message());

@@ -45,16 +45,14 @@ void TfrmInit::FormCreate()
 void TfrmInit::BtnOKClick()
 {
     // The rows go all together or not at all; the photos only after the commit.
-    try {
-        TTransaction tr(AppConnection());
-        for (const char* sql : {"Delete from leaso", "Delete from priceList", "Delete from CarCost",
-                                "Delete from car", "Delete from Customer"})
-            ADOQry->execSQL(QString::fromLatin1(sql), {});
-        tr.commit();
-    } catch (const std::exception& e) {
-        Dlg::PlainMessage(this, ErrorText(e));
+    if (!WriteOrReport(this, [this] {
+            TTransaction tr(AppConnection());
+            for (const char* sql : {"Delete from leaso", "Delete from priceList", "Delete from CarCost",
+                                    "Delete from car", "Delete from Customer"})
+                ADOQry->execSQL(QString::fromLatin1(sql), {});
+            tr.commit();
+        }))
         return;
-    }
     AppEvents::instance().databaseReplaced();
 
     const int left = DeletePhotoFiles(CarPicDir) + DeletePhotoFiles(CustPicDir);

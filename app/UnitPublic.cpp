@@ -1,8 +1,12 @@
 #include "app/UnitPublic.h"
 #include "platform/Transaction.h"
+#include "platform/Handler.h"
+#include "app/AppContext.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/Look.h"
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -57,6 +61,34 @@ void CalcLeasoTypeStr(TDataSet& ds)
 {
     const TField code = ds.fieldByName(QStringLiteral("LeasoType"));
     ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+}
+
+void OpenByKey(TDataSet* ds, const QString& sql, const QString& param, const QVariant& value)
+{
+    ds->close();
+    ds->clearParams();
+    ds->setSQL(sql);
+    ds->setParam(param, value);
+    ds->open();
+}
+
+QString LikeLiteral(const QString& text)
+{
+    QString r;
+    r.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) r += QLatin1Char('\\');
+        r += c;
+    }
+    return r;
+}
+
+void FillPickList(QComboBox* list, const QStringList& items)
+{
+    // In one step: a list of a hundred thousand names is filled in a moment.
+    SetComboItems(list, items);
+    list->setCurrentIndex(-1);
+    if (list->isEditable()) list->setEditText(QString());
 }
 
 QString CarStateText(const QString& letter)
@@ -177,3 +209,22 @@ QString ContactMailUrl()
 }
 
 void OpenTrafficQueryPage() { Dlg::OpenUrl(QStringLiteral("https://gab.122.gov.cn/")); }
+
+DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
+                                const std::function<void()>& reread)
+{
+    bool hired = false;
+    const bool done = WriteUnlessChanged(owner, [&] {
+        TADOConnection& cn = AppConnection();
+        TTransaction tr(cn);
+        {
+            TStatement st(cn, QStringLiteral("SELECT * FROM LEASO WHERE %1=:key").arg(keyField), {{QStringLiteral("key"), key}});
+            hired = st.next();
+        }
+        if (hired) return;
+        ExpectOneRow(cn.execute(QStringLiteral("Delete FROM %1 WHERE %2=:key").arg(table, keyField), {{QStringLiteral("key"), key}}));
+        tr.commit();
+    }, reread);
+    if (!done) return DeleteOutcome::Changed;
+    return hired ? DeleteOutcome::Hired : DeleteOutcome::Deleted;
+}

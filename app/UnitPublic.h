@@ -6,9 +6,11 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 class QWidget;
+class QComboBox;
 
 // Makes the compiled-in resources (schema, pictures) available; call once early.
 void InitResources();
@@ -33,6 +35,14 @@ QString LeasoTypeStr(qint64 code);
 // Fills a list's calculated field LeasoTypeStr from its LeasoType (no code,
 // or an unknown one, gives no text).
 void CalcLeasoTypeStr(TDataSet& ds);
+// Reopens ds on a query of one bound value (a key, as a rule), its earlier
+// parameters dropped.
+void OpenByKey(TDataSet* ds, const QString& sql, const QString& param, const QVariant& value);
+
+// The user's text for a LIKE ... ESCAPE '\' pattern, its wildcards and the
+// escape character taken literally.
+QString LikeLiteral(const QString& text);
+
 // Vehicle state letter and its text; empty for an unknown letter.
 QString CarStateText(const QString& letter);
 
@@ -52,6 +62,16 @@ QStringList ProgramTables();
 // the account-book table when missing, and the indexes the lists rely on.
 // Writes nothing when all are there. Run at start-up and after a restore.
 void EnsureSchema(TADOConnection& cn);
+
+// A pick list refilled with items; its text is left empty, with nothing selected.
+void FillPickList(QComboBox* list, const QStringList& items);
+
+// Deletes a register's record unless a hire refers to it: the hire test and the
+// delete in one transaction, so no hire slips in between. A record gone
+// meanwhile gets the changed-record notice and reread.
+enum class DeleteOutcome { Deleted, Hired, Changed };
+DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
+                                const std::function<void()>& reread);
 
 // Settings keys in Config. readConfig: the first value, or nullopt without a row.
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);

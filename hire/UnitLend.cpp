@@ -4,7 +4,6 @@
 #include "app/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Transaction.h"
-#include "app/UnitPublic.h"
 #include "hire/UnitChangeCar.h"
 #include "hire/UnitPrint.h"
 #include "hire/UnitSelCust.h"
@@ -27,18 +26,6 @@ namespace {
 
 const QString kFreeCars = QStringLiteral("Select * from Car where State='A'");
 
-// The user's text inside a LIKE pattern, its wildcards taken literally.
-QString LikeText(const QString& s)
-{
-    QString r;
-    r.reserve(s.size());
-    for (QChar c : s) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) r += QLatin1Char('\\');
-        r += c;
-    }
-    return r;
-}
-
 bool FilledIn(const QString& s) { return !s.trimmed().isEmpty(); }
 
 // The prepayment in whole cents, halves up. Only the first three decimals
@@ -50,6 +37,50 @@ Currency PrepayInCents(const QString& text)
     const int dot = t.indexOf(QLatin1Char('.'));
     if (dot >= 0 && t.size() - dot - 1 > 4) t.truncate(dot + 5);
     return StrToCurr(t).roundedToCentsHalfUp();
+}
+
+// Both pages take a hire's moments and numbers alike: prices and the
+// prepayment as money, the allowance and the reading as whole numbers.
+void SetupHireBoxes(QDateEdit* beginDate, QTimeEdit* beginTime, QDateEdit* planDate, QTimeEdit* planTime,
+                    std::initializer_list<QLineEdit*> money, std::initializer_list<QLineEdit*> whole)
+{
+    SetupDatePicker(beginDate);
+    SetupTimePicker(beginTime);
+    SetupDatePicker(planDate);
+    SetupTimePicker(planTime);
+    for (QLineEdit* e : money) InstallKeyFilter(e, KeyFilter::Money);
+    for (QLineEdit* e : whole) InstallKeyFilter(e, KeyFilter::WholeNumber);
+}
+
+// A page's customer boxes.
+struct CustBoxes {
+    QLineEdit* id;
+    QLineEdit* name;
+    QLineEdit* tel;
+    QLineEdit* card;
+};
+
+// The customer found by a look-up on exact values: the name and telephone
+// when the row has a name; a number or card the user typed stays as typed.
+void ShowFoundCust(TDataSet* found, const CustBoxes& b)
+{
+    const TField name = found->fieldByName(QStringLiteral("CustName"));
+    if (!name.isNull()) {
+        SetEditText(b.name, name.asString());
+        SetEditText(b.tel, found->fieldByName(QStringLiteral("Tel")).asString());
+    }
+    if (b.id->text().isEmpty()) SetEditText(b.id, found->fieldByName(QStringLiteral("CustID")).asString());
+    const TField card = found->fieldByName(QStringLiteral("BankCard"));
+    if (b.card->text().isEmpty() && !card.isNull()) SetEditText(b.card, card.asString());
+}
+
+// A customer added through the add-customer dialog becomes the page's customer.
+void TakeNewCust(const CustBoxes& b)
+{
+    if (frmNewCust->showModal() != QDialog::Accepted) return;
+    SetEditText(b.id, frmNewCust->ui->EdtCustID->text());
+    SetEditText(b.tel, frmNewCust->ui->EdtTel->text());
+    SetEditText(b.name, frmNewCust->ui->EdtCustName->text());
 }
 
 } // namespace
@@ -71,16 +102,8 @@ TfrmLend::TfrmLend(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLend)
     ui->DBGrid1->addColumn(QStringLiteral("Defend"), QStringLiteral("保养里程"), 68);
     ui->DBGrid1->addColumn(QStringLiteral("Odograph"), QStringLiteral("当前里程"), 68);
 
-    SetupDatePicker(ui->Dt1Date);
-    SetupTimePicker(ui->Dt1Time);
-    SetupDatePicker(ui->Dt2Date);
-    SetupTimePicker(ui->Dt2Time);
-
-    // EdtPriceKeyPress: money edits; EdtOdographKeyPress: whole-number edits.
-    for (QLineEdit* e : {ui->EdtPrice, ui->EdtAdditionalPrice, ui->EdtPrepay})
-        InstallKeyFilter(e, KeyFilter::Money);
-    for (QLineEdit* e : {ui->EdtLimit, ui->EdtOdograph})
-        InstallKeyFilter(e, KeyFilter::WholeNumber);
+    SetupHireBoxes(ui->Dt1Date, ui->Dt1Time, ui->Dt2Date, ui->Dt2Time,
+                   {ui->EdtPrice, ui->EdtAdditionalPrice, ui->EdtPrepay}, {ui->EdtLimit, ui->EdtOdograph});
 
     On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
     On(ui->CmbType, &QComboBox::currentIndexChanged, this, [this] { CmbTypeChange(); });
@@ -218,25 +241,16 @@ void TfrmLend::BtnQryCustClick()
         }
         ADOQry2->close();
         ADOQry2->setSQL(sql);
-        if (hasN) ADOQry2->setParam(QStringLiteral("N"), exact ? n : LikeText(n));
-        if (hasB) ADOQry2->setParam(QStringLiteral("B"), exact ? b : LikeText(b));
-        if (hasM) ADOQry2->setParam(QStringLiteral("M"), exact ? m : LikeText(m));
+        if (hasN) ADOQry2->setParam(QStringLiteral("N"), exact ? n : LikeLiteral(n));
+        if (hasB) ADOQry2->setParam(QStringLiteral("B"), exact ? b : LikeLiteral(b));
+        if (hasM) ADOQry2->setParam(QStringLiteral("M"), exact ? m : LikeLiteral(m));
         ADOQry2->open();
         ADOQry2->first();
     };
 
     lookUp(true);
     if (!ADOQry2->isEmpty()) {
-        const TField name = ADOQry2->fieldByName(QStringLiteral("CustName"));
-        if (!name.isNull()) {
-            SetEditText(ui->EdtCustName, name.asString());
-            SetEditText(ui->EdtTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
-        }
-        // A number or card the user typed stays as typed.
-        if (ui->EdtCustID->text().isEmpty())
-            SetEditText(ui->EdtCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
-        const TField card = ADOQry2->fieldByName(QStringLiteral("BankCard"));
-        if (ui->EdtBankCard->text().isEmpty() && !card.isNull()) SetEditText(ui->EdtBankCard, card.asString());
+        ShowFoundCust(ADOQry2, {ui->EdtCustID, ui->EdtCustName, ui->EdtTel, ui->EdtBankCard});
         ADOQry2->close();
         return;
     }
@@ -259,10 +273,7 @@ void TfrmLend::BtnQryCustClick()
 
 void TfrmLend::BtnNewCustClick()
 {
-    if (frmNewCust->showModal() != QDialog::Accepted) return;
-    SetEditText(ui->EdtCustID, frmNewCust->ui->EdtCustID->text());
-    SetEditText(ui->EdtTel, frmNewCust->ui->EdtTel->text());
-    SetEditText(ui->EdtCustName, frmNewCust->ui->EdtCustName->text());
+    TakeNewCust({ui->EdtCustID, ui->EdtCustName, ui->EdtTel, ui->EdtBankCard});
 }
 
 void TfrmLend::BtnExit1Click() { close(); }
@@ -412,17 +423,12 @@ void TfrmLend::SetupModPage()
     g->addColumn(QStringLiteral("BankCard_Memo"), QStringLiteral("银行卡备注"), 100);
     g->setColumnVisible(0, false);
 
-    SetupDatePicker(ui->DtMod1Date);
-    SetupTimePicker(ui->DtMod1Time);
-    SetupDatePicker(ui->DTMod2Date);
-    SetupTimePicker(ui->DTMod2Time);
-    for (QLineEdit* e : {ui->EdtModPrice, ui->EdtModAdditionalPrice, ui->EdtModPrepay})
-        InstallKeyFilter(e, KeyFilter::Money);
-    for (QLineEdit* e : {ui->EdtModLimit, ui->EdtModOdograph})
-        InstallKeyFilter(e, KeyFilter::WholeNumber);
+    SetupHireBoxes(ui->DtMod1Date, ui->DtMod1Time, ui->DTMod2Date, ui->DTMod2Time,
+                   {ui->EdtModPrice, ui->EdtModAdditionalPrice, ui->EdtModPrepay}, {ui->EdtModLimit, ui->EdtModOdograph});
 
     On(ADOMod, &TDataSet::dataChange, this, [this] { DsModDataChange(); });
-    // The desk's unit handler, as for the first page's list; this page's labels keep their daily wording.
+    // The first page's label update reads the first page's unit, so this page's
+    // labels keep their daily wording whatever unit is chosen here.
     On(ui->CmbModType, &QComboBox::currentIndexChanged, this, [this] { CmbTypeChange(); });
     On(ui->BtnSaveMod, &QPushButton::clicked, this, [this] { BtnSaveModClick(); });
     On(ui->BtnModQryCust, &QPushButton::clicked, this, [this] { BtnModQryCustClick(); });
@@ -508,6 +514,10 @@ void TfrmLend::BtnSaveModClick()
         ui->EdtModLimit->setFocus();
         return;
     }
+    // Pasted text the key filters would have refused (a negative amount) stores nothing.
+    if (!CheckFilteredInput(this, {ui->EdtModPrice, ui->EdtModLimit, ui->EdtModAdditionalPrice, ui->EdtModPrepay,
+                                   ui->EdtModOdograph}))
+        return;
     if (!(begin < planEnd)) {
         Dlg::Notice(this, QStringLiteral("计划还车时间不应前于借车时间！"));
         return;
@@ -535,15 +545,12 @@ void TfrmLend::BtnSaveModClick()
         p.append({QStringLiteral("prepay"), QVariant::fromValue(prepay)});
     }
     sets += QStringLiteral(",Odograph1=:odo,LeasoType=:type,BasicPrice=:price,[Limit]=:limit,AdditionalPrice=:additional");
-    try {
-        // Only a hire that is still open.
-        ExpectOneRow(ADOQry2->execSQL(
-            QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id and EndTime is null"), p));
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-        LoadModList(kOpenHires);
+    // Only a hire that is still open.
+    if (!WriteUnlessChanged(this, [&] {
+            ExpectOneRow(ADOQry2->execSQL(
+                QStringLiteral("Update Leaso set ") + sets + QStringLiteral(" where LeasoID=:id and EndTime is null"), p));
+        }, [this] { LoadModList(kOpenHires); }))
         return;
-    }
     LoadModList(kOpenHiresAfterSave);
     Dlg::Notice(this, QStringLiteral("修改已保存！"));
 }
@@ -577,24 +584,13 @@ void TfrmLend::BtnModQryCustClick()
         ui->EdtModTel->clear();
         return;
     }
-    const TField name = ADOQry2->fieldByName(QStringLiteral("CustName"));
-    if (!name.isNull()) {
-        SetEditText(ui->EdtModCustName, name.asString());
-        SetEditText(ui->EdtModTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
-    }
-    if (ui->EdtModCustID->text().isEmpty())
-        SetEditText(ui->EdtModCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
-    const TField card = ADOQry2->fieldByName(QStringLiteral("BankCard"));
-    if (ui->EdtModBankCard->text().isEmpty() && !card.isNull()) SetEditText(ui->EdtModBankCard, card.asString());
+    ShowFoundCust(ADOQry2, {ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard});
     ADOQry2->close();
 }
 
 void TfrmLend::BtnModNewCustClick()
 {
-    if (frmNewCust->showModal() != QDialog::Accepted) return;
-    SetEditText(ui->EdtModCustID, frmNewCust->ui->EdtCustID->text());
-    SetEditText(ui->EdtModTel, frmNewCust->ui->EdtTel->text());
-    SetEditText(ui->EdtModCustName, frmNewCust->ui->EdtCustName->text());
+    TakeNewCust({ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard});
 }
 
 void TfrmLend::BtnChangeCarClick()
@@ -622,9 +618,9 @@ void TfrmLend::BtnChangeCarClick()
     if (frmChangeCar->showModal() == QDialog::Accepted) {
         const QString newCar = frmChangeCar->NewCar();
         const Params ids{{QStringLiteral("id"), key}, {QStringLiteral("old"), oldCar}, {QStringLiteral("new"), newCar}};
-        try {
-            // Each statement carries what the picker showed: the hire still open on
-            // the old vehicle, the replacement still free.
+        // Each statement carries what the picker showed: the hire still open on
+        // the old vehicle, the replacement still free. The list is read afresh either way.
+        WriteOrReport(this, [&] {
             TTransaction tr(AppConnection());
             ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
                 "Update Leaso set ChangeCar=1,CarID=:new Where LeasoID=:id and EndTime is null and CarID=:old"), ids));
@@ -638,11 +634,7 @@ void TfrmLend::BtnChangeCarClick()
             ExpectOneRow(ADOQry2->execSQL(QStringLiteral(
                 "Insert into ChangeCar(LeasoID,OldCarID,NewCarID) Values(:id,:old,:new)"), ids));
             tr.commit();
-        } catch (const EChangedError& e) {
-            Dlg::Notice(this, e.message());
-        } catch (const std::exception& e) {
-            Dlg::PlainMessage(this, ErrorText(e));
-        }
+        });
     }
     LoadModList(kOpenHires);
 }

@@ -14,7 +14,7 @@ public:
     ~TfrmLend() override;
 
     Ui::TfrmLend* ui;
-    TDataSet* ADOQry;    // the free vehicles (DataSource1)
+    TDataSet* ADOQry;    // the free vehicles, the first page's list
     TDataSet* ADOQry2;   // customer look-up; the customer picker shows it; the hire runs on it
     TDataSet* ADOMod;    // the open hires of the second page
 

@@ -242,11 +242,7 @@ void TfrmCar::BtnSaveBasicClick()
 
     if (keyChanged) {
         // The database compares keys ignoring letter case: a change of case alone finds the vehicle itself.
-        ADOQry2->close();
-        ADOQry2->clearParams();
-        ADOQry2->setSQL(QStringLiteral("Select * from car where CarID=:CarID"));
-        ADOQry2->setParam(QStringLiteral("CarID"), newKey);
-        ADOQry2->open();
+        OpenByKey(ADOQry2, QStringLiteral("Select * from car where CarID=:CarID"), QStringLiteral("CarID"), newKey);
         const bool taken = !ADOQry2->isEmpty();
         ADOQry2->close();
         if (taken) {
@@ -256,17 +252,13 @@ void TfrmCar::BtnSaveBasicClick()
         }
     }
 
-    try {
+    auto write = [&] {
         TTransaction tr(AppConnection());
         // Every hire, open or finished, follows the vehicle; fee items and the change log keep the old key.
         if (keyChanged)
             ADOQry2->execSQL(QStringLiteral("Update Leaso set CarID=:NewID Where CarID=:OldID"),
                              {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
-        ADOQry2->close();
-        ADOQry2->clearParams();
-        ADOQry2->setSQL(QStringLiteral("Select * from car where CarID=:CarID"));
-        ADOQry2->setParam(QStringLiteral("CarID"), oldKey);
-        ADOQry2->open();
+        OpenByKey(ADOQry2, QStringLiteral("Select * from car where CarID=:CarID"), QStringLiteral("CarID"), oldKey);
         // The state offered was the one the list showed: a vehicle hired out or
         // deleted since then is not overwritten.
         if (ADOQry2->isEmpty() || normalState(ADOQry2->fieldByName(QStringLiteral("State")).asString()) != shownState)
@@ -291,17 +283,19 @@ void TfrmCar::BtnSaveBasicClick()
         ADOQry2->post();
         ADOQry2->close();
         tr.commit();
-    } catch (const EChangedError& e) {
+    };
+    auto dropEdit = [this] {
         ADOQry2->cancel();
         ADOQry2->close();
-        Dlg::Notice(this, e.message());
-        openList();
-        return;
+    };
+    bool saved = false;
+    try {
+        saved = WriteUnlessChanged(this, write, [&] { dropEdit(); openList(); });
     } catch (...) {
-        ADOQry2->cancel();
-        ADOQry2->close();
+        dropEdit();
         throw;
     }
+    if (!saved) return;
     if (keyChanged) movePhoto(oldKey, newKey);
     openList();
     Dlg::Notice(this, QStringLiteral("车辆信息修改完成！"));
@@ -325,27 +319,10 @@ void TfrmCar::BtnDelClick()
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项车辆的信息吗？"))) return;
     const bool storedShown = Photo->showsStored();
 
-    bool hired = false;
-    try {
-        // The hire test and the delete in one go, so no hire slips in between.
-        TTransaction tr(AppConnection());
-        ADOQry2->close();
-        ADOQry2->clearParams();
-        ADOQry2->setSQL(QStringLiteral("SELECT * FROM LEASO WHERE CARID=:CarID"));
-        ADOQry2->setParam(QStringLiteral("CarID"), key);
-        ADOQry2->open();
-        hired = !ADOQry2->isEmpty();
-        ADOQry2->close();
-        if (!hired) {
-            ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Delete FROM CAR WHERE CARID=:CarID"), {{QStringLiteral("CarID"), key}}));
-            tr.commit();
-        }
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-        openList();
-        return;
-    }
-    if (hired) {
+    const DeleteOutcome outcome = DeleteUnlessHired(this, QStringLiteral("CAR"), QStringLiteral("CARID"), key,
+                                                    [this] { openList(); });
+    if (outcome == DeleteOutcome::Changed) return;
+    if (outcome == DeleteOutcome::Hired) {
         Dlg::Notice(this, QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！"));
         return;
     }
@@ -551,7 +528,7 @@ void TfrmCar::BtnModCostClick()
     if (frmCost->showModal() != QDialog::Accepted) return;
     const Currency amount = feeAmount(d->EdtCost->text());
 
-    try {
+    auto write = [&] {
         TTransaction tr(AppConnection());
         // The item may have gone since the page read it.
         if (AppConnection().scalar(QStringLiteral("Select count(*) from CarCost where CostID=:id"),
@@ -569,15 +546,15 @@ void TfrmCar::BtnModCostClick()
                                  {QStringLiteral("time"), d->DtCreateTime->date()},
                                  {QStringLiteral("link"), feeLink(costId)}});
         tr.commit();
-    } catch (const EChangedError& e) {
-        reloadFees(0);
-        Dlg::Notice(this, e.message());
-        return;
+    };
+    bool saved = false;
+    try {
+        saved = WriteUnlessChanged(this, write, [this] { reloadFees(0); });
     } catch (...) {
-        reloadFees(costId);
+        reloadFees(costId);   // no edit left pending on the page
         throw;
     }
-    reloadFees(costId);
+    if (saved) reloadFees(costId);
 }
 
 void TfrmCar::BtnDelCostClick()
@@ -593,7 +570,7 @@ void TfrmCar::BtnDelCostClick()
         dropEntry = Dlg::Confirm(this, QStringLiteral("在帐本中有本项费用的记录，是否同步删除帐本中的记录？"),
                                  Dlg::Icon::Question, true);
 
-    try {
+    const bool deleted = WriteUnlessChanged(this, [&] {
         TTransaction tr(AppConnection());
         // What was asked about must still hold.
         if (feeLinkState(costId) != linkState) throw EChangedError();
@@ -601,10 +578,6 @@ void TfrmCar::BtnDelCostClick()
             ADOQryAcct->execSQL(QStringLiteral("Delete from [ACCT] Where LeasoID=:link"), {{QStringLiteral("link"), feeLink(costId)}});
         ExpectOneRow(ADOQryAcct->execSQL(QStringLiteral("Delete from CarCost Where CostID=:id"), {{QStringLiteral("id"), costId}}));
         tr.commit();
-    } catch (const EChangedError& e) {
-        reloadFees(0);
-        Dlg::Notice(this, e.message());
-        return;
-    }
-    reloadFees(0);
+    }, [this] { reloadFees(0); });
+    if (deleted) reloadFees(0);
 }

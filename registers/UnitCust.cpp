@@ -1,6 +1,7 @@
 #include "registers/UnitCust.h"
 #include "ui_UnitCust.h"
 #include "app/AppContext.h"
+#include "app/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
@@ -117,58 +118,44 @@ void TfrmCust::BtnSaveBasicClick()
     const QString oldKey = selectedKey();
     if (oldKey.isEmpty()) return;
     const QString newKey = ui->EdtCustID->text();
-    if (newKey.trimmed().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("请输入客户编号（证件号）！"));
-        ui->EdtCustID->setFocus();
-        return;
-    }
-    if (ui->EdtCustName->text().trimmed().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("请输入客户名称！"));
-        ui->EdtCustName->setFocus();
-        return;
-    }
-    // A picture to be written under the number needs a number that can name a file.
-    if (!Photo->pathEmpty() && !CheckPhotoKey(this, newKey, QStringLiteral("客户证件号"))) {
-        ui->EdtCustID->setFocus();
-        return;
-    }
+    // A number and a name; a picture to be written under the number needs a
+    // number that can name a file.
+    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, !Photo->pathEmpty())) return;
     const bool keyChanged = newKey != oldKey;
 
-    try {
-        TTransaction tr(AppConnection());
-        ADOQry2->close();
-        ADOQry2->clearParams();
-        ADOQry2->setSQL(QStringLiteral("Select * from customer Where CustID=:CustID"));
-        ADOQry2->setParam(QStringLiteral("CustID"), oldKey);
-        ADOQry2->open();
-        if (ADOQry2->isEmpty()) throw EChangedError();   // deleted meanwhile
-        ADOQry2->edit();
-        auto set = [&](const char* name, const QString& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
-        set("CustID", newKey);
-        set("CardType", ui->CmbCardType->currentText());
-        set("CustName", ui->EdtCustName->text());
-        set("Tel", ui->EdtTel->text());
-        set("Address", ui->EdtAddress->text());
-        set("Memo", ui->MmMemo->toPlainText());
-        set("BankCard", ui->EdtBankCard->text());
-        set("BankCard_Memo", ui->EdtBankCard_memo->text());
-        ADOQry2->post();
-        ADOQry2->close();
-        // Every hire, open or finished, follows the customer.
-        if (keyChanged)
-            ADOQry3->execSQL(QStringLiteral("Update [Leaso] Set CustID=:NewID where CustID=:OldID"),
-                             {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
-        tr.commit();
-    } catch (const EChangedError& e) {
+    // Whatever the outcome, the edit buffer goes: the rows were saved or rolled back.
+    auto dropEdit = [this] {
         ADOQry2->cancel();
         ADOQry2->close();
-        Dlg::Notice(this, e.message());
-        openList();
-        return;
+    };
+    try {
+        const bool saved = WriteUnlessChanged(this, [&] {
+            TTransaction tr(AppConnection());
+            OpenByKey(ADOQry2, QStringLiteral("Select * from customer Where CustID=:CustID"),
+                      QStringLiteral("CustID"), oldKey);
+            if (ADOQry2->isEmpty()) throw EChangedError();   // deleted meanwhile
+            ADOQry2->edit();
+            auto set = [&](const char* name, const QString& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
+            set("CustID", newKey);
+            set("CardType", ui->CmbCardType->currentText());
+            set("CustName", ui->EdtCustName->text());
+            set("Tel", ui->EdtTel->text());
+            set("Address", ui->EdtAddress->text());
+            set("Memo", ui->MmMemo->toPlainText());
+            set("BankCard", ui->EdtBankCard->text());
+            set("BankCard_Memo", ui->EdtBankCard_memo->text());
+            ADOQry2->post();
+            ADOQry2->close();
+            // Every hire, open or finished, follows the customer.
+            if (keyChanged)
+                ADOQry3->execSQL(QStringLiteral("Update [Leaso] Set CustID=:NewID where CustID=:OldID"),
+                                 {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
+            tr.commit();
+        }, [&] { dropEdit(); openList(); });
+        if (!saved) return;
     } catch (const std::exception& e) {
         // Rolled back: nothing changed, the typed values stay.
-        ADOQry2->cancel();
-        ADOQry2->close();
+        dropEdit();
         const bool taken = keyChanged && AppConnection().scalar(
             QStringLiteral("select count(*) from customer where CustID=:NewID and CustID<>:OldID"),
             {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}}).toLongLong() > 0;
@@ -212,28 +199,10 @@ void TfrmCust::BtnDelClick()
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项客户信息吗？"))) return;
     const bool storedShown = Photo->showsStored();
 
-    bool hired = false;
-    try {
-        // The hire test and the delete in one go, so no hire slips in between.
-        TTransaction tr(AppConnection());
-        ADOQry2->close();
-        ADOQry2->clearParams();
-        ADOQry2->setSQL(QStringLiteral("SELECT * FROM LEASO WHERE CustID=:CustID"));
-        ADOQry2->setParam(QStringLiteral("CustID"), key);
-        ADOQry2->open();
-        hired = !ADOQry2->isEmpty();
-        ADOQry2->close();
-        if (!hired) {
-            ExpectOneRow(ADOQry2->execSQL(QStringLiteral("Delete FROM Customer WHERE CustID=:CustID"),
-                                          {{QStringLiteral("CustID"), key}}));
-            tr.commit();
-        }
-    } catch (const EChangedError& e) {
-        Dlg::Notice(this, e.message());
-        openList();
-        return;
-    }
-    if (hired) {
+    const DeleteOutcome outcome = DeleteUnlessHired(this, QStringLiteral("Customer"), QStringLiteral("CustID"), key,
+                                                    [this] { openList(); });
+    if (outcome == DeleteOutcome::Changed) return;
+    if (outcome == DeleteOutcome::Hired) {
         Dlg::Notice(this, QStringLiteral("该客户存在租车纪录，不能删除！"));
         return;
     }

@@ -12,6 +12,25 @@
 
 TfrmNewCust* frmNewCust = nullptr;
 
+bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool photoToWrite)
+{
+    if (id->text().trimmed().isEmpty()) {
+        Dlg::Notice(owner, QStringLiteral("请输入客户编号（证件号）！"));
+        id->setFocus();
+        return false;
+    }
+    if (name->text().trimmed().isEmpty()) {
+        Dlg::Notice(owner, QStringLiteral("请输入客户名称！"));
+        name->setFocus();
+        return false;
+    }
+    if (photoToWrite && !CheckPhotoKey(owner, id->text(), QStringLiteral("客户证件号"))) {
+        id->setFocus();
+        return false;
+    }
+    return true;
+}
+
 TfrmNewCust::TfrmNewCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmNewCust)
 {
     ui->setupUi(this);
@@ -55,21 +74,8 @@ void TfrmNewCust::FormShow()
 void TfrmNewCust::BitBtn1Click()
 {
     const QString id = ui->EdtCustID->text();
-    if (id.trimmed().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("请输入客户编号（证件号）！"));
-        ui->EdtCustID->setFocus();
-        return;
-    }
-    if (ui->EdtCustName->text().trimmed().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("请输入客户名称！"));
-        ui->EdtCustName->setFocus();
-        return;
-    }
-    // The number names the photo file: it must stay inside the photo folder.
-    if (!CheckPhotoKey(this, id, QStringLiteral("客户证件号"))) {
-        ui->EdtCustID->setFocus();
-        return;
-    }
+    // The number names the photo file, picture or not: it must stay inside the photo folder.
+    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, true)) return;
 
     ADOQry->close();
     ADOQry->clearParams();

@@ -3,6 +3,7 @@
 // opens it, with a fixed clock. The including file includes the ui_ headers
 // first, so the build generates them.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitModAcct.h"
 #include "app/UnitMain.h"
@@ -14,10 +15,6 @@
 #include <QRadioButton>
 #include <QTest>
 #include <ostream>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 using namespace Qt::StringLiterals;
 

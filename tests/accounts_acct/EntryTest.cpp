@@ -74,6 +74,61 @@ TEST_F(EntryTest, AmountThatIsNotANumberStoresNothing)
     });
 }
 
+// An amount pasted past the key filter that the filter would refuse when typed
+// gets the filter's notice and writes nothing, in a new entry and in the edit
+// dialog, which stays open with the typed texts.
+TEST_F(EntryTest, PastedAmountTheFilterRefusesWritesNothing)
+{
+    const qint64 id = add({1, u"800"_s, At(2026, 3, 2), u"租车款"_s});
+    const QString before = stored(id);
+    const struct { const char* name; QString pasted; } rows[] = {
+        {"negative", u"-300"_s}, {"three decimals", u"1.234"_s}, {"leading point", u".5"_s}, {"signed", u"+5"_s},
+    };
+    inBook([&] {
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.name);
+            enter(false, QString(), u"油费"_s, u"x"_s, QDate(2026, 3, 9));
+            u()->EdtAmount->setText(row.pasted);
+            messages.clear();
+            click(u()->BtnSave);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(lastMessage(), u"“%1”不是有效的金额，这里只能输入数字和小数点（最多两位小数），请重新输入！"_s.arg(row.pasted));
+            EXPECT_EQ(frmAcct->focusWidget(), u()->EdtAmount);
+            EXPECT_EQ(count(), 1);
+
+            select(id);
+            inDialog([&] {
+                m()->EdtAmount->setText(row.pasted);
+                clearAndType(m()->EdtItem, u"改"_s);
+                messages.clear();
+                click(m()->BtnSave);
+                ASSERT_EQ(messages.size(), 1u);
+                EXPECT_TRUE(lastMessage().startsWith(u"“%1”不是有效的金额"_s.arg(row.pasted)));
+                EXPECT_TRUE(frmAcctMod->isVisible());
+                EXPECT_EQ(frmAcctMod->focusWidget(), m()->EdtAmount);
+                EXPECT_EQ(m()->EdtItem->text(), u"改"_s);
+            });
+            EXPECT_EQ(stored(id), before);
+        }
+    });
+}
+
+// A settlement may carry more decimals than can be typed: left as filled in,
+// its amount saves with the edit.
+TEST_F(EntryTest, EditKeepsAStoredAmountWithMoreDecimals)
+{
+    const qint64 id = add({1, u"12.3456"_s, At(2026, 3, 2), u"租车款"_s});
+    inBook([&] {
+        select(id);
+        inDialog([&] {
+            EXPECT_EQ(m()->EdtAmount->text(), u"12.3456"_s);
+            clearAndType(m()->EdtItem, u"改"_s);
+            click(m()->BtnSave);
+        });
+    });
+    EXPECT_EQ(stored(id), u"1|123456|0|改|2026-03-02 00:00|0|租车款"_s);
+}
+
 TEST_F(EntryTest, AmountKeyFilter)
 {
     struct Case { const char* name; QString typed, shown; };

@@ -1,5 +1,6 @@
 // The statistics window, driven through its real controls over a month of hires.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/Typing.h"
 #include "support/XlsxRead.h"
 #include "accounts/UnitReport.h"
@@ -16,10 +17,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

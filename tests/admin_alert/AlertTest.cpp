@@ -1,6 +1,7 @@
 // The alert settings, the alert build and the scrolling strip, through the
 // real windows with the clock fixed.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "admin/UnitAlert.h"
@@ -10,10 +11,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 
@@ -113,7 +110,7 @@ TEST_F(AlertTest, EmptyOrWrongCountsSwitchTheirKindOffAndNothingToShowStopsTheSt
 {
     cost("粤A1", "保险", QDate(2025, 6, 16));
     customer("110105850616123", "张三");
-    for (const QString bad : {QString(""), QString("  "), QString("3x"), QString("99999999999")}) {
+    for (const QString bad : {QString(""), QString("  "), QString("3x"), QString("-3"), QString("99999999999")}) {
         EXPECT_EQ(build(bad, "3"), QStringList{"客户张三生日(6/16)"}) << bad.toStdString();
         EXPECT_EQ(build("30", bad), QStringList{"粤A1保险将在2025/6/16到期"}) << bad.toStdString();
         EXPECT_TRUE(build(bad, bad).isEmpty() && stripStopped()) << bad.toStdString();

@@ -2,26 +2,22 @@
 // The backup dialog driven from the main window's two menu commands, with the
 // clock fixed and folders answered through the folder-browser hook.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
+#include "support/FileTools.h"
 #include "app/UnitMain.h"
 #include "admin/UnitBackup.h"
 #include "platform/Backup.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
-#include <QCryptographicHash>
-#include <QFile>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
+using namespace Qt::StringLiterals;
 class BackupFixture : public AppFixture {
 protected:
-    const QString Done = QStringLiteral("备份完成！");
-    const QString NotValid = QStringLiteral("从备份文件恢复数据失败：不是合法的备份文件！");
-    const QString RestoredText = QStringLiteral("从备份文件成功恢复数据！");
+    const QString Done = u"备份完成！"_s;
+    const QString NotValid = u"从备份文件恢复数据失败：不是合法的备份文件！"_s;
+    const QString RestoredText = u"从备份文件成功恢复数据！"_s;
 
     Ui::TfrmBackup* B() { return frmBackup->ui; }
-
     void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
 
     // Chooses folder on the backup page and backs up once; the dialog is then closed.
@@ -52,38 +48,22 @@ protected:
         return clicked;
     }
 
-    static QString folderOf(const QString& root, const QDate& d) { return root + QStringLiteral("Tesmarul") + BackupDateText(d) + QLatin1Char('/'); }
-
-    static QByteArray bytes(const QString& file)
-    {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static void write(const QString& file, const QByteArray& content)
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << file.toStdString();
-        f.write(content);
-    }
+    static QString folderOf(const QString& root, const QDate& d) { return root + u"Tesmarul"_s + BackupDateText(d) + u"/"_s; }
+    static void write(const QString& file, const QByteArray& content) { ASSERT_TRUE(WriteFile(file, content)) << file.toStdString(); }
     // A folder made inside the test's own folder.
     QString mkdir(const QString& name)
     {
         QDir().mkpath(dir() + name);
-        return dir() + name + QLatin1Char('/');
+        return dir() + name + u"/"_s;
     }
-    QStringList filesIn(const QString& folder) const
+    static QVariant inFile(const QString& file, const QString& sql) { return TDatabaseFile(file).scalar(sql); }
+    void addCar(const QString& id) { exec(u"Insert into Car(CarID,State,Odograph) values(:id,'A',100)"_s, {{u"id"_s, id}}); }
+    qint64 count(const QString& table) { return scalar(u"Select count(*) from "_s + table).toLongLong(); }
+    // The one box shown: a failure whose text starts so, never the success notice.
+    void expectOneFailure(const QString& start)
     {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(lastMessage().startsWith(start)) << lastMessage().toStdString();
+        EXPECT_EQ(messages.back().caption, u"Quorvane"_s);
     }
-    static QVariant inFile(const QString& file, const QString& sql)
-    {
-        TDatabaseFile f(file);
-        return f.scalar(sql);
-    }
-
-    void addCar(const QString& id)
-    {
-        exec(QStringLiteral("Insert into Car(CarID,State,Odograph) values(:id,'A',100)"), {{QStringLiteral("id"), id}});
-    }
-    qint64 count(const QString& table) { return scalar(QStringLiteral("Select count(*) from ") + table).toLongLong(); }
 };

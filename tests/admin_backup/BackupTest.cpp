@@ -14,70 +14,59 @@ TEST_P(BackupNames, DatedFolderAndFileWithoutLeadingZeros)
 {
     const DayCase c = GetParam();
     fixClock(QDateTime(c.date, QTime(10, 5, 7)));
-    write(CarPicDir + QStringLiteral("京A12345.bmp"), "car");
-    QDir().mkpath(CustPicDir + QStringLiteral("old"));
-    write(CustPicDir + QStringLiteral("old/110101199001011234.bmp"), "cust");
-    const QString root = mkdir(QStringLiteral("target"));
+    write(CarPicDir + u"京A12345.bmp"_s, "car");
+    QDir().mkpath(CustPicDir + u"old"_s);
+    write(CustPicDir + u"old/110101199001011234.bmp"_s, "cust");
+    const QString root = mkdir(u"target"_s), folder = root + u"Tesmarul"_s + QLatin1String(c.text) + u"/"_s;
 
-    folderAnswers << dir() + QStringLiteral("target");   // without the trailing separator
+    folderAnswers << dir() + u"target"_s;   // without the trailing separator
     whenShown(frmBackup, [&] {
         click(B()->BtnSelectPath);
         EXPECT_EQ(B()->EdtBackupPath->text(), root);
-        EXPECT_EQ(B()->lblBackupDir->text(), QStringLiteral("提示： 数据备份到") + root + QStringLiteral("Tesmarul") + c.text + "/");
+        EXPECT_EQ(B()->lblBackupDir->text(), u"提示： 数据备份到"_s + folder);
         click(B()->BtnBackup);
         EXPECT_TRUE(frmBackup->isVisible()) << "the backup button leaves the dialog open";
         click(B()->BtnCancel);
     });
     frmMain->N8Click();
 
-    const QString folder = root + QStringLiteral("Tesmarul") + c.text + "/";
-    EXPECT_EQ(filesIn(folder), (QStringList{QString::fromLatin1(c.text) + ".bak", QStringLiteral("DBCustPic"), QStringLiteral("DBPic")}));
-    EXPECT_EQ(bytes(folder + QStringLiteral("DBPic/京A12345.bmp")), "car");
-    EXPECT_EQ(bytes(folder + QStringLiteral("DBCustPic/old/110101199001011234.bmp")), "cust");
+    EXPECT_EQ(EntriesIn(folder), (QStringList{QLatin1String(c.text) + u".bak"_s, u"DBCustPic"_s, u"DBPic"_s}));
+    EXPECT_EQ(FileBytes(folder + u"DBPic/京A12345.bmp"_s), "car");
+    EXPECT_EQ(FileBytes(folder + u"DBCustPic/old/110101199001011234.bmp"_s), "cust");
     EXPECT_EQ(messageTexts(), QStringList{Done});
     EXPECT_EQ(messages.back().icon, Dlg::Icon::Information);
 }
 
 INSTANTIATE_TEST_SUITE_P(Days, BackupNames, ::testing::Values(
-    DayCase{"NinthJanuary", QDate(2025, 1, 9), "2025-1-9"},
-    DayCase{"FifthMay", QDate(2024, 5, 5), "2024-5-5"},
-    DayCase{"FirstOctober", QDate(2025, 10, 1), "2025-10-1"},
-    DayCase{"LastDecember", QDate(2025, 12, 31), "2025-12-31"}),
+    DayCase{"NinthJanuary", QDate(2025, 1, 9), "2025-1-9"}, DayCase{"FifthMay", QDate(2024, 5, 5), "2024-5-5"},
+    DayCase{"FirstOctober", QDate(2025, 10, 1), "2025-10-1"}, DayCase{"LastDecember", QDate(2025, 12, 31), "2025-12-31"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using BackupTest = BackupFixture;
 
-TEST_F(BackupTest, StampIsInTheCopyOnly)
+// The stamp is in the copy only; a second backup of the day replaces the copy
+// and the photos that are still there, and keeps the photos deleted since.
+TEST_F(BackupTest, StampIsInTheCopyOnlyAndSecondBackupOfTheDayReplacesIt)
 {
     fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
-    addCar(QStringLiteral("京A12345"));
-    backupTo(mkdir(QStringLiteral("target")));
-    const QString bak = folderOf(dir() + QStringLiteral("target/"), QDate(2025, 1, 9)) + QStringLiteral("2025-1-9.bak");
-    EXPECT_EQ(inFile(bak, QStringLiteral("Select [Value] from Config where Item='BACKUP'")).toString(), QStringLiteral("2025/1/9 10:05:07"));
-    EXPECT_EQ(inFile(bak, QStringLiteral("Select count(*) from Car")).toInt(), 1);
-    EXPECT_TRUE(scalar(QStringLiteral("Select count(*) from Config where Item='BACKUP'")).toInt() == 0);
-    EXPECT_FALSE(QFileInfo::exists(bak + QStringLiteral(".part")));
-}
-
-TEST_F(BackupTest, SecondBackupOfTheDayReplacesTheCopyAndKeepsDeletedPhotos)
-{
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(9, 0)));
-    const QString root = mkdir(QStringLiteral("target"));
-    write(CarPicDir + QStringLiteral("A.bmp"), "first A");
-    write(CarPicDir + QStringLiteral("B.bmp"), "B");
+    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9)), bak = folder + u"2025-1-9.bak"_s;
+    const QString stamp = u"Select [Value] from Config where Item='BACKUP'"_s;
+    write(CarPicDir + u"A.bmp"_s, "first A");
+    write(CarPicDir + u"B.bmp"_s, "B");
     backupTo(root);
-    QFile::remove(CarPicDir + QStringLiteral("B.bmp"));
-    write(CarPicDir + QStringLiteral("A.bmp"), "second A");
-    addCar(QStringLiteral("京B1"));
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(17, 30)));
+    EXPECT_EQ(inFile(bak, stamp).toString(), u"2025/1/9 10:05:07"_s);
+    QFile::remove(CarPicDir + u"B.bmp"_s);
+    write(CarPicDir + u"A.bmp"_s, "second A");
+    addCar(u"京B1"_s);
+    fixClock(QDateTime(QDate(2025, 1, 9), QTime(17, 30, 5)));
     backupTo(root);
 
-    const QString folder = folderOf(root, QDate(2025, 1, 9));
-    EXPECT_EQ(bytes(folder + QStringLiteral("DBPic/A.bmp")), "second A");
-    EXPECT_EQ(bytes(folder + QStringLiteral("DBPic/B.bmp")), "B");
-    EXPECT_EQ(inFile(folder + QStringLiteral("2025-1-9.bak"), QStringLiteral("Select count(*) from Car")).toInt(), 1);
-    EXPECT_EQ(inFile(folder + QStringLiteral("2025-1-9.bak"), QStringLiteral("Select [Value] from Config where Item='BACKUP'")).toString(),
-              QStringLiteral("2025/1/9 17:30:00"));
+    EXPECT_EQ(FileBytes(folder + u"DBPic/A.bmp"_s), "second A");
+    EXPECT_EQ(FileBytes(folder + u"DBPic/B.bmp"_s), "B");
+    EXPECT_EQ(inFile(bak, u"Select count(*) from Car"_s).toInt(), 1);
+    EXPECT_EQ(inFile(bak, stamp).toString(), u"2025/1/9 17:30:05"_s);
+    EXPECT_TRUE(scalar(stamp).isNull());
+    EXPECT_EQ(EntriesIn(folder), (QStringList{u"2025-1-9.bak"_s, u"DBCustPic"_s, u"DBPic"_s}));
     EXPECT_EQ(messageTexts(), (QStringList{Done, Done}));
 }
 
@@ -87,97 +76,85 @@ TEST_F(BackupTest, SecondBackupOfTheDayReplacesTheCopyAndKeepsDeletedPhotos)
 TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
 {
     fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    addCar(QStringLiteral("京A1"));
-    exec(QStringLiteral("Insert into Customer(CustID,CustName) values('C1','张三')"));
-    exec(QStringLiteral("Insert into Leaso(CarID,CustID,BeginTime) values('京A1','C1',45000)"));
-    const QStringList tables{QStringLiteral("Car"), QStringLiteral("Customer"), QStringLiteral("Leaso"), QStringLiteral("Acct")};
+    addCar(u"京A1"_s);
+    exec(u"Insert into Customer(CustID,CustName) values('C1','张三')"_s);
+    exec(u"Insert into Leaso(CarID,CustID,BeginTime) values('京A1','C1',45000)"_s);
+    const QStringList tables{u"Car"_s, u"Customer"_s, u"Leaso"_s, u"Acct"_s};
     QList<qint64> atBackup;
     for (const QString& t : tables) atBackup << count(t);
 
     TADOConnection writer;
     writer.open(dbFile());
     writer.beginTrans();
-    writer.execute(QStringLiteral("Insert into Leaso(CarID,CustID,BeginTime) values('京A1','C1',45001)"));
+    writer.execute(u"Insert into Leaso(CarID,CustID,BeginTime) values('京A1','C1',45001)"_s);
     {
-        TStatement reading(db(), QStringLiteral("Select CarID from Car"));
+        TStatement reading(db(), u"Select CarID from Car"_s);
         ASSERT_TRUE(reading.next());
-        backupTo(mkdir(QStringLiteral("target")));
+        backupTo(mkdir(u"target"_s));
     }
     writer.commitTrans();
     writer.close();
     ASSERT_EQ(messageTexts(), QStringList{Done});
-    EXPECT_EQ(count(QStringLiteral("Leaso")), 2);
+    EXPECT_EQ(count(u"Leaso"_s), 2);
 
-    ASSERT_TRUE(restoreFrom(folderOf(dir() + QStringLiteral("target/"), QDate(2025, 1, 9))));
+    ASSERT_TRUE(restoreFrom(folderOf(dir() + u"target/"_s, QDate(2025, 1, 9))));
     EXPECT_EQ(lastMessage(), RestoredText);
     for (int i = 0; i < tables.size(); ++i) EXPECT_EQ(count(tables[i]), atBackup[i]) << tables[i].toStdString();
 }
 
 TEST_F(BackupTest, ReadOnlyTargetIsRefusedWithoutSuccess)
 {
-    const QString root = mkdir(QStringLiteral("locked"));
+    const QString root = mkdir(u"locked"_s);
     LockedPath lock(root);
     if (!lock.ok()) GTEST_SKIP() << "no way to make a folder read-only here";
     backupTo(root);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(lastMessage(), Done);
-    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("备份失败："))) << lastMessage().toStdString();
-    EXPECT_EQ(messages.back().caption, QStringLiteral("Quorvane"));
-    EXPECT_TRUE(filesIn(root).isEmpty());
+    expectOneFailure(u"备份失败："_s);
+    EXPECT_TRUE(EntriesIn(root).isEmpty());
 }
 
-// The database copy cannot take its name (a folder stands there): the failure
-// is reported, the folder is untouched and no half-made copy is left.
-TEST_F(BackupTest, CopyThatCannotBeNamedIsReported)
+// The database copy cannot take its name (a folder stands there), or a photo
+// cannot be copied (a folder where it goes): the failure is reported, what
+// stood there is untouched and no half-made copy is left.
+TEST_F(BackupTest, CopyOrPhotoThatCannotBeWrittenIsReported)
 {
     fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(QStringLiteral("target"));
-    const QString folder = folderOf(root, QDate(2025, 1, 9));
-    QDir().mkpath(folder + QStringLiteral("2025-1-9.bak"));
+    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9));
+    QDir().mkpath(folder + u"2025-1-9.bak"_s);
     backupTo(root);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("备份失败："))) << lastMessage().toStdString();
-    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("2025-1-9.bak")).isDir());
-    EXPECT_EQ(filesIn(folder), QStringList{QStringLiteral("2025-1-9.bak")});
-}
+    expectOneFailure(u"备份失败："_s);
+    EXPECT_EQ(EntriesIn(folder), QStringList{u"2025-1-9.bak"_s});
+    EXPECT_TRUE(QFileInfo(folder + u"2025-1-9.bak"_s).isDir());
 
-TEST_F(BackupTest, PhotoThatCannotBeCopiedIsReported)
-{
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(QStringLiteral("target"));
-    write(CarPicDir + QStringLiteral("A.bmp"), "A");
-    const QString folder = folderOf(root, QDate(2025, 1, 9));
-    QDir().mkpath(folder + QStringLiteral("DBPic/A.bmp"));   // a folder where the photo goes
+    messages.clear();
+    QDir(folder).removeRecursively();
+    write(CarPicDir + u"A.bmp"_s, "A");
+    QDir().mkpath(folder + u"DBPic/A.bmp"_s);
     backupTo(root);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().contains(QStringLiteral("图片文件"))) << lastMessage().toStdString();
-    EXPECT_NE(lastMessage(), Done);
+    expectOneFailure(u"备份没有完成：数据库已备份，但有 1 个图片文件没有复制"_s);
 }
 
 // A target inside a photo folder: the backup folder is not copied into itself.
 TEST_F(BackupTest, TargetInsidePhotoFolderDoesNotCopyItself)
 {
     fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    write(CarPicDir + QStringLiteral("A.bmp"), "A");
+    write(CarPicDir + u"A.bmp"_s, "A");
     backupTo(CarPicDir);
     EXPECT_EQ(messageTexts(), QStringList{Done});
-    const QString folder = folderOf(CarPicDir, QDate(2025, 1, 9));
-    EXPECT_EQ(filesIn(folder + QStringLiteral("DBPic")), QStringList{QStringLiteral("A.bmp")});
+    EXPECT_EQ(EntriesIn(folderOf(CarPicDir, QDate(2025, 1, 9)) + u"DBPic"_s), QStringList{u"A.bmp"_s});
 }
 
 TEST_F(BackupTest, PagesCarryTheirCaptions)
 {
-    whenShown(frmBackup, [this] {
-        EXPECT_EQ(frmBackup->windowTitle(), QStringLiteral("数据备份"));
-        EXPECT_EQ(B()->PageControl1->currentIndex(), 0);
+    const QString backup = u"数据备份"_s, restore = u"从备份文件恢复数据"_s;
+    whenShown(frmBackup, [&] {
+        EXPECT_EQ(frmBackup->windowTitle() + QString::number(B()->PageControl1->currentIndex()), backup + u"0"_s);
         B()->PageControl1->setCurrentIndex(1);
-        EXPECT_EQ(frmBackup->windowTitle(), QStringLiteral("从备份文件恢复数据"));
+        EXPECT_EQ(frmBackup->windowTitle(), restore);
         B()->BtnCancel2->click();
     });
     frmMain->N8Click();
-    whenShown(frmBackup, [this] {
-        EXPECT_EQ(frmBackup->windowTitle(), QStringLiteral("从备份文件恢复数据"));
-        EXPECT_EQ(B()->PageControl1->currentIndex(), 1);
+    whenShown(frmBackup, [&] {
+        EXPECT_EQ(frmBackup->windowTitle() + QString::number(B()->PageControl1->currentIndex()), restore + u"1"_s);
         frmBackup->reject();
     });
     frmMain->N9Click();

@@ -1,23 +1,20 @@
 // Clearing the business data from the main window's menu command.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
+#include "support/FileTools.h"
 #include "support/LockedPath.h"
 #include "admin/UnitInitSys.h"
 #include "app/AppContext.h"
 #include "app/UnitMain.h"
 #include "ui_UnitInitSys.h"
-#include <QFile>
 #include <QTest>
 
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
-
+using namespace Qt::StringLiterals;
 namespace {
 
-const QString Cleared = QStringLiteral("系统原有数据已全部删除");
-const QStringList Emptied{QStringLiteral("Leaso"), QStringLiteral("PriceList"), QStringLiteral("CarCost"),
-                          QStringLiteral("Car"), QStringLiteral("Customer")};
-const QStringList Kept{QStringLiteral("Acct"), QStringLiteral("ChangeCar"), QStringLiteral("Config")};
+const QString Cleared = u"系统原有数据已全部删除"_s;
+const QStringList Emptied{u"Leaso"_s, u"PriceList"_s, u"CarCost"_s, u"Car"_s, u"Customer"_s};
+const QStringList Kept{u"Acct"_s, u"ChangeCar"_s, u"Config"_s};
 
 class InitSysTest : public AppFixture {
 protected:
@@ -27,14 +24,15 @@ protected:
     {
         AppFixture::SetUp();
         // One row in every table, an open hire among them, and names with quotes.
-        exec(QStringLiteral("Insert into Car(CarID,State) values('京A''1','B')"));
-        exec(QStringLiteral("Insert into Customer(CustID,CustName) values('110101199001011234','O''Brien')"));
-        exec(QStringLiteral("Insert into PriceList(PriceName,LeasoType,BasicPrice) values('日租',0,2000000)"));
-        exec(QStringLiteral("Insert into Leaso(CarID,CustID,BeginTime) values('京A''1','110101199001011234',45000)"));
-        exec(QStringLiteral("Insert into CarCost(CarID,Name,Cost) values('京A''1','保险',30000000)"));
-        exec(QStringLiteral("Insert into Acct(Type,Amount,LeasoID,Item) values(1,2000000,1,'租金')"));
-        exec(QStringLiteral("Insert into ChangeCar(LeasoID,OldCarID,NewCarID) values(1,'京A1','京A''1')"));
-        exec(QStringLiteral("Insert into Config(Item,[Value]) values('ADMINPASS','secret')"));
+        for (const char* sql : {"Insert into Car(CarID,State) values('京A''1','B')",
+                                "Insert into Customer(CustID,CustName) values('110101199001011234','O''Brien')",
+                                "Insert into PriceList(PriceName,LeasoType,BasicPrice) values('日租',0,2000000)",
+                                "Insert into Leaso(CarID,CustID,BeginTime) values('京A''1','110101199001011234',45000)",
+                                "Insert into CarCost(CarID,Name,Cost) values('京A''1','保险',30000000)",
+                                "Insert into Acct(Type,Amount,LeasoID,Item) values(1,2000000,1,'租金')",
+                                "Insert into ChangeCar(LeasoID,OldCarID,NewCarID) values(1,'京A1','京A''1')",
+                                "Insert into Config(Item,[Value]) values('ADMINPASS','secret')"})
+            exec(QString::fromUtf8(sql));
     }
     // Opens the clearing from the menu and runs fn in it; a dialog left open is cancelled.
     void inClearing(const std::function<void()>& fn)
@@ -43,81 +41,65 @@ protected:
         frmMain->N2Click();
     }
     void clear() { inClearing([this] { click(I()->BtnOK); }); }
-    qint64 count(const QString& table) { return scalar(QStringLiteral("Select count(*) from ") + table).toLongLong(); }
-    static void write(const QString& file, const QByteArray& content = "BM")
+    QList<qint64> counts(const QStringList& tables)
     {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
-        f.write(content);
+        QList<qint64> n;
+        for (const QString& t : tables) n << scalar(u"Select count(*) from "_s + t).toLongLong();
+        return n;
     }
-    static QStringList filesIn(const QString& folder)
-    {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
-    }
+    static void photo(const QString& file) { ASSERT_TRUE(WriteFile(file, "BM")) << file.toStdString(); }
 };
 
 TEST_F(InitSysTest, WarningAndCaption)
 {
-    EXPECT_EQ(frmInit->windowTitle(), QStringLiteral("Quorvane - 清除系统所有数据"));
-    EXPECT_EQ(I()->GroupBox1->title(), QStringLiteral("警告！"));
-    EXPECT_EQ(I()->Memo1->text(),
-              QStringLiteral("您可能因为对本软件进行试用评估、使用学习等原因录入了一些非\n"
-                             "真实的数据，现在您可以使用本功能完全删除所有系统中已存在的\n"
-                             "所有数据。点击 [初台化] 按钮将完成这一操作。\n"
-                             "\n"
-                             "警告：\"系统初始化\"操作将清除所有已存在的系统数据！"));
-    EXPECT_EQ(I()->BtnOK->text(), QStringLiteral("初始化"));
-    EXPECT_EQ(I()->BitBtn1->text(), QStringLiteral("取消"));
+    EXPECT_EQ(frmInit->windowTitle(), u"Quorvane - 清除系统所有数据"_s);
+    EXPECT_EQ(I()->GroupBox1->title(), u"警告！"_s);
+    EXPECT_EQ(I()->Memo1->text(), u"您可能因为对本软件进行试用评估、使用学习等原因录入了一些非\n"
+                                  "真实的数据，现在您可以使用本功能完全删除所有系统中已存在的\n"
+                                  "所有数据。点击 [初台化] 按钮将完成这一操作。\n"
+                                  "\n"
+                                  "警告：\"系统初始化\"操作将清除所有已存在的系统数据！"_s);
+    EXPECT_EQ(I()->BtnOK->text() + I()->BitBtn1->text(), u"初始化取消"_s);
 }
 
-TEST_F(InitSysTest, EmptiesTheFiveTablesAndKeepsTheRest)
+// The five tables emptied, the rest kept; bitmaps in any letter case go from
+// both photo folders, other files and subfolders stay.
+TEST_F(InitSysTest, EmptiesTheFiveTablesAndDeletesTheBitmaps)
 {
+    for (const char* f : {"京A1.bmp", "京A2.BMP", ".hidden.bmp", "photo.jpg"}) photo(CarPicDir + QString::fromUtf8(f));
+    QDir().mkpath(CarPicDir + u"older"_s);
+    photo(CarPicDir + u"older/x.bmp"_s);
+    photo(CustPicDir + u"110101199001011234.Bmp"_s);
+    photo(CustPicDir + u"notes.txt"_s);
     int replaced = 0;
     QObject::connect(&AppEvents::instance(), &AppEvents::databaseReplaced, frmMain, [&] { ++replaced; });
     clear();
-    for (const QString& t : Emptied) EXPECT_EQ(count(t), 0) << t.toStdString();
-    for (const QString& t : Kept) EXPECT_EQ(count(t), 1) << t.toStdString();
+    EXPECT_EQ(counts(Emptied), QList<qint64>(5, 0));
+    EXPECT_EQ(counts(Kept), QList<qint64>(3, 1));
     EXPECT_EQ(messageTexts(), QStringList{Cleared});
     EXPECT_EQ(messages.back().icon, Dlg::Icon::Information);
     EXPECT_FALSE(frmInit->isVisible());
     EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(EntriesIn(CarPicDir), (QStringList{u"older"_s, u"photo.jpg"_s}));
+    EXPECT_EQ(EntriesIn(CarPicDir + u"older"_s), QStringList{u"x.bmp"_s});
+    EXPECT_EQ(EntriesIn(CustPicDir), QStringList{u"notes.txt"_s});
 }
 
-TEST_F(InitSysTest, CancelChangesNothing)
+TEST_F(InitSysTest, CancelAndEscapeChangeNothing)
 {
-    write(CarPicDir + QStringLiteral("a.bmp"));
+    photo(CarPicDir + u"a.bmp"_s);
     inClearing([this] { click(I()->BitBtn1); });
     inClearing([this] { QTest::keyClick(frmInit, Qt::Key_Escape); });
-    for (const QString& t : Emptied) EXPECT_EQ(count(t), 1) << t.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(CarPicDir + QStringLiteral("a.bmp")));
+    EXPECT_EQ(counts(Emptied), QList<qint64>(5, 1));
+    EXPECT_TRUE(QFileInfo::exists(CarPicDir + u"a.bmp"_s));
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(InitSysTest, DeletesBitmapsInAnyCaseAndKeepsOtherFiles)
-{
-    write(CarPicDir + QStringLiteral("京A1.bmp"));
-    write(CarPicDir + QStringLiteral("京A2.BMP"));
-    write(CarPicDir + QStringLiteral(".hidden.bmp"));
-    write(CarPicDir + QStringLiteral("photo.jpg"));
-    QDir().mkpath(CarPicDir + QStringLiteral("older"));
-    write(CarPicDir + QStringLiteral("older/x.bmp"));
-    write(CustPicDir + QStringLiteral("110101199001011234.Bmp"));
-    write(CustPicDir + QStringLiteral("notes.txt"));
-
-    clear();
-
-    EXPECT_EQ(filesIn(CarPicDir), (QStringList{QStringLiteral("older"), QStringLiteral("photo.jpg")}));
-    EXPECT_EQ(filesIn(CarPicDir + QStringLiteral("older")), QStringList{QStringLiteral("x.bmp")});
-    EXPECT_EQ(filesIn(CustPicDir), QStringList{QStringLiteral("notes.txt")});
-    EXPECT_EQ(messageTexts(), QStringList{Cleared});
 }
 
 TEST_F(InitSysTest, MissingPhotoFoldersStillClear)
 {
-    ASSERT_TRUE(QDir(CarPicDir).removeRecursively());
-    ASSERT_TRUE(QDir(CustPicDir).removeRecursively());
+    ASSERT_TRUE(QDir(CarPicDir).removeRecursively() && QDir(CustPicDir).removeRecursively());
     clear();
-    EXPECT_EQ(count(QStringLiteral("Car")), 0);
+    EXPECT_EQ(counts(Emptied), QList<qint64>(5, 0));
     EXPECT_EQ(messageTexts(), QStringList{Cleared});
 }
 
@@ -125,36 +107,33 @@ TEST_F(InitSysTest, MissingPhotoFoldersStillClear)
 // stay, the error's text is shown plainly and the dialog stays open.
 TEST_F(InitSysTest, FailingDeleteRollsEverythingBack)
 {
-    exec(QStringLiteral("Create trigger NoCarDelete before delete on Car begin select raise(abort,'车辆表已锁定'); end"));
-    write(CarPicDir + QStringLiteral("京A1.bmp"));
+    exec(u"Create trigger NoCarDelete before delete on Car begin select raise(abort,'车辆表已锁定'); end"_s);
+    photo(CarPicDir + u"京A1.bmp"_s);
     bool stayedOpen = false;
-    inClearing([&] {
-        click(I()->BtnOK);
-        stayedOpen = frmInit->isVisible();
-    });
+    inClearing([&] { click(I()->BtnOK); stayedOpen = frmInit->isVisible(); });
     EXPECT_TRUE(stayedOpen);
-    for (const QString& t : Emptied) EXPECT_EQ(count(t), 1) << t.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(CarPicDir + QStringLiteral("京A1.bmp")));
+    EXPECT_EQ(counts(Emptied), QList<qint64>(5, 1));
+    EXPECT_TRUE(QFileInfo::exists(CarPicDir + u"京A1.bmp"_s));
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().contains(QStringLiteral("车辆表已锁定"))) << lastMessage().toStdString();
+    EXPECT_TRUE(lastMessage().contains(u"车辆表已锁定"_s)) << lastMessage().toStdString();
     EXPECT_EQ(messages.back().icon, Dlg::Icon::None);
-    EXPECT_EQ(messages.back().caption, QStringLiteral("Quorvane"));
+    EXPECT_EQ(messages.back().caption, u"Quorvane"_s);
     EXPECT_FALSE(db().inTransaction());
 }
 
 TEST_F(InitSysTest, PhotoThatCannotBeDeletedGetsOneMoreNotice)
 {
-    write(CarPicDir + QStringLiteral("京A1.bmp"));
-    write(CustPicDir + QStringLiteral("110101199001011234.bmp"));
+    photo(CarPicDir + u"京A1.bmp"_s);
+    photo(CustPicDir + u"110101199001011234.bmp"_s);
     {
-        LockedPath lock(CustPicDir + QStringLiteral("110101199001011234.bmp"));
+        LockedPath lock(CustPicDir + u"110101199001011234.bmp"_s);
         if (!lock.ok()) GTEST_SKIP() << "no way to keep a file from being deleted here";
         clear();
     }
-    EXPECT_EQ(messageTexts(), (QStringList{Cleared, QStringLiteral("有 1 个图片文件未能删除，仍留在图片目录中。")}));
-    EXPECT_FALSE(QFileInfo::exists(CarPicDir + QStringLiteral("京A1.bmp")));
-    EXPECT_TRUE(QFileInfo::exists(CustPicDir + QStringLiteral("110101199001011234.bmp")));
-    EXPECT_EQ(count(QStringLiteral("Customer")), 0);
+    EXPECT_EQ(messageTexts(), (QStringList{Cleared, u"有 1 个图片文件未能删除，仍留在图片目录中。"_s}));
+    EXPECT_FALSE(QFileInfo::exists(CarPicDir + u"京A1.bmp"_s));
+    EXPECT_TRUE(QFileInfo::exists(CustPicDir + u"110101199001011234.bmp"_s));
+    EXPECT_EQ(counts({u"Customer"_s}), QList<qint64>{0});
 }
 
 } // namespace

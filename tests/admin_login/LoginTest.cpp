@@ -1,5 +1,6 @@
 // The login at start-up and the change of the password.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "admin/UnitAlert.h"
@@ -14,10 +15,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -14,21 +14,7 @@ namespace {
 const QString kOld = u"京A·O'88"_s, kNew = u"京B-99"_s, kCust = u"110101198005051234"_s;
 }
 
-class MainRoadChange : public ModFixture {
-protected:
-    template <class W>
-    void inWindow(W* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] {
-            fn();
-            ran = true;
-            if (w->isVisible()) w->reject();
-        });
-        (frmMain->*command)();
-        ASSERT_TRUE(ran);
-    }
-};
+class MainRoadChange : public ModFixture {};
 
 TEST_F(MainRoadChange, HireOutChangeVehicleReturnAndSettle)
 {

@@ -139,3 +139,36 @@ TEST_F(ModFixture, LookUpByNumberOrCardAndNewCustomer)
                      {u()->EdtModBankCard, u"6222 0001"_s}});
     });
 }
+
+// Pasted text the key filters would refuse when typed is refused in every
+// money and reading box of the correction, before anything is written.
+TEST_F(ModFixture, PastedNegativesAreRefusedInEveryMoneyAndReadingBox)
+{
+    addHiredCar(u"京A1"_s, 12000);
+    addCust(u"C1"_s, u"张三"_s);
+    const qint64 h = addOpenHire(u"京A1"_s, u"C1"_s);
+    const QString before = hireRow(h);
+    withModPage([&] {
+        ASSERT_TRUE(selectHire(h));
+        const struct { QLineEdit* box; const char* pasted; const char* message; } rows[] = {
+            {u()->EdtModPrice, "-300", "“-300”不是有效的金额或数值"},
+            {u()->EdtModLimit, "-300", "“-300”不是有效的整数"},
+            {u()->EdtModAdditionalPrice, "-300", "“-300”不是有效的金额或数值"},
+            {u()->EdtModPrepay, "-300", "“-300”不是有效的金额或数值"},
+            {u()->EdtModOdograph, "-300", "“-300”不是有效的整数"},
+            {u()->EdtModOdograph, "1e3", "“1e3”不是有效的整数"},
+        };
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.box->objectName().toStdString() + " " + row.pasted);
+            frmLend->DsModDataChange();   // the boxes as the selected hire fills them
+            row.box->setText(QString::fromUtf8(row.pasted));   // pasted past the filter
+            u()->EdtModMemo->setFocus();
+            messages.clear();
+            click(u()->BtnSaveMod);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text.startsWith(QString::fromUtf8(row.message))) << messages[0].text.toStdString();
+            EXPECT_EQ(frmLend->focusWidget(), row.box);
+            EXPECT_EQ(hireRow(h), before);
+        }
+    });
+}

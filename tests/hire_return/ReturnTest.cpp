@@ -1,6 +1,8 @@
 // The return window: the list of open hires, and the return and
 // return-and-settle commands with their checks and transactions.
 #include "HireFixture.h"
+#include <QApplication>
+#include <QClipboard>
 
 namespace {
 
@@ -142,6 +144,51 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
     EXPECT_TRUE(leaso(returned, "ChargeTime").isNull());
     EXPECT_EQ(moment(leaso(returned, "EndTime")), M(2026, 5, 3, 15));
     EXPECT_EQ(count("Select count(*) from Acct"), 0);
+}
+
+// Pasted text the key filters would refuse when typed (a negative amount or
+// reading) is refused in every money and reading box by every command that
+// reads it, before anything is written, with the focus on the box.
+TEST_F(ReturnTest, PastedNegativesAreRefusedInEveryAmountAndReadingBox)
+{
+    const qint64 open = standardHire();
+    const qint64 returned = returnedHire({.car = "京A-R"});
+    struct Case { const char* amount; const char* reading; const char* refused; bool amountBox; };
+    const Case cases[] = {{"-300", "10900", "-300", true}, {"300", "-5", "-5", false}, {"3 00", "10900", "3 00", true}};
+    auto paste = [](QLineEdit* e, const QString& text) {
+        e->clear();
+        QApplication::clipboard()->setText(text);
+        e->setFocus();
+        e->paste();
+        if (e->text() != text) e->setText(text);   // a platform without a clipboard
+    };
+    auto refuse = [&](QWidget* w, QLineEdit* amount, QLineEdit* reading, QWidget* away, QAbstractButton* command) {
+        for (const Case& c : cases) {
+            if (c.amountBox && command == frmReturn->ui->BtnReturn) continue;   // the plain return takes no amount
+            SCOPED_TRACE(std::string(c.refused) + " " + command->objectName().toStdString());
+            messages.clear();
+            paste(amount, c.amount);
+            paste(reading, c.reading);
+            away->setFocus();
+            click(command);
+            ASSERT_FALSE(messages.empty());
+            EXPECT_TRUE(lastMessage().startsWith("“" + QString(c.refused) + "”不是有效的")) << lastMessage().toStdString();
+            EXPECT_TRUE(lastMessage().contains("这里只能输入数字")) << lastMessage().toStdString();
+            EXPECT_EQ(w->focusWidget(), c.amountBox ? amount : reading);
+        }
+    };
+    openCharge([&] {
+        refuse(frmCharge, frmCharge->ui->EdtLeaso, frmCharge->ui->EdtOdograph, frmCharge->ui->Memo1, frmCharge->ui->Button1);
+    });
+    openReturn([&] {
+        auto* ui = frmReturn->ui;
+        for (QAbstractButton* command : {static_cast<QAbstractButton*>(ui->BtnReturn), static_cast<QAbstractButton*>(ui->BtnReturnCharge)})
+            refuse(frmReturn, ui->EdtLeaso, ui->EdtOdograph, ui->Memo1, command);
+    });
+    for (qint64 id : {open, returned}) EXPECT_TRUE(leaso(id, "ChargeTime").isNull());
+    EXPECT_TRUE(leaso(open, "EndTime").isNull());
+    EXPECT_EQ(count("Select count(*) from Acct"), 0);
+    EXPECT_EQ(car("京A-10001", "State").toString(), "B");
 }
 
 // Both commands fail and roll back as a whole: the plain return at the vehicle's

@@ -30,20 +30,6 @@ const QString kCust = QStringLiteral("110101198005051234");
 
 class MainRoad : public AppFixture {
 protected:
-    // Runs fn inside window w opened by command, then checks w was shown and closed.
-    template <class W>
-    void inWindow(W* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] {
-            fn();
-            ran = true;
-            if (w->isVisible()) w->reject();
-        });
-        (frmMain->*command)();
-        ASSERT_TRUE(ran);
-        EXPECT_FALSE(w->isVisible());
-    }
     QVariant leaso(const char* column)
     {
         return scalar(QStringLiteral("Select [%1] from Leaso").arg(QLatin1String(column)));

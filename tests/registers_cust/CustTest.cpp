@@ -4,6 +4,7 @@
 #include "ui_UnitMain.h"
 #include "ui_UnitNewCust.h"
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/Typing.h"
 #include "app/AppContext.h"
 #include "app/UnitMain.h"
@@ -15,11 +16,6 @@
 #include <QImageReader>
 #include <QPlainTextEdit>
 #include <QTest>
-
-// Readable QStrings in failure output.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

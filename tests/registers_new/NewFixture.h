@@ -3,6 +3,7 @@
 // with picture files made for each test. Sources include the two ui_ headers
 // before this one, so the build makes them for the tests.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "support/Typing.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
@@ -15,11 +16,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
-
-// Readable QStrings in failure output.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 class NewRecordTest : public AppFixture {
 protected:

@@ -1,5 +1,6 @@
 // The hire-scheme register and its dialog, driven through the real windows.
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/UnitMain.h"
 #include "platform/Convert.h"
 #include "platform/Errors.h"
@@ -10,11 +11,6 @@
 #include <QApplication>
 #include <QRadioButton>
 #include <QTest>
-
-// Readable QStrings in failure output.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "platform/Moment.h"
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
@@ -102,6 +103,19 @@ void AppFixture::acceptWhenShown(QWidget* w)
 void AppFixture::rejectWhenShown(QWidget* w)
 {
     whenShown(w, [w] { QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
+}
+
+void AppFixture::inWindow(QDialog* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
+{
+    bool ran = false;
+    whenShown(w, [&] {
+        fn();
+        ran = true;
+        if (w->isVisible()) w->reject();
+    });
+    (frmMain->*command)();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(w->isVisible());
 }
 
 void AppFixture::click(QAbstractButton* b)

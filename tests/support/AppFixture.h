@@ -13,7 +13,9 @@
 #include <gtest/gtest.h>
 
 class QWidget;
+class QDialog;
 class QAbstractButton;
+class TfrmMain;
 class QLineEdit;
 
 struct ShownMessage {
@@ -62,6 +64,10 @@ protected:
     // Closes w with OK / Cancel once it shows.
     void acceptWhenShown(QWidget* w);
     void rejectWhenShown(QWidget* w);
+    // Opens w through a main-window command and runs fn in it once it shows;
+    // closes it with Cancel if fn left it open. Fails the test when w never
+    // showed or stayed open.
+    void inWindow(QDialog* w, void (TfrmMain::*command)(), const std::function<void()>& fn);
 
     // Real input: mouse click, typed text (through key events and the key filters).
     static void click(QAbstractButton* b);
