@@ -243,15 +243,20 @@ void TDataSet::load()
     const int width = fields.size();
     Store<Cell> cells;
     Store<char> text;
+    // A list read again is about as long as last time: room for it at once.
+    cells.reserve(m_lastCells + m_lastCells / 8);
+    text.reserve(m_lastText + m_lastText / 8);
     while (stmt.next()) {
         Cell* row = cells.grow(size_t(width));
-        std::fill_n(row, width, Cell());
+        // The calculated fields start empty; every read column is written below.
+        if (width > n) std::fill_n(row + n, width - n, Cell());
         for (int i = 0; i < n; ++i) {
             Cell& c = row[i];
+            c.len = 0;
             switch (sqlite3_column_type(st, i)) {
             case SQLITE_INTEGER: c.kind = Cell::Int; c.i = sqlite3_column_int64(st, i); break;
             case SQLITE_FLOAT: c.kind = Cell::Real; c.d = sqlite3_column_double(st, i); break;
-            case SQLITE_NULL: break;
+            case SQLITE_NULL: c.kind = Cell::Null; c.i = 0; break;
             default: {
                 const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
                 const int len = sqlite3_column_bytes(st, i);
@@ -279,6 +284,8 @@ void TDataSet::load()
     m_names.clear();
     m_cells.swap(cells);
     m_text.swap(text);
+    m_lastCells = m_cells.size;
+    m_lastText = m_text.size;
     m_buffer.clear();
     m_state = State::Browse;
     if (onCalcFields && !m_calc.isEmpty())

@@ -150,15 +150,17 @@ private:
         Store& operator=(const Store&) = delete;
         ~Store() { std::free(data); }
         void swap(Store& o) noexcept { std::swap(data, o.data); std::swap(size, o.size); std::swap(cap, o.cap); }
+        void reserve(size_t c)
+        {
+            if (c <= cap) return;
+            T* p = static_cast<T*>(std::realloc(data, c * sizeof(T)));
+            if (!p) throw std::bad_alloc();
+            data = p;
+            cap = c;
+        }
         T* grow(size_t n)
         {
-            if (size + n > cap) {
-                const size_t c = std::max<size_t>({size + n, cap * 2, 256});
-                T* p = static_cast<T*>(std::realloc(data, c * sizeof(T)));
-                if (!p) throw std::bad_alloc();
-                data = p;
-                cap = c;
-            }
+            if (size + n > cap) reserve(std::max<size_t>({size + n, cap * 2, 256}));
             T* at = data + size;
             size += n;
             return at;
@@ -204,6 +206,7 @@ private:
     mutable QHash<QString, int> m_names;   // field name as asked -> its index (-1: none)
     Store<Cell> m_cells;              // the rows, one after the other, a cell per field
     Store<char> m_text;               // the text of every text cell
+    size_t m_lastCells = 0, m_lastText = 0;   // sizes of the last read, to make room at once next time
     QVector<int> m_view;              // visible rows when filtered
     QVector<QVariant> m_buffer;       // edit/insert buffer
     QVector<QVariant> m_original;     // row as read, for the key of an update
