@@ -3,23 +3,15 @@
 #include "ui_UnitCar.h"
 #include "ui_UnitMain.h"
 #include "support/AppFixture.h"
-#include "support/Typing.h"
+#include "support/WindowProbes.h"
 #include "app/AppContext.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
 #include "platform/Moment.h"
 #include "registers/UnitCar.h"
 #include "registers/UnitPhoto.h"
-#include <QApplication>
 #include <QImageReader>
-#include <QPainter>
 #include <QPlainTextEdit>
-#include <QTest>
-
-// Readable QStrings in failure output.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE
 
 namespace {
 
@@ -61,15 +53,10 @@ protected:
     // A picture file of the given size as a vehicle's photo (or anywhere with a full path).
     QString makePhoto(const QString& key, QSize size = QSize(30, 20))
     {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(QColor(30, 120, 200));
-        QPainter(&img).fillRect(0, 0, size.width() / 2, size.height() / 2, QColor(220, 40, 40));
-        const QString path = key.startsWith(QLatin1Char('/')) ? key : PhotoFileName(CarPicDir, key);
-        EXPECT_TRUE(img.save(path, "BMP"));
-        return path;
+        return SavePicture(key.startsWith(QLatin1Char('/')) ? key : PhotoFileName(CarPicDir, key), "BMP", size);
     }
     static QSize photoSize(const QString& key) { return QImageReader(PhotoFileName(CarPicDir, key)).size(); }
-    static QStringList photos() { return QDir(CarPicDir).entryList(QDir::Files, QDir::Name); }
+    static QStringList photos() { return FilesIn(CarPicDir); }
 
     void select(const QString& key) { ASSERT_TRUE(frmCar->ADOQry->locate(QStringLiteral("CarID"), key)) << key.toStdString(); }
     // 修改 answered Yes.
@@ -82,12 +69,6 @@ protected:
     QString hiresOf(const QString& car)
     {
         return QString::number(count(QStringLiteral("select count(*) from Leaso where CarID=:c"), {{QStringLiteral("c"), car}}));
-    }
-    QStringList comboItems(QComboBox* c)
-    {
-        QStringList l;
-        for (int i = 0; i < c->count(); ++i) l << c->itemText(i);
-        return l;
     }
 };
 
@@ -111,7 +92,7 @@ TEST_F(CarTest, EachStateShowsItsEntriesAndASaveWritesOnlyAnOfferedChange)
             SCOPED_TRACE(c.name);
             select(QString::fromLatin1(c.name));
             EXPECT_EQ(C()->DBGrid1->selectedText(1), QString::fromUtf8(c.listText));
-            EXPECT_EQ(comboItems(C()->CmbState).join('|'), QString::fromUtf8(c.entries));
+            EXPECT_EQ(ComboItems(C()->CmbState).join('|'), QString::fromUtf8(c.entries));
             EXPECT_EQ(C()->CmbState->currentText(), QString::fromUtf8(c.shown));
             EXPECT_EQ(C()->CmbState->isEnabled(), c.enabled);
             if (c.pick) C()->CmbState->setCurrentText(QString::fromUtf8(c.pick));
@@ -131,8 +112,8 @@ TEST_F(CarTest, DetailsFollowTheRowAndShowStoredTextsTheListsDoNotHold)
     makePhoto(QStringLiteral("京A1"), QSize(400, 300));
     inRegister([&] {
         EXPECT_EQ(frmCar->windowTitle(), QStringLiteral("Quorvane - 车辆信息"));
-        EXPECT_EQ(comboItems(C()->CmbMark), QStringList{QStringLiteral("BMW")});   // one entry for both spellings
-        EXPECT_EQ(comboItems(C()->CmbCarStyle).size(), 2);                         // "轿车" and the empty one
+        EXPECT_EQ(ComboItems(C()->CmbMark), QStringList{QStringLiteral("BMW")});   // one entry for both spellings
+        EXPECT_EQ(ComboItems(C()->CmbCarStyle).size(), 2);                         // "轿车" and the empty one
         select(QStringLiteral("京A1"));
         EXPECT_EQ(QStringList({C()->EdtCarID->text(), C()->EdtCarOdograph->text(), C()->EdtDefend->text(), C()->EdtPledge->text(),
                                C()->EdtCarMotorID->text(), C()->MmCar->toPlainText(), C()->CmbCarStyle->currentText(),
@@ -179,40 +160,37 @@ TEST_F(CarTest, AnEmptyRegisterShowsNothingAndEveryCommandSaysSo)
 
 // ---- the edit ----
 
+// Leftover photos under the new keys belong to no vehicle: a moved photo replaces one, a key without photo removes one.
 TEST_F(CarTest, AKeyChangeMovesEveryHireAndThePhotoAndLeavesFeeItems)
 {
     const QString oldKey = QStringLiteral("O'Brien 1"), newKey = QStringLiteral("京B 2'--");
     addCar(oldKey, QStringLiteral("B"));
+    addCar(QStringLiteral("K1"), QStringLiteral("A"));
     addHire(oldKey, true);
     addHire(oldKey, false);
     addFee(oldKey);
     makePhoto(oldKey, QSize(40, 30));
-    makePhoto(newKey, QSize(5, 5));   // a leftover of an earlier vehicle
+    makePhoto(newKey, QSize(5, 5));
+    makePhoto(QStringLiteral("K2"));
     inRegister([&] {
+        select(oldKey);
         clearAndType(C()->EdtCarID, newKey);
         save();
         EXPECT_EQ(messageTexts(), QStringList({Confirm, Done}));
-        EXPECT_EQ(C()->EdtCarID->text(), newKey);
+        select(newKey);
         EXPECT_EQ(C()->EdtCarPath->text(), QLatin1Char('[') + newKey + QLatin1Char(']'));
+        select(QStringLiteral("K1"));
+        clearAndType(C()->EdtCarID, QStringLiteral("K2"));
+        save();
+        EXPECT_EQ(lastMessage(), Done);
+        select(QStringLiteral("K2"));
+        EXPECT_EQ(C()->EdtCarPath->text(), "");
     });
     EXPECT_EQ(hiresOf(newKey) + hiresOf(oldKey), "20");
     EXPECT_EQ(stored(newKey, QStringLiteral("State")), "B");
     EXPECT_EQ(count(QStringLiteral("select count(*) from CarCost where CarID=:c"), {{QStringLiteral("c"), oldKey}}), 1);
     EXPECT_EQ(photos(), QStringList{newKey + QStringLiteral(".bmp")});
     EXPECT_EQ(photoSize(newKey), QSize(40, 30));
-}
-
-TEST_F(CarTest, AKeyChangeWithoutAPhotoRemovesALeftoverUnderTheNewKey)
-{
-    addCar(QStringLiteral("K1"), QStringLiteral("A"));
-    makePhoto(QStringLiteral("K2"));
-    inRegister([&] {
-        clearAndType(C()->EdtCarID, QStringLiteral("K2"));
-        save();
-        EXPECT_EQ(C()->EdtCarPath->text(), "");
-    });
-    EXPECT_EQ(lastMessage(), Done);
-    EXPECT_TRUE(photos().isEmpty());
 }
 
 struct RefusedEdit { const char* name; QString key; QString defend; QString odograph; QString message; };
@@ -310,31 +288,22 @@ TEST_F(CarTest, EveryFieldIsWrittenAndMileagesOnlyWhenGiven)
 
 // ---- the delete ----
 
-TEST_F(CarTest, AVehicleWithAnyHireIsNotDeleted)
-{
-    addCar(QStringLiteral("K1"), QStringLiteral("A"));
-    addHire(QStringLiteral("K1"), true);   // finished and settled
-    makePhoto(QStringLiteral("K1"));
-    inRegister([&] {
-        answers = {Dlg::IdYes};
-        click(C()->BtnDel);
-    });
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, QStringLiteral("确定要删除本项车辆的信息吗？"));
-    EXPECT_EQ(messages[0].defaultButton, Dlg::IdNo);
-    EXPECT_EQ(messages[1].text, QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！"));
-    EXPECT_EQ(count(QStringLiteral("select count(*) from Car")), 1);
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("K1.bmp")});
-}
-
-TEST_F(CarTest, ADeleteRemovesTheRowAndTheStoredPhotoOnShow)
+TEST_F(CarTest, ADeleteRemovesTheRowAndTheStoredPhotoUnlessTheVehicleHasAnyHire)
 {
     addCar(QStringLiteral("K'1"), QStringLiteral("A"));
     addCar(QStringLiteral("K2"), QStringLiteral("A"));
+    addCar(QStringLiteral("K3"), QStringLiteral("A"));
+    addHire(QStringLiteral("K3"), true);   // finished and settled
     addFee(QStringLiteral("K'1"));
-    makePhoto(QStringLiteral("K'1"));
-    makePhoto(QStringLiteral("K2"));
+    for (const char* k : {"K'1", "K2", "K3"}) makePhoto(QString::fromLatin1(k));
     inRegister([&] {
+        select(QStringLiteral("K3"));
+        answers = {Dlg::IdYes};
+        click(C()->BtnDel);
+        ASSERT_EQ(messageTexts(), QStringList({QStringLiteral("确定要删除本项车辆的信息吗？"),
+                                               QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！")}));
+        EXPECT_EQ(messages[0].defaultButton, Dlg::IdNo);
+        select(QStringLiteral("K'1"));
         answers = {Dlg::IdNo};
         click(C()->BtnDel);   // No: nothing happens
         answers = {Dlg::IdYes};
@@ -346,9 +315,9 @@ TEST_F(CarTest, ADeleteRemovesTheRowAndTheStoredPhotoOnShow)
         answers = {Dlg::IdYes};
         click(C()->BtnDel);
     });
-    EXPECT_EQ(count(QStringLiteral("select count(*) from Car")), 0);
+    EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), "K3");
     EXPECT_EQ(count(QStringLiteral("select count(*) from CarCost")), 1);
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("K2.bmp")});
+    EXPECT_EQ(photos(), QStringList({QStringLiteral("K2.bmp"), QStringLiteral("K3.bmp")}));
 }
 
 // ---- the photo page ----

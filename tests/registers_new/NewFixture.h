@@ -3,8 +3,8 @@
 // with picture files made for each test. Sources include the two ui_ headers
 // before this one, so the build makes them for the tests.
 #include "support/AppFixture.h"
-#include "support/PrintQString.h"
 #include "support/Typing.h"
+#include "support/WindowProbes.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
 #include "platform/Form.h"
@@ -13,7 +13,6 @@
 #include "registers/UnitPhoto.h"
 #include <QApplication>
 #include <QImageReader>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -23,12 +22,7 @@ protected:
     // (the name is taken in the test's folder unless it is a full path).
     QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23))
     {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(QColor(30, 120, 200));
-        QPainter(&img).fillRect(0, 0, size.width() / 2, size.height() / 2, QColor(220, 40, 40));
-        const QString path = QDir::isAbsolutePath(name) ? name : dir() + name;
-        EXPECT_TRUE(img.save(path, format)) << path.toStdString();
-        return path;
+        return SavePicture(QDir::isAbsolutePath(name) ? name : dir() + name, format, size);
     }
     // A 5x5 file standing for an earlier record's photo.
     void makeStalePhoto(const QString& folder, const QString& key) { makePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
@@ -60,20 +54,9 @@ protected:
         QImageReader r(file);
         return QStringLiteral("%1 %2x%3").arg(QString::fromLatin1(r.format())).arg(r.size().width()).arg(r.size().height());
     }
-    static QStringList files(const QString& folder) { return QDir(folder).entryList(QDir::Files); }
+    static QStringList files(const QString& folder) { return FilesIn(folder); }
     int count(const QString& table) { return scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
 
-    // The named columns of the only row of a table whose key is `key`, as display texts.
-    QString columns(const QString& table, const QString& keyColumn, const QString& key, const QStringList& names)
-    {
-        TDataSet ds;
-        ds.setConnection(&db());
-        ds.setSQL(QStringLiteral("select * from %1 where %2=:k").arg(table, keyColumn));
-        ds.setParam(QStringLiteral("k"), key);
-        ds.open();
-        if (count(table) != 1 || ds.recordCount() != 1) return QStringLiteral("rows: %1").arg(count(table));
-        QStringList out;
-        for (const QString& n : names) out << (ds.fieldByName(n).isNull() ? QStringLiteral("NULL") : ds.fieldByName(n).asString());
-        return joined(out);
-    }
+    // The named columns of every row of a table.
+    QString columns(const QString& table, const QStringList& names) { return RowsText(db(), table, names); }
 };
