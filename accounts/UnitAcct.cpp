@@ -14,6 +14,7 @@
 #include "platform/KeyFilters.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
+#include "platform/Look.h"
 #include <QHeaderView>
 #include <QLineEdit>
 #include "platform/StoredValue.h"
@@ -173,9 +174,9 @@ void TfrmAcct::BtnQryClick()
 
     const std::optional<Currency> owe = total(1, where, p);
     const std::optional<Currency> pay = total(-1, where, p);
-    ui->EdtOwe->setText(owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
-    ui->EdtPay->setText(pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
-    ui->EdtBalance->setText(CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
+    SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
+    SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
+    SetEditText(ui->EdtBalance, CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
 
     m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
     m_listParams = p;
@@ -277,8 +278,8 @@ void TfrmAcct::BtnModifyClick()
     ShowCategoryOfKind(d->CmbOweCategory, d->CmbPayCategory, income);
     const QDateTime when = ADOQry2->fieldByName(QStringLiteral("AcctTime")).asDateTime();
     if (when.isValid()) d->DateTimePicker3->setDate(when.date());
-    d->EdtAmount->setText(ADOQry2->fieldByName(QStringLiteral("Amount")).asString());
-    d->EdtItem->setText(ADOQry2->fieldByName(QStringLiteral("Item")).asString());
+    SetEditText(d->EdtAmount, ADOQry2->fieldByName(QStringLiteral("Amount")).asString());
+    SetEditText(d->EdtItem, ADOQry2->fieldByName(QStringLiteral("Item")).asString());
     const QString category = ADOQry2->fieldByName(QStringLiteral("Category")).asString();
     auto fill = [&](QComboBox* c, const QComboBox* from) {
         QStringList items;

@@ -9,6 +9,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include <QHeaderView>

@@ -7,6 +7,7 @@
 #include "platform/KeyFilters.h"
 #include "platform/Moment.h"
 #include "platform/Transaction.h"
+#include "platform/Look.h"
 #include <cmath>
 
 TfrmAlert* frmAlert = nullptr;
@@ -75,7 +76,7 @@ void TfrmAlert::FormCreate()
     TADOConnection& cn = AppConnection();
     if (const auto text = ReadConfig(cn, KeyUserDefine)) {
         ui->ChkUserDefineAlert->setChecked(true);
-        ui->EdtUserDefineAlert->setText(*text);
+        SetEditText(ui->EdtUserDefineAlert, *text);
     } else {
         ui->ChkUserDefineAlert->setChecked(false);
         ui->EdtUserDefineAlert->clear();
@@ -83,14 +84,14 @@ void TfrmAlert::FormCreate()
     if (const auto days = ReadConfig(cn, KeyCost)) {
         const bool off = *days == QLatin1String("0");
         ui->ChkCostAlert->setChecked(!off);
-        ui->EdtCostDays->setText(off ? QString() : *days);
+        SetEditText(ui->EdtCostDays, off ? QString() : *days);
     }
     if (const auto days = ReadConfig(cn, KeyBirthday)) {
         ui->ChkBirthday->setChecked(true);
-        ui->Edtbirthday->setText(*days);
+        SetEditText(ui->Edtbirthday, *days);
     } else {
         ui->ChkBirthday->setChecked(false);
-        ui->Edtbirthday->setText(QStringLiteral("3"));
+        SetEditText(ui->Edtbirthday, QStringLiteral("3"));
     }
     // Loaded here as well, so that OK keeps a stored sound setting the user
     // never touched.

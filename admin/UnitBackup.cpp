@@ -8,6 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/Moment.h"
+#include "platform/Look.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -174,7 +175,7 @@ void TfrmBackup::BtnSelectPathClick()
     const QString chosen = Dlg::BrowseFolder(this, QStringLiteral("选择备份文件保存目录"));
     if (chosen.isEmpty()) return;
     const QString folder = withSlash(chosen);
-    ui->EdtBackupPath->setText(folder);
+    SetEditText(ui->EdtBackupPath, folder);
     ui->lblBackupDir->setText(QStringLiteral("提示： 数据备份到") + folder + QStringLiteral("Tesmarul")
                               + BackupDateText(NowMoment().date()) + QLatin1Char('/'));
     ui->BtnBackup->setEnabled(true);
@@ -185,7 +186,7 @@ void TfrmBackup::BtnSelectDirClick()
     const QString chosen = Dlg::BrowseFolder(this, QStringLiteral("选择备份文件所在的目录"));
     if (chosen.isEmpty()) return;
     const QString folder = withSlash(chosen);
-    ui->EdtRecoverDir->setText(folder);
+    SetEditText(ui->EdtRecoverDir, folder);
     ui->BtnRecover->setEnabled(!FindBackupFile(folder).isEmpty());
 }
 

@@ -1,5 +1,6 @@
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "platform/Look.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitModAcct.h"
 #include "accounts/UnitReport.h"
@@ -77,7 +78,7 @@ void DestroyForms()
 
 int RunMainLoop()
 {
-    frmMain->move(frmMain->screen()->availableGeometry().center() - frmMain->rect().center());
+    CentreOnOwner(frmMain);
     frmMain->show();
     QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });
     return QApplication::exec();

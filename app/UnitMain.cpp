@@ -6,6 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/Form.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "platform/Moment.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitReport.h"
@@ -320,10 +321,10 @@ void TfrmMain::N11Click()
 {
     const bool was = Timer1->isActive();
     Timer1->stop();
-    frmBirthday->ui->EdtAppName->setText(windowTitle());
+    SetEditText(frmBirthday->ui->EdtAppName, windowTitle());
     frmBirthday->exec();   // applied however the dialog was closed
     const QString name = frmBirthday->ui->EdtAppName->text().remove(QLatin1Char('\''));
-    frmBirthday->ui->EdtAppName->setText(name);
+    SetEditText(frmBirthday->ui->EdtAppName, name);
     ui->lblApplication->setText(QStringLiteral("   ") + name);
     setWindowTitle(name);
     try {

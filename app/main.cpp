@@ -2,15 +2,13 @@
 // message loop until it closes.
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "platform/Look.h"
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPointSize(9);
-    app.setFont(font);
+    InstallChineseLook(app);
     if (!CreateForms()) return 1;
     const int rc = RunMainLoop();
     DestroyForms();

@@ -2,6 +2,7 @@
 #include "ui_UnitChangeCar.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 
 TfrmChangeCar* frmChangeCar = nullptr;
 
@@ -23,7 +24,7 @@ void TfrmChangeCar::Fill(const QString& oldCar, const QStringList& freeCars)
     ui->LstNewCar->addItems(freeCars);
     ui->LstNewCar->setCurrentRow(-1);
     ui->LstNewCar->clearSelection();
-    ui->EdtOldCar->setText(oldCar);
+    SetEditText(ui->EdtOldCar, oldCar);
 }
 
 QString TfrmChangeCar::NewCar() const

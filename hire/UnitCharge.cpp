@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "platform/KeyFilters.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
@@ -94,7 +95,7 @@ void TfrmCharge::DataSource1DataChange()
     auto text = [&](const char* field) {
         return row ? ADOQry->fieldByName(QLatin1String(field)).asString() : QString();
     };
-    ui->EdtCarID->setText(text("CarID"));
+    SetEditText(ui->EdtCarID, text("CarID"));
     ui->Memo1->setPlainText(text("Memo"));
     {
         // Filled as one step: the fee is worked out once, from the whole row.
@@ -103,7 +104,7 @@ void TfrmCharge::DataSource1DataChange()
             const QDateTime end = ADOQry->fieldByName(QStringLiteral("EndTime")).asDateTime();
             if (end.isValid()) SetMoment(ui->DtDate, ui->DtTime, end);
         }
-        ui->EdtOdograph->setText(text("Odograph2"));
+        SetEditText(ui->EdtOdograph, text("Odograph2"));
     }
     CalcSettleFee();
 }

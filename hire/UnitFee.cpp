@@ -5,6 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/App.h"
 #include "platform/KeyFilters.h"
+#include "platform/Look.h"
 #include "platform/Pickers.h"
 #include <QLineEdit>
 
@@ -111,16 +112,16 @@ void ShowHireFee(const FeeInput& in, QLineEdit* calDays, QLineEdit* timeOwe,
     } catch (const EConvertError&) {
         // What was worked out is shown, the rest emptied: no figure of an
         // earlier hire or reading stays beside the new ones.
-        calDays->setText(f.calDays);
-        timeOwe->setText(f.timeOwe);
+        SetEditText(calDays, f.calDays);
+        SetEditText(timeOwe, f.timeOwe);
         additionalOwe->clear();
         owe->clear();
         throw;
     }
-    calDays->setText(f.calDays);
-    timeOwe->setText(f.timeOwe);
-    additionalOwe->setText(f.additionalOwe);
-    owe->setText(f.owe);
+    SetEditText(calDays, f.calDays);
+    SetEditText(timeOwe, f.timeOwe);
+    SetEditText(additionalOwe, f.additionalOwe);
+    SetEditText(owe, f.owe);
 }
 
 void InsertSettlementIncome(TDataSet& q, Currency amount, qint64 leasoId, const QString& carId)

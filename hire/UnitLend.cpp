@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
+#include "platform/Look.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include "registers/UnitNewCust.h"
@@ -65,21 +66,21 @@ void ShowFoundCust(TDataSet* found, const CustBoxes& b)
 {
     const TField name = found->fieldByName(QStringLiteral("CustName"));
     if (!name.isNull()) {
-        b.name->setText(name.asString());
-        b.tel->setText(found->fieldByName(QStringLiteral("Tel")).asString());
+        SetEditText(b.name, name.asString());
+        SetEditText(b.tel, found->fieldByName(QStringLiteral("Tel")).asString());
     }
-    if (b.id->text().isEmpty()) b.id->setText(found->fieldByName(QStringLiteral("CustID")).asString());
+    if (b.id->text().isEmpty()) SetEditText(b.id, found->fieldByName(QStringLiteral("CustID")).asString());
     const TField card = found->fieldByName(QStringLiteral("BankCard"));
-    if (b.card->text().isEmpty() && !card.isNull()) b.card->setText(card.asString());
+    if (b.card->text().isEmpty() && !card.isNull()) SetEditText(b.card, card.asString());
 }
 
 // A customer added through the add-customer dialog becomes the page's customer.
 void TakeNewCust(const CustBoxes& b)
 {
     if (frmNewCust->showModal() != QDialog::Accepted) return;
-    b.id->setText(frmNewCust->ui->EdtCustID->text());
-    b.tel->setText(frmNewCust->ui->EdtTel->text());
-    b.name->setText(frmNewCust->ui->EdtCustName->text());
+    SetEditText(b.id, frmNewCust->ui->EdtCustID->text());
+    SetEditText(b.tel, frmNewCust->ui->EdtTel->text());
+    SetEditText(b.name, frmNewCust->ui->EdtCustName->text());
 }
 
 } // namespace
@@ -144,9 +145,12 @@ void TfrmLend::PageShow(int index)
 void TfrmLend::FormShow()
 {
     // The active page's own show handler runs first, on the first opening only.
+    bool listRead = false;
     if (!m_pageShown) {
         m_pageShown = true;
         PageShow(ui->PageControl1->currentIndex());
+        // The hire-out page's show has just read the free vehicles: once is enough.
+        listRead = ui->PageControl1->currentWidget() == ui->TabSheet2;
     } else if (ui->PageControl1->currentWidget() == ui->TabSheet1) {
         // The open hires are read on every opening too: one returned while the
         // window was closed must not stay listed.
@@ -165,6 +169,7 @@ void TfrmLend::FormShow()
     ui->Dt2Date->setDate(now.addDays(1).date());
     ui->Dt2Time->setTime(ui->Dt1Time->time());
 
+    if (listRead) return;
     ADOQry->setSQL(kFreeCars);
     ADOQry->open();
 }
@@ -178,9 +183,9 @@ void TfrmLend::TabSheet2Show()
 void TfrmLend::DataSource1DataChange()
 {
     const bool none = !ADOQry->active() || ADOQry->isEmpty();
-    ui->EdtCar->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("CarID")).asString());
-    ui->EdtPledge->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("Pledge")).asString());
-    ui->EdtOdograph->setText(none ? QString() : ADOQry->fieldByName(QStringLiteral("Odograph")).asString());
+    SetEditText(ui->EdtCar, none ? QString() : ADOQry->fieldByName(QStringLiteral("CarID")).asString());
+    SetEditText(ui->EdtPledge, none ? QString() : ADOQry->fieldByName(QStringLiteral("Pledge")).asString());
+    SetEditText(ui->EdtOdograph, none ? QString() : ADOQry->fieldByName(QStringLiteral("Odograph")).asString());
 }
 
 void TfrmLend::CmbTypeChange()
@@ -195,10 +200,10 @@ void TfrmLend::BtnSchemeClick()
 {
     frmSelectScheme->setWindowTitle(QStringLiteral("选择租凭方案"));
     if (frmSelectScheme->showModal() != QDialog::Accepted) return;
-    ui->EdtScheme->setText(frmSelectScheme->SchemeName);
-    ui->EdtPrice->setText(frmSelectScheme->SchemeBasicPrice);
-    ui->EdtLimit->setText(frmSelectScheme->SchemeLimit);
-    ui->EdtAdditionalPrice->setText(frmSelectScheme->SchemeAdditionalPrice);
+    SetEditText(ui->EdtScheme, frmSelectScheme->SchemeName);
+    SetEditText(ui->EdtPrice, frmSelectScheme->SchemeBasicPrice);
+    SetEditText(ui->EdtLimit, frmSelectScheme->SchemeLimit);
+    SetEditText(ui->EdtAdditionalPrice, frmSelectScheme->SchemeAdditionalPrice);
     if (const PricingUnit* u = PricingUnitByCode(frmSelectScheme->SchemeLeasoType)) {
         const int i = ui->CmbType->findText(u->text);
         if (i >= 0) ui->CmbType->setCurrentIndex(i);
@@ -258,10 +263,10 @@ void TfrmLend::BtnQryCustClick()
     // Read however the picker closed: the row under its cursor is the choice.
     frmSelCust->showModal();
     if (!ADOQry2->isEmpty()) {
-        ui->EdtCustName->setText(ADOQry2->fieldByName(QStringLiteral("CustName")).asString());
-        ui->EdtCustID->setText(ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
-        ui->EdtTel->setText(ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
-        ui->EdtBankCard->setText(ADOQry2->fieldByName(QStringLiteral("BankCard")).asString());
+        SetEditText(ui->EdtCustName, ADOQry2->fieldByName(QStringLiteral("CustName")).asString());
+        SetEditText(ui->EdtCustID, ADOQry2->fieldByName(QStringLiteral("CustID")).asString());
+        SetEditText(ui->EdtTel, ADOQry2->fieldByName(QStringLiteral("Tel")).asString());
+        SetEditText(ui->EdtBankCard, ADOQry2->fieldByName(QStringLiteral("BankCard")).asString());
     }
     ADOQry2->close();
 }
@@ -462,7 +467,7 @@ void TfrmLend::DsModDataChange()
         return row ? ADOMod->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
     };
 
-    ui->EdtModOdograph->setText(text("Odograph1"));
+    SetEditText(ui->EdtModOdograph, text("Odograph1"));
     // An empty moment or unit leaves the pickers and the unit as they were.
     if (const QDateTime b = moment("BeginTime"); b.isValid()) SetMoment(ui->DtMod1Date, ui->DtMod1Time, b);
     if (const QDateTime p = moment("PlanEndTime"); p.isValid()) SetMoment(ui->DTMod2Date, ui->DTMod2Time, p);
@@ -474,16 +479,16 @@ void TfrmLend::DsModDataChange()
     if (custID.isEmpty()) {
         for (QLineEdit* e : {ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard}) e->clear();
     } else {
-        ui->EdtModCustID->setText(custID);
-        ui->EdtModCustName->setText(text("CustName"));
-        ui->EdtModBankCard->setText(text("BankCard"));
+        SetEditText(ui->EdtModCustID, custID);
+        SetEditText(ui->EdtModCustName, text("CustName"));
+        SetEditText(ui->EdtModBankCard, text("BankCard"));
     }
-    ui->EdtModTel->setText(text("Tel"));
-    ui->EdtModPrice->setText(text("BasicPrice"));
-    ui->EdtModLimit->setText(text("Limit"));
-    ui->EdtModAdditionalPrice->setText(text("AdditionalPrice"));
-    ui->EdtModPrepay->setText(text("Prepay"));
-    ui->EdtModMemo->setText(text("Memo"));
+    SetEditText(ui->EdtModTel, text("Tel"));
+    SetEditText(ui->EdtModPrice, text("BasicPrice"));
+    SetEditText(ui->EdtModLimit, text("Limit"));
+    SetEditText(ui->EdtModAdditionalPrice, text("AdditionalPrice"));
+    SetEditText(ui->EdtModPrepay, text("Prepay"));
+    SetEditText(ui->EdtModMemo, text("Memo"));
 }
 
 void TfrmLend::BtnSaveModClick()

@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include "platform/KeyFilters.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
@@ -102,7 +103,7 @@ void TfrmReturn::ADOQryCalcFields(TDataSet& ds)
 void TfrmReturn::DataSource1DataChange()
 {
     const bool row = ADOQry->active() && !ADOQry->isEmpty();
-    ui->EdtCarID->setText(row ? ADOQry->fieldByName(QStringLiteral("CarID")).asString() : QString());
+    SetEditText(ui->EdtCarID, row ? ADOQry->fieldByName(QStringLiteral("CarID")).asString() : QString());
     ui->Memo1->setPlainText(row ? ADOQry->fieldByName(QStringLiteral("Memo")).asString() : QString());
 }
 

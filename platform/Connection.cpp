@@ -38,8 +38,16 @@ void fnDate(sqlite3_context* ctx, int, sqlite3_value**)
 void fnLen(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) { sqlite3_result_null(ctx); return; }
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])));
-    sqlite3_result_int64(ctx, text.size());
+    // Counted on the UTF-8 bytes as a QString would count them (a character
+    // beyond the basic plane counts two): statements call this for every row.
+    const auto* p = reinterpret_cast<const unsigned char*>(sqlite3_value_text(argv[0]));
+    const int bytes = sqlite3_value_bytes(argv[0]);
+    qint64 n = 0;
+    for (int i = 0; i < bytes; ++i) {
+        if ((p[i] & 0xC0) != 0x80) ++n;
+        if (p[i] >= 0xF0) ++n;
+    }
+    sqlite3_result_int64(ctx, n);
 }
 
 void bindValue(sqlite3_stmt* st, int idx, const QVariant& value)
@@ -81,7 +89,8 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
     if (!fi.exists())
         throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(fi.absoluteFilePath()));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses the connection: no locking around every call into the engine.
+    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     QString problem;
     if (rc != SQLITE_OK) {
         problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("无法打开");

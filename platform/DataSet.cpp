@@ -15,12 +15,24 @@ QString bracket(const QString& name) { return QLatin1Char('[') + name + QLatin1C
 
 QString TField::fieldName() const { return m_ds->m_fields[m_col].name; }
 FieldType TField::dataType() const { return m_ds->m_fields[m_col].type; }
-QVariant TField::value() const { return m_ds->cellConst(m_col); }
-bool TField::isNull() const { return m_ds->cellConst(m_col).isNull(); }
-QString TField::asString() const { return TDataSet::formatValue(value(), dataType()); }
+QVariant TField::value() const { return m_ds->currentValue(m_col); }
+
+bool TField::isNull() const
+{
+    if (const auto* c = m_ds->currentCell(m_col)) return c->kind == TDataSet::Cell::Null;
+    return m_ds->currentValue(m_col).isNull();
+}
+
+QString TField::asString() const
+{
+    if (const auto* c = m_ds->currentCell(m_col)) return m_ds->cellText(*c, dataType());
+    return TDataSet::formatValue(value(), dataType());
+}
 
 qint64 TField::asInteger() const
 {
+    if (const auto* c = m_ds->currentCell(m_col); c && c->kind == TDataSet::Cell::Int)
+        return dataType() == FieldType::Currency ? c->i / Currency::Scale : c->i;
     const QVariant v = value();
     if (v.isNull()) return 0;
     if (dataType() == FieldType::Currency) return StoredCurrency(v).raw() / Currency::Scale;
@@ -31,6 +43,8 @@ qint64 TField::asInteger() const
 
 Currency TField::asCurrency() const
 {
+    if (const auto* c = m_ds->currentCell(m_col); c && c->kind == TDataSet::Cell::Int && dataType() == FieldType::Currency)
+        return Currency::fromRaw(c->i);
     const QVariant v = value();
     if (v.isNull()) return Currency();
     if (dataType() == FieldType::Currency) return StoredCurrency(v);
@@ -41,6 +55,7 @@ Currency TField::asCurrency() const
 
 QDateTime TField::asDateTime() const
 {
+    if (const auto* c = m_ds->currentCell(m_col); c && c->kind == TDataSet::Cell::Real) return DaysToDateTime(c->d);
     const QVariant v = value();
     if (v.isNull()) return QDateTime();
     if (v.userType() == QMetaType::QString) {
@@ -71,7 +86,7 @@ void TField::setValue(const QVariant& v)
     if (!(m_ds->m_calculating && f.calculated)
         && m_ds->m_state != TDataSet::State::Edit && m_ds->m_state != TDataSet::State::Insert)
         throw EDatabaseError(QStringLiteral("数据集不在编辑状态，不能修改字段 %1").arg(f.name));
-    m_ds->cell(m_col) = ToStored(v, f.type);
+    m_ds->setCurrent(m_col, ToStored(v, f.type));
     if (!m_ds->m_calculating) emit m_ds->dataChange();
 }
 
@@ -155,7 +170,9 @@ void TDataSet::close()
 {
     if (!active()) return;
     m_state = State::Inactive;
-    m_rows.clear();
+    // The memory of the rows goes back, not only the rows.
+    m_cells.release();
+    m_text.release();
     m_view.clear();
     m_buffer.clear();
     m_cur = -1;
@@ -221,39 +238,66 @@ void TDataSet::load()
     }
     for (const auto& c : m_calc) fields.append({c.first, c.second, true, {}, {}});
 
-    QVector<QVector<QVariant>> rows;
+    // Each value as it comes: numbers as numbers, text as its UTF-8 bytes in
+    // one store. Nothing is decoded until it is read.
+    const int width = fields.size();
+    Store<Cell> cells;
+    Store<char> text;
+    // A list read again is about as long as last time: room for it at once.
+    cells.reserve(m_lastCells + m_lastCells / 8);
+    text.reserve(m_lastText + m_lastText / 8);
     while (stmt.next()) {
-        QVector<QVariant> row(fields.size());
-        for (int i = 0; i < n; ++i) row[i] = ColumnValue(st, i);
-        rows.append(std::move(row));
+        Cell* row = cells.grow(size_t(width));
+        // The calculated fields start empty; every read column is written below.
+        if (width > n) std::fill_n(row + n, width - n, Cell());
+        for (int i = 0; i < n; ++i) {
+            Cell& c = row[i];
+            c.len = 0;
+            switch (sqlite3_column_type(st, i)) {
+            case SQLITE_INTEGER: c.kind = Cell::Int; c.i = sqlite3_column_int64(st, i); break;
+            case SQLITE_FLOAT: c.kind = Cell::Real; c.d = sqlite3_column_double(st, i); break;
+            case SQLITE_NULL: c.kind = Cell::Null; c.i = 0; break;
+            default: {
+                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                const int len = sqlite3_column_bytes(st, i);
+                c.kind = Cell::Text;
+                c.off = text.size;
+                c.len = quint32(len);
+                if (len > 0) std::memcpy(text.grow(size_t(len)), p, size_t(len));
+            }
+            }
+        }
     }
 
     // Expression columns nobody typed: take the type of the first value.
     for (int i = 0; i < n; ++i) {
         if (typed[i]) continue;
-        for (const auto& r : rows) {
-            if (r[i].isNull()) continue;
-            fields[i].type = r[i].userType() == QMetaType::LongLong ? FieldType::Integer
-                           : r[i].userType() == QMetaType::Double ? FieldType::Float : FieldType::String;
+        for (size_t r = size_t(i); r < cells.size; r += size_t(width)) {
+            const Cell& c = cells.data[r];
+            if (c.kind == Cell::Null) continue;
+            fields[i].type = c.kind == Cell::Int ? FieldType::Integer : c.kind == Cell::Real ? FieldType::Float : FieldType::String;
             break;
         }
     }
 
     m_fields = std::move(fields);
-    m_rows = std::move(rows);
+    m_names.clear();
+    m_cells.swap(cells);
+    m_text.swap(text);
+    m_lastCells = m_cells.size;
+    m_lastText = m_text.size;
     m_buffer.clear();
     m_state = State::Browse;
     if (onCalcFields && !m_calc.isEmpty())
-        for (int r = 0; r < m_rows.size(); ++r) { m_calcRow = r; calcRow(m_rows[r]); }
+        for (int r = 0, rows = rowCount(); r < rows; ++r) { m_calcRow = r; calcRow(); }
     m_calcRow = -1;
     rebuildView();
     emit layoutReset();
     moveTo(0, true);
 }
 
-void TDataSet::calcRow(QVector<QVariant>& row)
+void TDataSet::calcRow()
 {
-    Q_UNUSED(row);
     m_calculating = true;
     try { onCalcFields(*this); } catch (...) { m_calculating = false; throw; }
     m_calculating = false;
@@ -263,11 +307,11 @@ void TDataSet::rebuildView()
 {
     m_view.clear();
     if (!m_filtered || !m_filter) {
-        if (m_filtered) { m_view.reserve(m_rows.size()); for (int i = 0; i < m_rows.size(); ++i) m_view.append(i); }
+        if (m_filtered) { m_view.reserve(rowCount()); for (int i = 0; i < rowCount(); ++i) m_view.append(i); }
         return;
     }
-    m_view.reserve(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i) {
+    m_view.reserve(rowCount());
+    for (int i = 0, rows = rowCount(); i < rows; ++i) {
         m_calcRow = i;
         bool ok = false;
         try { ok = m_filter(*this); } catch (...) { m_calcRow = -1; throw; }
@@ -279,7 +323,7 @@ void TDataSet::rebuildView()
 int TDataSet::recordCount() const
 {
     if (!active()) return 0;
-    return m_filtered ? m_view.size() : m_rows.size();
+    return m_filtered ? m_view.size() : rowCount();
 }
 
 void TDataSet::moveTo(int row, bool force)
@@ -324,7 +368,7 @@ bool TDataSet::locate(const QString& field, const QVariant& value)
     if (col < 0) throw EDatabaseError(QStringLiteral("找不到字段 %1").arg(field));
     const QVariant want = ToStored(value, m_fields[col].type);
     for (int r = 0; r < recordCount(); ++r) {
-        const QVariant& v = m_rows[physical(r)][col];
+        const QVariant v = decode(rowCells(physical(r))[col]);
         bool eq = v.userType() == QMetaType::QString || want.userType() == QMetaType::QString
             ? v.toString().compare(want.toString(), Qt::CaseInsensitive) == 0 && v.isNull() == want.isNull()
             : v == want;
@@ -335,9 +379,13 @@ bool TDataSet::locate(const QString& field, const QVariant& value)
 
 int TDataSet::fieldIndex(const QString& name) const
 {
+    // Windows look fields up by name for every row: each name is searched once.
+    if (auto it = m_names.constFind(name); it != m_names.constEnd()) return *it;
+    int found = -1;
     for (int i = 0; i < m_fields.size(); ++i)
-        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
-    return -1;
+        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0) { found = i; break; }
+    m_names.insert(name, found);
+    return found;
 }
 
 TField TDataSet::fieldByName(const QString& name)
@@ -347,22 +395,114 @@ TField TDataSet::fieldByName(const QString& name)
     return TField(this, i);
 }
 
-QVariant TDataSet::valueAt(int row, int col) const { return m_rows[physical(row)][col]; }
-QString TDataSet::textAt(int row, int col) const { return formatValue(valueAt(row, col), m_fields[col].type); }
+QVariant TDataSet::valueAt(int row, int col) const { return decode(rowCells(physical(row))[col]); }
+QString TDataSet::textAt(int row, int col) const { return cellText(rowCells(physical(row))[col], m_fields[col].type); }
 
-const QVariant& TDataSet::cellConst(int col) const
+TDataSet::Cell TDataSet::encode(const QVariant& v)
 {
-    static const QVariant none;
-    if (m_calcRow >= 0) return m_rows[m_calcRow][col];
-    if (m_state == State::Edit || m_state == State::Insert) return m_buffer[col];
-    if (m_cur < 0 || col < 0 || col >= m_fields.size()) return none;
-    return m_rows[physical(m_cur)][col];
+    Cell c;
+    switch (v.userType()) {
+    case QMetaType::UnknownType: break;
+    case QMetaType::LongLong: case QMetaType::Int: case QMetaType::UInt: case QMetaType::ULongLong:
+    case QMetaType::Long: case QMetaType::Short: case QMetaType::Bool:
+        c.kind = Cell::Int; c.i = v.toLongLong(); break;
+    case QMetaType::Double: case QMetaType::Float:
+        c.kind = Cell::Real; c.d = v.toDouble(); break;
+    default: {
+        if (v.isNull()) break;
+        const QByteArray b = v.toString().toUtf8();
+        c.kind = Cell::Text;
+        c.off = m_text.size;
+        c.len = quint32(b.size());
+        if (!b.isEmpty()) std::memcpy(m_text.grow(size_t(b.size())), b.constData(), size_t(b.size()));
+    }
+    }
+    return c;
 }
 
-QVariant& TDataSet::cell(int col)
+QString TDataSet::textOf(const Cell& c) const
 {
-    if (m_calcRow >= 0) return m_rows[m_calcRow][col];
-    return m_buffer[col];
+    // Empty text is text, not null: it reads as an empty string.
+    return c.len ? QString::fromUtf8(m_text.data + c.off, qsizetype(c.len)) : QString(QLatin1String(""));
+}
+
+QVariant TDataSet::decode(const Cell& c) const
+{
+    switch (c.kind) {
+    case Cell::Null: return {};
+    case Cell::Int: return QVariant(qint64(c.i));
+    case Cell::Real: return QVariant(c.d);
+    case Cell::Text: return QVariant(textOf(c));
+    }
+    return {};
+}
+
+QString TDataSet::cellText(const Cell& c, FieldType type) const
+{
+    switch (c.kind) {
+    case Cell::Null: return {};
+    case Cell::Text:
+        if (type == FieldType::String || type == FieldType::DateTime) return textOf(c);
+        break;
+    case Cell::Int:
+        if (type == FieldType::Integer || type == FieldType::String) return QString::number(c.i);
+        if (type == FieldType::Currency) return Currency::fromRaw(c.i).toString();
+        break;
+    case Cell::Real:
+        if (type == FieldType::DateTime) return DateTimeToStr(DaysToDateTime(c.d));
+        if (type == FieldType::Float) return QString::number(c.d, 'g', 15);
+        break;
+    }
+    return formatValue(decode(c), type);
+}
+
+TDataSet::Cell* TDataSet::appendRow()
+{
+    Cell* row = m_cells.grow(size_t(m_fields.size()));
+    std::fill_n(row, m_fields.size(), Cell());
+    return row;
+}
+
+void TDataSet::storeRow(int phys, const QVector<QVariant>& values)
+{
+    for (int i = 0; i < m_fields.size(); ++i) {
+        const Cell c = encode(values.value(i));
+        rowCells(phys)[i] = c;
+    }
+}
+
+QVector<QVariant> TDataSet::decodeRow(int phys) const
+{
+    QVector<QVariant> row(m_fields.size());
+    const Cell* cells = rowCells(phys);
+    for (int i = 0; i < m_fields.size(); ++i) row[i] = decode(cells[i]);
+    return row;
+}
+
+const TDataSet::Cell* TDataSet::currentCell(int col) const
+{
+    if (col < 0 || col >= m_fields.size()) return nullptr;
+    if (m_calcRow >= 0) return rowCells(m_calcRow) + col;
+    if (m_state != State::Browse || m_cur < 0) return nullptr;
+    return rowCells(physical(m_cur)) + col;
+}
+
+QVariant TDataSet::currentValue(int col) const
+{
+    if (const Cell* c = currentCell(col)) return decode(*c);
+    if (m_calcRow < 0 && (m_state == State::Edit || m_state == State::Insert) && col >= 0 && col < m_buffer.size())
+        return m_buffer[col];
+    return {};
+}
+
+void TDataSet::setCurrent(int col, const QVariant& stored)
+{
+    if (m_calcRow >= 0) {
+        const Cell c = encode(stored);
+        rowCells(m_calcRow)[col] = c;
+    } else {
+        m_buffer[col] = stored;
+    }
 }
 
 QString TDataSet::formatValue(const QVariant& v, FieldType type)
@@ -416,7 +556,7 @@ void TDataSet::edit()
     if (!active()) throw EDatabaseError(QStringLiteral("数据集没有打开"));
     if (m_state == State::Edit || m_state == State::Insert) return;
     if (isEmpty()) throw EDatabaseError(QStringLiteral("没有可以编辑的记录"));
-    m_buffer = m_rows[physical(m_cur)];
+    m_buffer = decodeRow(physical(m_cur));
     m_original = m_buffer;
     m_state = State::Edit;
 }
@@ -487,8 +627,9 @@ void TDataSet::post()
                 }
             }
         }
-        m_rows.append(m_buffer);
-        physRow = m_rows.size() - 1;
+        appendRow();
+        physRow = rowCount() - 1;
+        storeRow(physRow, m_buffer);
         if (m_filtered) m_view.append(physRow);
     } else {
         if (!cols.isEmpty()) {
@@ -513,12 +654,12 @@ void TDataSet::post()
             if (changed == 0) throw EChangedError();
         }
         physRow = physical(m_cur);
-        m_rows[physRow] = m_buffer;
+        storeRow(physRow, m_buffer);
     }
     m_buffer.clear();
     const bool inserted = m_state == State::Insert;
     m_state = State::Browse;
-    if (onCalcFields && !m_calc.isEmpty()) { m_calcRow = physRow; calcRow(m_rows[physRow]); m_calcRow = -1; }
+    if (onCalcFields && !m_calc.isEmpty()) { m_calcRow = physRow; calcRow(); m_calcRow = -1; }
     if (inserted) {
         emit layoutReset();
         moveTo(recordCount() - 1, true);
@@ -544,10 +685,10 @@ void TDataSet::deleteRecord()
         const int col = fieldIndex(keys[k]);
         if (col < 0) throw EDatabaseError(QStringLiteral("查询中缺少表 %1 的主键 %2，不能删除").arg(table, keys[k]));
         where << bracket(keys[k]) + QStringLiteral("=:k%1").arg(k);
-        params.append({QStringLiteral(":k%1").arg(k), m_rows[phys][col]});
+        params.append({QStringLiteral(":k%1").arg(k), decode(rowCells(phys)[col])});
     }
     m_cn->execute(QStringLiteral("DELETE FROM %1 WHERE %2").arg(bracket(table), where.join(QStringLiteral(" AND "))), params);
-    m_rows.remove(phys);
+    m_cells.erase(size_t(phys) * size_t(m_fields.size()), size_t(m_fields.size()));
     if (m_filtered) {
         m_view.remove(m_cur);
         for (int& v : m_view) if (v > phys) --v;

@@ -7,10 +7,15 @@
 #include "platform/Currency.h"
 #include "platform/StoredValue.h"
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 class TDataSet;
 
@@ -125,11 +130,62 @@ signals:
 private:
     friend class TField;
     struct FieldDef { QString name; FieldType type; bool calculated; QString baseTable; QString baseColumn; };
+    // One value as read from the database, kept as it came: null, a whole
+    // number, a real number, or text held as UTF-8 in the dataset's text
+    // store. Values become QVariants and QStrings only when they are read.
+    struct Cell {
+        enum Kind : quint8 { Null, Int, Real, Text };
+        Kind kind = Null;
+        quint32 len = 0;                 // text bytes
+        union { qint64 i = 0; double d; quint64 off; };
+    };
 
-    QVariant& cell(int col);            // current row or edit buffer
-    const QVariant& cellConst(int col) const;
+    // A growing array of plain values: realloc lets a large one grow in place,
+    // without copying it or touching its memory twice.
+    template <class T> struct Store {
+        T* data = nullptr;
+        size_t size = 0, cap = 0;
+        Store() = default;
+        Store(const Store&) = delete;
+        Store& operator=(const Store&) = delete;
+        ~Store() { std::free(data); }
+        void swap(Store& o) noexcept { std::swap(data, o.data); std::swap(size, o.size); std::swap(cap, o.cap); }
+        void reserve(size_t c)
+        {
+            if (c <= cap) return;
+            T* p = static_cast<T*>(std::realloc(data, c * sizeof(T)));
+            if (!p) throw std::bad_alloc();
+            data = p;
+            cap = c;
+        }
+        T* grow(size_t n)
+        {
+            if (size + n > cap) reserve(std::max<size_t>({size + n, cap * 2, 256}));
+            T* at = data + size;
+            size += n;
+            return at;
+        }
+        void erase(size_t at, size_t n) { std::memmove(data + at, data + at + n, (size - at - n) * sizeof(T)); size -= n; }
+        void release() { std::free(data); data = nullptr; size = cap = 0; }
+    };
+
+    const Cell* rowCells(int phys) const { return m_cells.data + qsizetype(phys) * m_fields.size(); }
+    Cell* rowCells(int phys) { return m_cells.data + qsizetype(phys) * m_fields.size(); }
+    int rowCount() const { return m_fields.isEmpty() ? 0 : int(m_cells.size / size_t(m_fields.size())); }
+    Cell* appendRow();
+    Cell encode(const QVariant& stored);
+    QVariant decode(const Cell& c) const;
+    QString textOf(const Cell& c) const;
+    QString cellText(const Cell& c, FieldType type) const;
+    void storeRow(int phys, const QVector<QVariant>& values);
+    QVector<QVariant> decodeRow(int phys) const;
+    // The cell a field reads now (the row being calculated or filtered, else the
+    // current row); nullptr in edit or insert state or without a row.
+    const Cell* currentCell(int col) const;
+    QVariant currentValue(int col) const;
+    void setCurrent(int col, const QVariant& stored);
     void load();
-    void calcRow(QVector<QVariant>& row);
+    void calcRow();
     void rebuildView();
     int physical(int row) const { return m_view.isEmpty() && !m_filtered ? row : m_view[row]; }
     void moveTo(int row, bool force = false);
@@ -147,7 +203,10 @@ private:
     bool m_filtered = false;
 
     QVector<FieldDef> m_fields;
-    QVector<QVector<QVariant>> m_rows;
+    mutable QHash<QString, int> m_names;   // field name as asked -> its index (-1: none)
+    Store<Cell> m_cells;              // the rows, one after the other, a cell per field
+    Store<char> m_text;               // the text of every text cell
+    size_t m_lastCells = 0, m_lastText = 0;   // sizes of the last read, to make room at once next time
     QVector<int> m_view;              // visible rows when filtered
     QVector<QVariant> m_buffer;       // edit/insert buffer
     QVector<QVariant> m_original;     // row as read, for the key of an update

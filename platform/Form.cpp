@@ -1,5 +1,6 @@
 #include "platform/Form.h"
 #include "platform/Handler.h"
+#include "platform/Look.h"
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -25,6 +26,8 @@ void TForm::noAutoDefault()
 void TForm::showEvent(QShowEvent* e)
 {
     noAutoDefault();
+    // Placed before the dialog's own placement, which would guess at frames.
+    if (!e->spontaneous()) CentreOnOwner(this);
     QDialog::showEvent(e);
     if (!e->spontaneous()) RunGuarded(this, [this] { FormShow(); });
 }

@@ -14,6 +14,7 @@
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include "platform/Transaction.h"
+#include "platform/Look.h"
 #include "registers/UnitCost.h"
 #include "registers/UnitPhoto.h"
 #include "ui_UnitCost.h"
@@ -174,12 +175,12 @@ void TfrmCar::DataSource1DataChange()
     const bool any = ADOQry->active() && !ADOQry->isEmpty();
     auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).asString() : QString(); };
     const QString key = selectedKey();
-    ui->EdtCarID->setText(key);
+    SetEditText(ui->EdtCarID, key);
     showState(text("State"));
-    ui->EdtCarOdograph->setText(text("Odograph"));
-    ui->EdtPledge->setText(text("Pledge"));
-    ui->EdtCarMotorID->setText(text("MotorID"));
-    ui->EdtDefend->setText(text("Defend"));
+    SetEditText(ui->EdtCarOdograph, text("Odograph"));
+    SetEditText(ui->EdtPledge, text("Pledge"));
+    SetEditText(ui->EdtCarMotorID, text("MotorID"));
+    SetEditText(ui->EdtDefend, text("Defend"));
     ui->MmCar->setPlainText(text("Description"));
     showInCombo(ui->CmbCarStyle, text("Style"));
     showInCombo(ui->CmbMark, text("Mark"));
@@ -471,7 +472,7 @@ void TfrmCar::BtnAddCostClick()
     }
     auto* d = frmCost->ui;
     frmCost->setWindowTitle(QStringLiteral("新增交费项目"));
-    d->EdtCar->setText(key);
+    SetEditText(d->EdtCar, key);
     d->EdtName->clear();
     d->EdtCost->clear();
     d->EdtContent->clear();
@@ -517,12 +518,12 @@ void TfrmCar::BtnModCostClick()
         if (v.isValid()) e->setDate(v.date());
     };
     frmCost->setWindowTitle(QStringLiteral("修改交费项目"));
-    d->EdtCar->setText(selectedKey());
-    d->EdtName->setText(field("Name").asString());
+    SetEditText(d->EdtCar, selectedKey());
+    SetEditText(d->EdtName, field("Name").asString());
     showDate(d->Dt1, "BeginTime");
     showDate(d->Dt2, "EndTime");
-    d->EdtCost->setText(field("Cost").asString());
-    d->EdtContent->setText(field("Content").asString());
+    SetEditText(d->EdtCost, field("Cost").asString());
+    SetEditText(d->EdtContent, field("Content").asString());
     showDate(d->DtCreateTime, "CreateTime");
     if (frmCost->showModal() != QDialog::Accepted) return;
     const Currency amount = feeAmount(d->EdtCost->text());

@@ -10,6 +10,7 @@
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
 #include "platform/Transaction.h"
+#include "platform/Look.h"
 #include "registers/UnitNewCust.h"
 #include "registers/UnitPhoto.h"
 
@@ -96,14 +97,14 @@ void TfrmCust::DataSource1DataChange()
     const bool any = ADOQry->active() && !ADOQry->isEmpty();
     auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).asString() : QString(); };
     const QString key = selectedKey();
-    ui->EdtCustID->setText(key);
-    ui->EdtCustName->setText(text("CustName"));
-    ui->EdtTel->setText(text("Tel"));
+    SetEditText(ui->EdtCustID, key);
+    SetEditText(ui->EdtCustName, text("CustName"));
+    SetEditText(ui->EdtTel, text("Tel"));
     showInCombo(ui->CmbCardType, text("CardType"));
-    ui->EdtAddress->setText(text("Address"));
+    SetEditText(ui->EdtAddress, text("Address"));
     ui->MmMemo->setPlainText(text("Memo"));
-    ui->EdtBankCard->setText(text("BankCard"));
-    ui->EdtBankCard_memo->setText(text("BankCard_Memo"));
+    SetEditText(ui->EdtBankCard, text("BankCard"));
+    SetEditText(ui->EdtBankCard_memo, text("BankCard_Memo"));
     Photo->showStored(key);
 }
 

@@ -1,6 +1,7 @@
 #include "registers/UnitPhoto.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/Look.h"
 #include "platform/Transaction.h"
 #include <QDir>
 #include <QFile>
@@ -330,7 +331,7 @@ bool TPhotoBox::pick()
         return false;
     }
     setPicture(img);
-    m_path->setText(file);
+    SetEditText(m_path, file);
     return true;
 }
 
@@ -350,7 +351,7 @@ void TPhotoBox::showStored(const QString& key)
     QString why;
     const QImage img = LoadPhotoFile(name, &why);
     setPicture(img);
-    m_path->setText(QLatin1Char('[') + key + QLatin1Char(']'));
+    SetEditText(m_path, QLatin1Char('[') + key + QLatin1Char(']'));
     if (img.isNull())
         throw EAppError(QStringLiteral("无法读取照片文件“%1”：%2").arg(shown(name), why));
 }

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
 #include "platform/Errors.h"
+#include "platform/Look.h"
 #include "platform/Transaction.h"
 #include "registers/UnitNewPrice.h"
 
@@ -113,12 +114,12 @@ void TfrmPrice::BtnEdtPriceClick()
     auto* d = frmNewPrice->ui;
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
-    d->EdtPriceName->setText(name);
-    d->EdtBasicPrice->setText(ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
+    SetEditText(d->EdtPriceName, name);
+    SetEditText(d->EdtBasicPrice, ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
     const PricingUnit* unit = PricingUnitByText(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString());
     frmNewPrice->SetRadioGroup1ItemIndex(unit ? int(unit->code) : -1);
-    d->EdtLimit->setText(ADOQry->fieldByName(QStringLiteral("Limit")).asString());
-    d->EdtAdditionalPrice->setText(ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
+    SetEditText(d->EdtLimit, ADOQry->fieldByName(QStringLiteral("Limit")).asString());
+    SetEditText(d->EdtAdditionalPrice, ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;
 
     const QString limit = d->EdtLimit->text().trimmed();

@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES="cmake g++ make pkg-config qt6-base-dev libsqlite3-dev libxlsxwriter-dev zlib1g-dev
-  libjpeg62-turbo-dev googletest libgtest-dev fonts-noto-cjk poppler-utils"
+  libjpeg62-turbo-dev googletest libgtest-dev fonts-noto-cjk qt6-translations-l10n poppler-utils"
 
 missing=""
 for p in $PACKAGES; do

@@ -1,0 +1,28 @@
+#pragma once
+// How the program looks to its user: Qt's own texts in Chinese, edits that
+// show the start of what the program puts into them, and windows that open at
+// the same place every time.
+#include <QString>
+#include <QStringList>
+
+class QApplication;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+// The program's font, its fixed regional settings, and Qt's own texts (file
+// dialogs, edit context menus, the print preview) in Simplified Chinese.
+// False when Qt's Chinese translation is not installed; the rest still applies.
+bool InstallChineseLook(QApplication& app);
+
+// Puts a text into an edit so that its start shows, as a user reads it
+// (a plain setText leaves a long text scrolled to its end).
+void SetEditText(QLineEdit* edit, const QString& text);
+
+// Replaces a drop-down list's items in one step: a list of a hundred
+// thousand names is filled in a moment, where adding them one by one takes long.
+void SetComboItems(QComboBox* combo, const QStringList& items);
+
+// Centres a window's client area on its owner's (on the screen when it has no
+// owner), kept on the screen. The same place on every opening.
+void CentreOnOwner(QWidget* window);
