@@ -25,15 +25,23 @@ namespace {
 const QString CarTotalsSql = QStringLiteral(
     "select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
     " from leaso where begintime >= :from and begintime < :to group by CarID");
+// Summed per customer key first and then joined to the customer, one look-up
+// per customer instead of one per hire; a key names one customer, so the
+// groups and their order are those of grouping by key and name.
 const QString CustTotalsSql = QStringLiteral(
-    "select leaso.CustID,CustName,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
-    " from leaso,Customer where begintime >= :from and begintime < :to"
-    " And Leaso.CustID=Customer.CustID group by Leaso.CustID,CustName");
+    "select t.CustID,CustName,charge,counts,Time1 from (select CustID,sum(charge) as charge,count(*) as counts,"
+    "Round(sum(EndTime-BeginTime),2) as Time1 from leaso where begintime >= :from and begintime < :to group by CustID) t,"
+    "Customer where t.CustID=Customer.CustID");
 const QString CarHiresSql = QStringLiteral(
     "select leaso.*,CustName from leaso,Customer where Leaso.CustID=Customer.Custid and CarID=:car");
 const QString CustHiresSql = QStringLiteral(
     "select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,Leaso.Memo"
     " from leaso,Customer where Leaso.CustID=Customer.Custid ");
+// By name the matching customers are found first and their hires through the
+// hire table's customer index, not every hire read for its customer's name.
+const QString CustHiresByNameSql = QStringLiteral(
+    "select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,Leaso.Memo"
+    " from Customer cross join leaso where Leaso.CustID=Customer.Custid ");
 const QString ByName = QStringLiteral(" and CustName like :pat escape '\\'");
 const QString ByCardID = QStringLiteral(" and Leaso.CustID like :pat escape '\\'");
 // A returned hire only: one still out, or gone meanwhile, changes nothing.
@@ -171,32 +179,25 @@ void TfrmReport::FormCreate()
 
 void TfrmReport::fillCarList()
 {
-    QStringList cars;
-    ADOQry2->setSQL(QStringLiteral("Select CARID from Car"));
-    ADOQry2->open();
-    for (int r = 0; r < ADOQry2->recordCount(); ++r) cars << ADOQry2->textAt(r, 0);
     ADOQry2->close();
-    // Filling the list selects no plate.
-    FillPickList(ui->CmbCar, cars);
+    TStatement rows(AppConnection(), QStringLiteral("Select CARID from Car"));
+    fillPickList(ui->CmbCar, rows);
 }
 
 void TfrmReport::fillCustList(const QString& sql)
 {
-    QStringList names;
-    // The grid lets go of the list while its query reads the names.
-    ui->DBGrid4->setDataSet(nullptr);
-    try {
-        ADOQry4->setSQL(sql);
-        ADOQry4->open();
-        for (int r = 0; r < ADOQry4->recordCount(); ++r) names << ADOQry4->textAt(r, 0);
-        ADOQry4->close();
-    } catch (...) {
-        ADOQry4->close();
-        ui->DBGrid4->setDataSet(ADOQry4);
-        throw;
-    }
-    ui->DBGrid4->setDataSet(ADOQry4);
-    FillPickList(ui->CmbCust, names);
+    // The customer list is closed by the switch and stays closed until its query runs.
+    ADOQry4->close();
+    TStatement rows(AppConnection(), sql);
+    fillPickList(ui->CmbCust, rows);
+}
+
+void TfrmReport::fillPickList(QComboBox* list, TStatement& rows)
+{
+    // Filled at once from the rows as read; filling selects nothing.
+    SetComboItemsFromRows(list, rows);
+    list->setCurrentIndex(-1);
+    list->setEditText(QString());
 }
 
 void TfrmReport::RbNameClick() { fillCustList(QStringLiteral("Select CustName from Customer")); }
@@ -235,7 +236,7 @@ void TfrmReport::BtnQry2Click()
 void TfrmReport::openCustHires()
 {
     ADOQry4->close();
-    ADOQry4->setSQL(CustHiresSql + (ui->RbName->isChecked() ? ByName : ByCardID));
+    ADOQry4->setSQL(ui->RbName->isChecked() ? CustHiresByNameSql + ByName : CustHiresSql + ByCardID);
     ADOQry4->setParam(QStringLiteral("pat"), containsPattern(ui->CmbCust->currentText()));
     ADOQry4->open();
 }

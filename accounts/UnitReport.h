@@ -6,7 +6,9 @@
 namespace Ui { class TfrmReport; }
 class TDataSet;
 class TDBGrid;
+class QComboBox;
 class QDateEdit;
+class TStatement;
 class QPushButton;
 
 // The statistics window: hire totals per vehicle and per customer over a date
@@ -42,6 +44,7 @@ private:
     void FormCreate();
     void fillCarList();
     void fillCustList(const QString& sql);
+    void fillPickList(QComboBox* list, TStatement& rows);
     // Runs a totals statement over the pickers' days, swapping a reversed range first.
     void runTotals(TDataSet* ds, QDateEdit* from, QDateEdit* to, const QString& sql, QPushButton* exportButton);
     void openCarHires();

@@ -30,13 +30,51 @@ std::optional<int> dayCount(const QString& text)
     return ok ? std::optional<int>(n) : std::nullopt;
 }
 
-// Two characters that are both digits, as a number; -1 otherwise.
-int twoDigits(const QString& s)
+bool IsAscii(QByteArrayView b)
 {
-    if (s.size() != 2) return -1;
-    for (const QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return -1;
-    return s.toInt();
+    for (const char c : b)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// The characters of a text, whether a QString or ASCII bytes (one byte, one character).
+int charAt(const QString& s, qsizetype i) { return s.at(i).unicode(); }
+int charAt(QByteArrayView s, qsizetype i) { return static_cast<unsigned char>(s.at(i)); }
+
+// As IsAllDigits over the piece [from, from + n) of s.
+template <class Text> bool piecesAllDigits(const Text& s, qsizetype from, qsizetype n)
+{
+    qsizetype a = from, b = from + n;
+    while (a < b && charAt(s, a) <= 32) ++a;
+    while (b > a && charAt(s, b - 1) <= 32) --b;
+    for (qsizetype i = a; i < b; ++i)
+        if (charAt(s, i) < '0' || charAt(s, i) > '9') return false;
+    return true;
+}
+
+// Two characters at i that are both digits, as a number; -1 otherwise.
+template <class Text> int twoDigitsAt(const Text& s, qsizetype i)
+{
+    const int a = charAt(s, i), b = charAt(s, i + 1);
+    if (a < '0' || a > '9' || b < '0' || b > '9') return -1;
+    return (a - '0') * 10 + (b - '0');
+}
+
+// The month and day of birth a 15- or 18-character document number holds
+// (-1 where they are not two digits); false for any other number.
+template <class Text> bool birthdayOfNumber(const Text& id, int& month, int& day)
+{
+    if (id.size() == 15 && piecesAllDigits(id, 6, 6)) {
+        month = twoDigitsAt(id, 8);
+        day = twoDigitsAt(id, 10);
+        return true;
+    }
+    if (id.size() == 18 && piecesAllDigits(id, 6, 8)) {
+        month = twoDigitsAt(id, 10);
+        day = twoDigitsAt(id, 12);
+        return true;
+    }
+    return false;
 }
 
 // A setting that is on holds its value; one that is off has no row.
@@ -178,26 +216,27 @@ QStringList BirthdayAlertTexts(TADOConnection& cn, int days, const QDateTime& no
 {
     QStringList texts;
     const double today = DateTimeToDays(now);
+    // Which days of this year lie within reach of now: worked out once, not
+    // for every customer. 31 April, or 29 February outside a leap year, is no
+    // birthday this year and stays out.
+    const int year = now.date().year();
+    bool near[13][32] = {};
+    for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1))
+        near[d.month()][d.day()] = std::fabs(today - DateToDays(d)) <= days;
     TStatement st(cn, QStringLiteral("Select CustID,CustName from Customer where Len(CustID)=15 or Len(CustID)=18"));
     while (st.next()) {
-        const QString id = st.value(0).toString();
         int month = -1, day = -1;
-        if (id.size() == 15 && IsAllDigits(id.mid(6, 6))) {
-            month = twoDigits(id.mid(8, 2));
-            day = twoDigits(id.mid(10, 2));
-        } else if (id.size() == 18 && IsAllDigits(id.mid(6, 8))) {
-            month = twoDigits(id.mid(10, 2));
-            day = twoDigits(id.mid(12, 2));
+        const QByteArrayView bytes = st.textBytes(0);
+        if (!bytes.isNull() && IsAscii(bytes)) {
+            // The usual document number, read from its stored bytes.
+            if (!birthdayOfNumber(bytes, month, day)) continue;
         } else {
-            continue;
+            const QString id = st.value(0).toString();
+            if (!birthdayOfNumber(id, month, day)) continue;
         }
-        if (month < 1 || month > 12 || day < 1 || day > 31) continue;
-        // 31 April, or 29 February outside a leap year, is no birthday this year.
-        const QDate birthday(now.date().year(), month, day);
-        if (!birthday.isValid()) continue;
-        if (std::fabs(today - DateToDays(birthday)) > days) continue;
+        if (month < 1 || month > 12 || day < 1 || day > 31 || !near[month][day]) continue;
         texts << QStringLiteral("客户") + st.value(1).toString() + QStringLiteral("生日(")
-                     + DateToStr(birthday).mid(5, 10) + QStringLiteral(")");
+                     + DateToStr(QDate(year, month, day)).mid(5, 10) + QStringLiteral(")");
     }
     return texts;
 }

@@ -221,6 +221,13 @@ int TStatement::columnCount() const { return sqlite3_column_count(m_st); }
 QString TStatement::columnName(int col) const { return QString::fromUtf8(sqlite3_column_name(m_st, col)); }
 QVariant TStatement::value(int col) const { return ColumnValue(m_st, col); }
 
+QByteArrayView TStatement::textBytes(int col) const
+{
+    if (sqlite3_column_type(m_st, col) != SQLITE_TEXT) return {};
+    const char* p = reinterpret_cast<const char*>(sqlite3_column_text(m_st, col));
+    return QByteArrayView(p ? p : "", sqlite3_column_bytes(m_st, col));
+}
+
 int TADOConnection::execute(const QString& sql, const Params& params)
 {
     TStatement st(*this, sql, params);

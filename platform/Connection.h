@@ -3,6 +3,7 @@
 // created here; the functions the program's SQL uses (CDate, Now, Date, Len)
 // are registered on it.
 #include "platform/Currency.h"
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -79,6 +80,9 @@ public:
     QString columnName(int col) const;
     // The value of a column of the current row (qint64, double, QString or null).
     QVariant value(int col) const;
+    // The stored UTF-8 bytes of a text value of the current row, read without
+    // a copy and valid until the next step; a null view for any other kind.
+    QByteArrayView textBytes(int col) const;
     sqlite3_stmt* handle() const { return m_st; }
 
 private:

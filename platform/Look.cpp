@@ -1,4 +1,6 @@
 #include "platform/Look.h"
+#include "platform/Connection.h"
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
 #include <QStringListModel>
@@ -41,6 +43,38 @@ void SetComboItems(QComboBox* combo, const QStringList& items)
         return;
     }
     combo->setModel(new QStringListModel(items, combo));
+}
+
+namespace {
+
+// A read-only list of texts held as their UTF-8 bytes in one block.
+class Utf8ListModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+    QByteArray bytes;
+    QVector<qsizetype> ends;   // row i is bytes[ends[i - 1], ends[i])
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(ends.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= ends.size() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+        const qsizetype from = index.row() ? ends[index.row() - 1] : 0;
+        return QString::fromUtf8(bytes.constData() + from, ends[index.row()] - from);
+    }
+};
+
+} // namespace
+
+void SetComboItemsFromRows(QComboBox* combo, TStatement& rows)
+{
+    auto* m = new Utf8ListModel(combo);
+    while (rows.next()) {
+        const QByteArrayView text = rows.textBytes(0);
+        if (!text.isNull()) m->bytes.append(text);
+        else if (const QVariant v = rows.value(0); !v.isNull()) m->bytes.append(v.toString().toUtf8());
+        m->ends.append(m->bytes.size());
+    }
+    combo->setModel(m);
 }
 
 void CentreOnOwner(QWidget* window)

@@ -22,6 +22,12 @@ void SetEditText(QLineEdit* edit, const QString& text);
 // Replaces a drop-down list's items in one step: a list of a hundred
 // thousand names is filled in a moment, where adding them one by one takes long.
 void SetComboItems(QComboBox* combo, const QStringList& items);
+// Fills a pick list with the first column of every row of a statement, in
+// the order read (a null value as an empty item). The texts are kept as
+// stored and made into strings only when shown or searched, so a list of a
+// hundred thousand names costs little to fill.
+class TStatement;
+void SetComboItemsFromRows(QComboBox* combo, TStatement& rows);
 
 // Centres a window's client area on its owner's (on the screen when it has no
 // owner), kept on the screen. The same place on every opening.

@@ -97,6 +97,8 @@ TEST_F(AlertTest, ImpossibleBirthdaysAreSkippedAndTheRestListed)
         {"110105199004311234", false}, {"110105199013011234", false}, {"110105199000101234", false},
         {"110105199001001234", false}, {"110105199001321234", false}, {"110105900431123", false},
         {"110105901231123", true},
+        {"11010５199006151234", true},  // a wide digit outside the date: read as text, not as bytes
+        {"110105 99006151234", true},   // blanks at the ends of the date piece are let through
     };
     for (const auto& [id, listed] : rows) customer(id, QStringLiteral("#%1").arg(id));
     const QStringList texts = build({}, "400");   // the whole year

@@ -172,6 +172,40 @@ TEST_F(Look, SettlementListIsReadThroughAnIndex)
     EXPECT_FALSE(all.contains(u"SCAN Leaso"_s)) << all.toStdString();
 }
 
+TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
+{
+    // The statements as the account book and the statistics window run them.
+    const Params range{{u"from"_s, 46000.0}, {u"to"_s, 46031.0}};
+    struct Case { const char* name; QString sql; Params params; QString uses; QString neverScans; };
+    const QString live = u"(Deleted<>1 or Deleted is null)"_s;
+    const Case cases[] = {
+        {"account book list", u"Select * from [Acct] where "_s + live + u" And AcctTime >= :from And AcctTime < :to"
+                              " Order By [AcctTime] DESC, ID"_s, range, u"SEARCH Acct USING INDEX Acct_AcctTime"_s, u"SCAN Acct"_s},
+        {"account book total", u"Select sum(Amount) from [Acct] where [Type]=-1 and "_s + live
+                               + u" And AcctTime >= :from And AcctTime < :to"_s, range,
+         u"SEARCH Acct USING INDEX Acct_AcctTime"_s, u"SCAN Acct"_s},
+        {"totals per vehicle", u"select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
+                               " from leaso where begintime >= :from and begintime < :to group by CarID"_s, range,
+         u"SEARCH leaso USING INDEX Leaso_BeginTime"_s, u"SCAN leaso"_s},
+        {"totals per customer", u"select t.CustID,CustName,charge,counts,Time1 from (select CustID,sum(charge) as charge,"
+                                "count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1 from leaso where begintime >= :from"
+                                " and begintime < :to group by CustID) t,Customer where t.CustID=Customer.CustID"_s, range,
+         u"SEARCH leaso USING INDEX Leaso_BeginTime"_s, u"SCAN leaso"_s},
+        {"hires by customer name", u"select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,"
+                                   "Leaso.Memo from Customer cross join leaso where Leaso.CustID=Customer.Custid "
+                                   " and CustName like :pat escape '\\'"_s, {{u"pat"_s, u"%王%"_s}},
+         u"SEARCH leaso USING INDEX Leaso_CustID"_s, u"SCAN leaso"_s},
+    };
+    for (const Case& c : cases) {
+        TStatement plan(db(), u"EXPLAIN QUERY PLAN "_s + c.sql, c.params);
+        QStringList steps;
+        while (plan.next()) steps << plan.value(3).toString();
+        const QString all = steps.join(u" | "_s);
+        EXPECT_TRUE(all.contains(c.uses)) << c.name << ": " << all.toStdString();
+        EXPECT_FALSE(all.contains(c.neverScans)) << c.name << ": " << all.toStdString();
+    }
+}
+
 TEST_F(Look, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
 {
     QDateEdit d;
