@@ -1,5 +1,6 @@
 #include "app/UnitPublic.h"
 #include "platform/Transaction.h"
+#include "registers/UnitPhoto.h"
 #include "platform/Handler.h"
 #include "app/AppContext.h"
 #include "platform/App.h"
@@ -227,4 +228,17 @@ DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QStr
     }, reread);
     if (!done) return DeleteOutcome::Changed;
     return hired ? DeleteOutcome::Hired : DeleteOutcome::Deleted;
+}
+
+void DeleteRegisterRecord(QWidget* owner, const RegisterDeletion& d, const std::function<void()>& reread)
+{
+    const DeleteOutcome outcome = DeleteUnlessHired(owner, d.table, d.keyField, d.key, reread);
+    if (outcome == DeleteOutcome::Changed) return;
+    if (outcome == DeleteOutcome::Hired) {
+        Dlg::Notice(owner, d.hiredText);
+        return;
+    }
+    if (d.storedPhotoShown) DeletePhotoFile(d.photoDir, d.key);
+    Dlg::Notice(owner, d.doneText);
+    reread();
 }

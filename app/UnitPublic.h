@@ -73,6 +73,18 @@ enum class DeleteOutcome { Deleted, Hired, Changed };
 DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
                                 const std::function<void()>& reread);
 
+// A register's delete after its question: the record unless a hire refers to
+// it (hiredText tells the user so), then its photo when the stored one is on
+// show (a picture picked or cleared meanwhile leaves the file), the notice
+// doneText and a fresh list.
+struct RegisterDeletion {
+    QString table, keyField, key;
+    QString photoDir;
+    bool storedPhotoShown = false;
+    QString hiredText, doneText;
+};
+void DeleteRegisterRecord(QWidget* owner, const RegisterDeletion& d, const std::function<void()>& reread);
+
 // Settings keys in Config. readConfig: the first value, or nullopt without a row.
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);
 // Deletes the key's row and inserts the new one, both or neither.

@@ -317,19 +317,10 @@ void TfrmCar::BtnDelClick()
         return;
     }
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项车辆的信息吗？"))) return;
-    const bool storedShown = Photo->showsStored();
-
-    const DeleteOutcome outcome = DeleteUnlessHired(this, QStringLiteral("CAR"), QStringLiteral("CARID"), key,
-                                                    [this] { openList(); });
-    if (outcome == DeleteOutcome::Changed) return;
-    if (outcome == DeleteOutcome::Hired) {
-        Dlg::Notice(this, QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！"));
-        return;
-    }
-    // Only the stored photo on show goes; a picture picked or cleared meanwhile leaves the file.
-    if (storedShown) DeletePhotoFile(CarPicDir, key);
-    Dlg::Notice(this, QStringLiteral("成功删除此车辆信息！"));
-    openList();
+    DeleteRegisterRecord(this, {QStringLiteral("CAR"), QStringLiteral("CARID"), key, CarPicDir, Photo->showsStored(),
+                                QStringLiteral("该车辆存在出租纪录，不能删除！\n如果车辆已不能使用，请将状态置为“停租”！"),
+                                QStringLiteral("成功删除此车辆信息！")},
+                         [this] { openList(); });
 }
 
 void TfrmCar::BtnExit1Click() { close(); }

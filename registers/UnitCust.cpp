@@ -197,19 +197,9 @@ void TfrmCust::BtnDelClick()
     const QString key = selectedKey();
     if (key.isEmpty()) return;
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项客户信息吗？"))) return;
-    const bool storedShown = Photo->showsStored();
-
-    const DeleteOutcome outcome = DeleteUnlessHired(this, QStringLiteral("Customer"), QStringLiteral("CustID"), key,
-                                                    [this] { openList(); });
-    if (outcome == DeleteOutcome::Changed) return;
-    if (outcome == DeleteOutcome::Hired) {
-        Dlg::Notice(this, QStringLiteral("该客户存在租车纪录，不能删除！"));
-        return;
-    }
-    // Only the stored photo on show goes; a picture picked or cleared meanwhile leaves the file.
-    if (storedShown) DeletePhotoFile(CustPicDir, key);
-    Dlg::Notice(this, QStringLiteral("成功删除此客户信息！"));
-    openList();
+    DeleteRegisterRecord(this, {QStringLiteral("Customer"), QStringLiteral("CustID"), key, CustPicDir, Photo->showsStored(),
+                                QStringLiteral("该客户存在租车纪录，不能删除！"), QStringLiteral("成功删除此客户信息！")},
+                         [this] { openList(); });
 }
 
 void TfrmCust::BtnCustPathClick() { Photo->pick(); }
