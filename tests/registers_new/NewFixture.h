@@ -6,20 +6,15 @@
 #include "support/Typing.h"
 #include "support/WindowProbes.h"
 #include "app/UnitMain.h"
-#include "platform/DataSet.h"
 #include "platform/Form.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
 #include "registers/UnitPhoto.h"
-#include <QApplication>
 #include <QImageReader>
 #include <QPlainTextEdit>
-#include <QTest>
 
 class NewRecordTest : public AppFixture {
 protected:
-    // A picture, top-left quarter red and the rest blue, saved by Qt in the given format
-    // (the name is taken in the test's folder unless it is a full path).
     QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23))
     {
         return SavePicture(QDir::isAbsolutePath(name) ? name : dir() + name, format, size);
@@ -28,11 +23,9 @@ protected:
     void makeStalePhoto(const QString& folder, const QString& key) { makePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
     QString makeFile(const QString& path, const QByteArray& content)
     {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        EXPECT_TRUE(WriteFile(path, content));
         return path;
     }
-
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
     int run(TForm* f, std::function<void()> fn)
     {
@@ -42,11 +35,8 @@ protected:
     Ui::TfrmNewCar* car() { return frmNewCar->ui; }
     Ui::TfrmNewCust* cust() { return frmNewCust->ui; }
     void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
-
     static void typeMemo(QPlainTextEdit* m, const QString& text) { m->setFocus(); TypeText(m, text); }
     static void typeCombo(QComboBox* c, const QString& text) { c->lineEdit()->clear(); c->setFocus(); TypeText(c->lineEdit(), text); }
-    static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
-    static QString joined(const QStringList& l) { return l.join(QLatin1Char('|')); }
 
     // "bmp WxH" as the stored file reads back.
     static QString bmpInfo(const QString& file)
@@ -56,7 +46,5 @@ protected:
     }
     static QStringList files(const QString& folder) { return FilesIn(folder); }
     int count(const QString& table) { return scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
-
-    // The named columns of every row of a table.
     QString columns(const QString& table, const QStringList& names) { return RowsText(db(), table, names); }
 };
