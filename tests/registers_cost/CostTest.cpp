@@ -6,14 +6,12 @@
 #include "ui_UnitMain.h"
 #include "support/AppFixture.h"
 #include "support/WindowProbes.h"
-#include "app/AppContext.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include "registers/UnitCar.h"
 #include "registers/UnitCost.h"
-#include <QTest>
 
 namespace {
 
@@ -84,17 +82,6 @@ protected:
 };
 
 QString days(QDate d) { return QString::number(DateToDays(d)); }
-
-TEST(CutToCodePageBytes, CountsTheCodePageAndNeverSplitsACharacter)
-{
-    const QString thirty = QString(30, QChar(0x4FDD));   // 保 × 30
-    const struct { const char* label; QString text, cut; } cases[] = {
-        {"Chinese: ten characters", thirty, thirty.left(10)},
-        {"odd byte left over is dropped", QStringLiteral("a") + thirty, QStringLiteral("a") + thirty.left(9)},
-        {"beyond the basic plane stays whole", QString(18, QLatin1Char('x')) + QString::fromUcs4(U"\U0001F697"), QString(18, 'x')},
-    };
-    for (const auto& c : cases) EXPECT_EQ(CutToCodePageBytes(c.text, 20), c.cut) << c.label;
-}
 
 // An expense is booked only when ticked and above zero; names and remarks are
 // cut at twenty bytes while the entry keeps the whole name, quotes and all.
