@@ -160,14 +160,24 @@ TEST_F(CarTest, ARefusedOrFailingEditWritesNothingAndMovesNothing)
     EXPECT_EQ(photos(), QStringList{QStringLiteral("ab1.bmp")});
 }
 
-TEST_F(CarTest, ADeleteRemovesTheRowAndItsPhotoUnlessTheVehicleHasAnyHire)
+// The photo page writes under the selected key, never under one typed and not saved.
+TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
 {
     addCar(QStringLiteral("K'1"), QStringLiteral("A"));
     addCar(QStringLiteral("K3"), QStringLiteral("A"));
     addHire(QStringLiteral("K3"), true);   // finished and settled
-    for (const char* k : {"K'1", "K3"}) makePhoto(QString::fromLatin1(k));
+    makePhoto(QStringLiteral("K'1"), QSize(7, 7));
+    const QString picked = makePhoto(dir() + QStringLiteral("pick.bmp"), QSize(12, 9));
     inRegister([&] {
         select(QStringLiteral("K3"));
+        C()->PageControl1->setCurrentWidget(C()->TabSheet4);
+        openFileAnswers << picked;
+        click(C()->BtnNewCarPath);
+        C()->EdtCarID->setText(QStringLiteral("K'1"));
+        click(C()->BtnSave);
+        EXPECT_EQ(lastMessage(), QStringLiteral("图片保存成功！"));
+        EXPECT_EQ(photoSize(QStringLiteral("K'1")), QSize(7, 7));
+        messages.clear();
         answers = {Dlg::IdYes};
         click(C()->BtnDel);
         EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要删除本项车辆的信息吗？"),
@@ -179,25 +189,7 @@ TEST_F(CarTest, ADeleteRemovesTheRowAndItsPhotoUnlessTheVehicleHasAnyHire)
     });
     EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), "K3");
     EXPECT_EQ(photos(), QStringList{QStringLiteral("K3.bmp")});
-}
-
-TEST_F(CarTest, SavePictureWritesUnderTheSelectedKeyNotTheTypedOne)
-{
-    addCar(QStringLiteral("K1"), QStringLiteral("A"));
-    addCar(QStringLiteral("K2"), QStringLiteral("A"));
-    makePhoto(QStringLiteral("K2"), QSize(7, 7));
-    const QString picked = makePhoto(dir() + QStringLiteral("pick.bmp"), QSize(12, 9));
-    inRegister([&] {
-        select(QStringLiteral("K1"));
-        C()->PageControl1->setCurrentWidget(C()->TabSheet4);
-        openFileAnswers << picked;
-        click(C()->BtnNewCarPath);
-        C()->EdtCarID->setText(QStringLiteral("K2"));   // typed, not saved: no other vehicle's photo is touched
-        click(C()->BtnSave);
-        EXPECT_EQ(lastMessage(), QStringLiteral("图片保存成功！"));
-    });
-    EXPECT_EQ(photoSize(QStringLiteral("K1")), QSize(12, 9));
-    EXPECT_EQ(photoSize(QStringLiteral("K2")), QSize(7, 7));
+    EXPECT_EQ(photoSize(QStringLiteral("K3")), QSize(12, 9));
 }
 
 } // namespace

@@ -106,21 +106,4 @@ TEST_F(CustTest, RefusedNumberChangesLeaveEverythingAndTheNumberCanChangeCase)
     EXPECT_EQ(photos(), QStringList{QStringLiteral("a1.bmp")});
 }
 
-TEST_F(CustTest, SavesReplaceOrDeleteThePhotoUnderTheNumber)
-{
-    addCust(QStringLiteral("A1"), QStringLiteral("张三"));
-    storedPhoto(QStringLiteral("A1"), QSize(5, 5));
-    const QString picked = SavePicture(dir() + QStringLiteral("p.bmp"), "BMP", QSize(9, 9));
-    inRegister([&] {
-        openFileAnswers << picked;
-        click(U()->BtnCustPath);
-        click(U()->BtnSaveBasic);
-        EXPECT_EQ(photoSize(QStringLiteral("A1")), QSize(9, 9));
-        click(U()->BtnCustClearImg);
-        click(U()->BtnSaveBasic);
-    });
-    EXPECT_EQ(messageTexts(), QStringList({Saved, Saved}));
-    EXPECT_TRUE(photos().isEmpty());
-}
-
 } // namespace
