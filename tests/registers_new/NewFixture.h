@@ -5,7 +5,7 @@
 #include "support/AppFixture.h"
 #include "support/Typing.h"
 #include "support/WindowProbes.h"
-#include "app/UnitMain.h"
+#include "app/AppContext.h"
 #include "platform/Form.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
@@ -15,23 +15,12 @@
 
 class NewRecordTest : public AppFixture {
 protected:
-    QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23))
-    {
-        return SavePicture(QDir::isAbsolutePath(name) ? name : dir() + name, format, size);
-    }
+    QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23)) { return SavePicture(dir() + name, format, size); }
     // A 5x5 file standing for an earlier record's photo.
-    void makeStalePhoto(const QString& folder, const QString& key) { makePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
-    QString makeFile(const QString& path, const QByteArray& content)
-    {
-        EXPECT_TRUE(WriteFile(path, content));
-        return path;
-    }
+    static void makeStalePhoto(const QString& folder, const QString& key) { SavePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
+    static QString makeFile(const QString& path, const QByteArray& content) { EXPECT_TRUE(WriteFile(path, content)); return path; }
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
-    int run(TForm* f, std::function<void()> fn)
-    {
-        whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); });
-        return f->exec();
-    }
+    int run(TForm* f, std::function<void()> fn) { whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); }); return f->exec(); }
     Ui::TfrmNewCar* car() { return frmNewCar->ui; }
     Ui::TfrmNewCust* cust() { return frmNewCust->ui; }
     void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
