@@ -31,11 +31,7 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     EXPECT_EQ(inFile(bak, u"Select count(*) from Car"_s).toInt(), 1);
     EXPECT_EQ(inFile(bak, Stamp).toString(), u"2025/1/9 17:30:05"_s);
     EXPECT_TRUE(scalar(Stamp).isNull());
-
-    fixClock(QDateTime(QDate(2025, 10, 1), QTime(8, 0)));
-    backupTo(root);
-    EXPECT_TRUE(QFileInfo::exists(root + u"Tesmarul2025-10-1/2025-10-1.bak"_s));
-    EXPECT_EQ(messageTexts(), (QStringList{Done, Done, Done}));
+    EXPECT_EQ(messageTexts(), (QStringList{Done, Done}));
     EXPECT_EQ(messages.back().icon, Dlg::Icon::Information);
 }
 
@@ -72,16 +68,13 @@ TEST_F(BackupTest, CopyOrPhotoThatCannotBeWrittenIsReported)
     const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9));
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
     backupTo(root);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(lastMessage().startsWith(u"备份失败："_s)) << lastMessage().toStdString();
     EXPECT_EQ(EntriesIn(folder), QStringList{u"2025-1-9.bak"_s});
-
-    messages.clear();
     QDir(folder).removeRecursively();
     write(CarPicDir + u"A.bmp"_s, "A");
     QDir().mkpath(folder + u"DBPic/A.bmp"_s);
     backupTo(root);
-    ASSERT_EQ(messages.size(), 1u);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].text.startsWith(u"备份失败："_s)) << messages[0].text.toStdString();
     EXPECT_TRUE(lastMessage().startsWith(u"备份没有完成：数据库已备份，但有 1 个图片文件没有复制"_s)) << lastMessage().toStdString();
 }
 

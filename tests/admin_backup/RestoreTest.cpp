@@ -29,12 +29,7 @@ protected:
         messages.clear();
         exec(u"Delete from Car"_s);
     }
-    static void runOn(const QString& file, const char* sql)
-    {
-        TADOConnection cn;
-        cn.open(file);
-        cn.execute(QString::fromUtf8(sql));
-    }
+    static void runOn(const QString& file, const char* sql) { TADOConnection cn; cn.open(file); cn.execute(QString::fromUtf8(sql)); }
 };
 
 // The confirmation names the backup's moment; the replaced data go to the

@@ -36,11 +36,7 @@ protected:
         return open;
     }
     QList<qint64> counts(const QStringList& tables)
-    {
-        QList<qint64> n;
-        for (const QString& t : tables) n << scalar(u"Select count(*) from "_s + t).toLongLong();
-        return n;
-    }
+    { QList<qint64> n; for (const QString& t : tables) n << scalar(u"Select count(*) from "_s + t).toLongLong(); return n; }
 };
 
 // Cancel changes nothing; 初始化 empties the five tables, keeps the account book

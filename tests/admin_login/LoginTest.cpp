@@ -3,7 +3,6 @@
 #include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
-#include "admin/UnitAlert.h"
 #include "admin/UnitChangePass.h"
 #include "admin/UnitLogin.h"
 #include "ui_UnitChangePass.h"
@@ -31,9 +30,8 @@ protected:
     {
         messages.clear();
         whenShown(frmChangePass, [&] {
-            clearAndType(C()->EdtPasswd, old);
-            clearAndType(C()->EdtNewPass1, new1);
-            clearAndType(C()->EdtNewPass2, new2);
+            for (const auto& [e, t] : {std::pair{C()->EdtPasswd, old}, {C()->EdtNewPass1, new1}, {C()->EdtNewPass2, new2}})
+                clearAndType(e, t);
             click(C()->BtnLogin);
             if (frmChangePass->isVisible()) click(C()->BtnEnd);
         });
