@@ -1,7 +1,12 @@
 // What a user sees and waits for: Qt's own texts in Chinese, the picker's
 // calendar set up when it is first made, and the lists of the account book
 // and the statistics read through their indexes rather than whole tables.
+#include "ui_UnitLend.h"
+#include "ui_UnitSelectScheme.h"
 #include "support/AppFixture.h"
+#include "app/UnitMain.h"
+#include "hire/UnitLend.h"
+#include "hire/UnitSelectScheme.h"
 #include "platform/Look.h"
 #include "platform/Pickers.h"
 #include <QApplication>
@@ -44,7 +49,41 @@ TEST(LookTexts, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
 
-class Look : public AppFixture {};
+class Look : public AppFixture {
+protected:
+    // Opens w through open(), runs fn while it shows, then closes it.
+    void whileShown(QWidget* w, const std::function<void()>& open, const std::function<void()>& fn)
+    {
+        bool ran = false;
+        whenShown(w, [&] { ran = true; fn(); if (w->isVisible()) QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
+        open();
+        EXPECT_TRUE(ran) << w->objectName().toStdString();
+    }
+};
+
+TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
+{
+    const QString longName = u"周末特惠长租方案——适用于所有轿车及商务车型，含保险与道路救援服务"_s;
+    exec(u"INSERT INTO PriceList (PriceName, LeasoType, BasicPrice, [Limit], AdditionalPrice) VALUES (:n, 2, 1500000, 200, 8000)"_s,
+         {{"n", longName}});
+    exec(u"INSERT INTO Car (CarID, State, Odograph, Pledge) VALUES ('京A1', 'A', 1000, '3000')"_s);
+    frmMain->resize(700, 560);
+    CentreOnOwner(frmMain);
+    frmMain->show();
+    QRect first, second;
+    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] {
+        first = frmLend->geometry();
+        Ui::TfrmLend* u = frmLend->ui;
+        whenShown(frmSelectScheme, [&] { click(frmSelectScheme->ui->BtnOK); });
+        click(u->BtnScheme);
+        ASSERT_EQ(u->EdtScheme->text(), longName);
+        EXPECT_EQ(u->EdtScheme->cursorPosition(), 0);
+        frmLend->move(frmLend->pos() + QPoint(37, 23));   // a user's move is not kept
+    });
+    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] { second = frmLend->geometry(); });
+    EXPECT_EQ(first, second);
+    EXPECT_LE((first.center() - frmMain->geometry().center()).manhattanLength(), 2);
+}
 
 TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
 {
