@@ -91,6 +91,9 @@ TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
     const Params range{{u"from"_s, 46000.0}, {u"to"_s, 46031.0}};
     struct Case { const char* name; QString sql; Params params; QString uses; QString neverScans; };
     const Case cases[] = {
+        {"settlement list", u"Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is not null) "
+                            "and (ChargeTime is null) and Leaso.CustID=Customer.CustID "_s, {},
+         u"USING INDEX Leaso_ChargeTime"_s, u"SCAN Leaso"_s},
         {"account book list", u"Select * from [Acct] where (Deleted<>1 or Deleted is null) And AcctTime >= :from"
                               " And AcctTime < :to Order By [AcctTime] DESC, ID"_s, range,
          u"SEARCH Acct USING INDEX Acct_AcctTime"_s, u"SCAN Acct"_s},
