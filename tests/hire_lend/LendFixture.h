@@ -1,7 +1,6 @@
 #pragma once
-// The hire-out desk over vehicles, customers, schemes and hires set up by SQL,
-// with a fixed clock. The including file includes the ui_ headers it uses
-// first, so the build generates them.
+// The hire-out desk over rows set up by SQL, with a fixed clock. The including
+// file includes the ui_ headers it uses first, so the build generates them.
 #include "support/AppFixture.h"
 #include "app/UnitMain.h"
 #include "hire/UnitLend.h"
@@ -11,7 +10,6 @@
 #include "platform/Currency.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -44,7 +42,6 @@ protected:
         exec(u"INSERT INTO PriceList (PriceName, LeasoType, BasicPrice, [Limit], AdditionalPrice) VALUES (:n, :t, :p, :l, :a)"_s,
              {{"n", name}, {"t", type}, {"p", money(priceRaw)}, {"l", limit}, {"a", money(additionalRaw)}});
     }
-    // A hire made by SQL; returns its key.
     qint64 addHire(const QString& car, const QString& cust, int type, const QDateTime& begin, const QDateTime& plan,
                    int64_t priceRaw, int limit, int64_t additionalRaw, const QVariant& prepay, int odo)
     {
@@ -61,7 +58,7 @@ protected:
     {
         return scalar(u"SELECT %1 FROM Leaso WHERE LeasoID=:id"_s.arg(column), {{"id", id}});
     }
-    QDateTime leasoMoment(const QString& column) { return DaysToDateTime(leaso(column).toDouble()); }
+    QDateTime leasoMoment(const QString& column, qint64 id = 1) { return DaysToDateTime(leaso(column, id).toDouble()); }
 
     // Opens the desk from the main window, runs fn while it shows, then closes it.
     void withDesk(const std::function<void()>& fn)
@@ -76,8 +73,8 @@ protected:
         EXPECT_TRUE(ran);
     }
 
-    // Fails the test, and closes w, should w show from now on.
-    void forbidShown(QWidget* w)
+    // Fails the test, and closes w, should w show before the returned watch is deleted.
+    QTimer* forbidShown(QWidget* w)
     {
         auto* t = new QTimer(w);
         QObject::connect(t, &QTimer::timeout, w, [w, t] {
@@ -87,6 +84,7 @@ protected:
             t->stop();
         });
         t->start(5);
+        return t;
     }
 
     using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;

@@ -1,83 +1,59 @@
 #pragma once
-// The hire desk opened on its second page, over open hires set up by SQL.
+// The hire desk opened on its open-hire page, over hires set up by SQL.
 // The including file includes the ui_ headers it uses first.
 #include "hire_lend/LendFixture.h"
-#include "app/UnitPublic.h"
 #include "hire/UnitChangeCar.h"
 #include "platform/Errors.h"
-#include "registers/UnitNewCust.h"
 #include <QListWidget>
 
 class ModFixture : public LendFixture {
 protected:
-    // Opens the desk on the open-hire page, runs fn, closes it.
     void withModPage(const std::function<void()>& fn)
     {
         u()->PageControl1->setCurrentWidget(u()->TabSheet1);
         withDesk(fn);
     }
-
-    // A vehicle already out on hire.
     void addHiredCar(const QString& id, int odograph)
     {
         addCar(id, odograph);
         exec(u"UPDATE Car SET State='B' WHERE CarID=:id"_s, {{"id", id}});
     }
-    // A hire by the day, 9:00 on the 8th to 9:00 on the 10th at 150 a day.
-    qint64 addOpenHire(const QString& car, const QString& cust, const QVariant& prepay = money(5000000), int odo = 10000)
+    // By the day, 9:00 on the 8th to 9:00 on the 10th at 150 a day, 500 prepaid.
+    qint64 addOpenHire(const QString& car, const QString& cust)
     {
-        return addHire(car, cust, 0, at(8, 9), at(10, 9), 1500000, 200, 8000, prepay, odo);
+        return addHire(car, cust, 0, at(8, 9), at(10, 9), 1500000, 200, 8000, money(5000000), 10000);
     }
 
     bool selectHire(qint64 key) { return frmLend->ADOMod->locate(u"LeasoID"_s, key); }
     QStringList listedCars()
     {
         QStringList cars;
-        const int col = frmLend->ADOMod->fieldIndex(u"CarID"_s);
-        for (int r = 0; r < frmLend->ADOMod->recordCount(); ++r) cars << frmLend->ADOMod->textAt(r, col);
+        for (int r = 0; r < frmLend->ADOMod->recordCount(); ++r) cars << frmLend->ADOMod->textAt(r, frmLend->ADOMod->fieldIndex(u"CarID"_s));
         return cars;
     }
 
-    // Clicks the line of plate in the picker's list.
-    static void pickLine(const QString& plate)
+    // 换车 on the selected hire, choosing plate in the picker once inPicker has run.
+    void changeTo(const QString& plate, const std::function<void()>& inPicker = [] {})
     {
-        QListWidget* list = frmChangeCar->ui->LstNewCar;
-        const QList<QListWidgetItem*> found = list->findItems(plate, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << plate.toStdString();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
-        ASSERT_EQ(frmChangeCar->NewCar(), plate);
-    }
-    // 换车 on the selected hire, choosing plate in the picker.
-    void changeTo(const QString& plate)
-    {
-        whenShown(frmChangeCar, [plate] {
-            pickLine(plate);
-            QTest::mouseClick(frmChangeCar->ui->Button1, Qt::LeftButton);
+        whenShown(frmChangeCar, [plate, inPicker] {
+            inPicker();
+            QListWidget* list = frmChangeCar->ui->LstNewCar;
+            const QList<QListWidgetItem*> found = list->findItems(plate, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << plate.toStdString();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+            click(frmChangeCar->ui->Button1);
         });
         click(u()->BtnChangeCar);
-        EXPECT_FALSE(frmChangeCar->isVisible());
     }
 
-    // The rows a statement gives, each as its cells joined by "|" (named cells when asked).
-    QStringList dump(const QString& sql, const Params& params = {}, bool named = false)
-    {
-        QStringList rows;
-        TStatement st(db(), sql, params);
-        while (st.next()) {
-            QStringList cells;
-            for (int c = 0; c < st.columnCount(); ++c) cells << (named ? st.columnName(c) + u'=' : QString()) + st.value(c).toString();
-            rows << cells.join(u'|');
-        }
-        return rows;
-    }
-    // Every row of the tables a change of vehicle touches, as one text.
+    // Every column of every hire and vehicle, and the change log, as one text.
     QString snapshot()
     {
-        return dump(u"SELECT 'L', LeasoID, CarID, ChangeCar, EndTime FROM Leaso UNION ALL "
-                    "SELECT 'C', CarID, State, Odograph, NULL FROM Car UNION ALL "
-                    "SELECT 'X', LeasoID, OldCarID, NewCarID, NULL FROM ChangeCar ORDER BY 1, 2"_s).join(u'\n');
+        QStringList rows;
+        for (const QString& sql : {u"SELECT * FROM Leaso"_s, u"SELECT * FROM Car"_s, u"SELECT * FROM ChangeCar"_s})
+            for (TStatement st(db(), sql, {}); st.next();)
+                for (int c = 0; c < st.columnCount(); ++c) rows << st.columnName(c) + u'=' + st.value(c).toString();
+        return rows.join(u'\n');
     }
-    // Every column of a hire, as one text.
-    QString hireRow(qint64 id) { return dump(u"SELECT * FROM Leaso WHERE LeasoID=:id"_s, {{"id", id}}, true).join(u'\n'); }
-    QStringList changeLog() { return dump(u"SELECT LeasoID||':'||OldCarID||'>'||NewCarID FROM ChangeCar ORDER BY ID"_s); }
+    QString changeLog() { return scalar(u"SELECT group_concat(LeasoID||':'||OldCarID||'>'||NewCarID) FROM ChangeCar"_s).toString(); }
 };

@@ -1,0 +1,271 @@
+// The account book over entries written by SQL, opened from the main window
+// with a fixed clock: totals, ranges, hand entries, edits and deletes.
+#include "support/AppFixture.h"
+#include "support/PrintQString.h"
+#include "ui_UnitAcct.h"
+#include "ui_UnitModAcct.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitModAcct.h"
+#include "app/UnitMain.h"
+#include "platform/App.h"
+#include "platform/Convert.h"
+#include "platform/DataSet.h"
+#include "platform/Errors.h"
+#include "platform/Moment.h"
+#include <QRadioButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QDateTime At(int y, int mo, int d, int h = 0, int mi = 0) { return CombineDateTime(QDate(y, mo, d), QTime(h, mi)); }
+
+struct Entry {
+    int type = 1;
+    QString amount = u"100"_s;
+    QDateTime when = At(2026, 3, 1);
+    QString category = u"杂项"_s;
+    QVariant deleted = 0;
+    qint64 link = 0;
+    QString item = QString();
+};
+
+class Acct : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        SetClockHook([] { return At(2026, 3, 10, 9, 30); });
+    }
+    Ui::TfrmAcct* u() { return frmAcct->ui.get(); }
+    Ui::TfrmAcctMod* m() { return frmAcctMod->ui.get(); }
+
+    qint64 add(const Entry& e)
+    {
+        exec(u"Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
+             "Values(:t,:a,:l,:i,:w,:d,:c)"_s,
+             {{"t", e.type}, {"a", QVariant::fromValue(StrToCurr(e.amount))}, {"l", e.link}, {"i", e.item},
+              {"w", e.when}, {"d", e.deleted}, {"c", e.category}});
+        return db().lastInsertId();
+    }
+    // Opens the book from the main window, runs fn in it, then closes it.
+    void inBook(const std::function<void()>& fn)
+    {
+        whenShown(frmAcct, [&] { fn(); if (frmAcct->isVisible()) frmAcct->reject(); });
+        frmMain->ToolButton7Click();
+    }
+    // Clicks 修改 on the selected row and runs fn in the dialog, which fn closes.
+    void inDialog(const std::function<void()>& fn)
+    {
+        whenShown(frmAcctMod, [&] { fn(); if (frmAcctMod->isVisible()) frmAcctMod->reject(); });
+        click(u()->BtnModify);
+    }
+    void query(const QDate& from, const QDate& to, const QString& category = {})
+    {
+        u()->DateTimePicker1->setDate(from);
+        u()->DateTimePicker2->setDate(to);
+        if (!category.isEmpty()) u()->CmbCat->setCurrentIndex(u()->CmbCat->findText(category));
+        click(u()->BtnQry);
+    }
+    // A radio button is clicked on its label, near the indicator.
+    static void choose(QRadioButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2)); }
+    // Fills the entry page (the amount typed, or pasted past the key filter) and clicks 保存.
+    void enter(bool income, const QString& amount, const QString& category, const QString& item, const QDate& date,
+               bool pasted = false)
+    {
+        u()->PageControl1->setCurrentWidget(u()->TabSheet2);
+        choose(income ? u()->RbOwe : u()->RbPay);
+        u()->DateTimePicker3->setDate(date);
+        if (pasted) u()->EdtAmount->setText(amount);
+        else clearAndType(u()->EdtAmount, amount);
+        (income ? u()->CmbOweCategory : u()->CmbPayCategory)->setEditText(category);
+        clearAndType(u()->EdtItem, item);
+        click(u()->BtnSave);
+    }
+    QStringList totals() { return {u()->EdtOwe->text(), u()->EdtPay->text(), u()->EdtBalance->text()}; }
+    // Each list row as 收/支|日期|金额|类目|事项.
+    QStringList rows()
+    {
+        QStringList l;
+        for (int r = 0; r < u()->DBGrid1->model()->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 1; c <= 5; ++c) cells << u()->DBGrid1->model()->index(r, c).data().toString();
+            l << cells.join(u'|');
+        }
+        return l;
+    }
+    void select(qint64 id) { ASSERT_TRUE(frmAcct->ADOQry->locate(u"ID"_s, id)) << id; }
+    // A stored row: type|amount in ten-thousandths|link|item|moment|deleted|category.
+    QString stored(qint64 id)
+    {
+        TStatement st(db(), u"Select [Type],Amount,LeasoID,Item,AcctTime,Deleted,Category from Acct where ID=:id"_s, {{"id", id}});
+        if (!st.next()) return u"(none)"_s;
+        QStringList l;
+        for (int c = 0; c < 7; ++c) {
+            const QVariant v = st.value(c);
+            l << (v.isNull() ? u"-"_s : c == 4 ? DaysToDateTime(v.toDouble()).toString(u"yyyy-MM-dd HH:mm"_s) : v.toString());
+        }
+        return l.join(u'|');
+    }
+    int count() { return scalar(u"Select count(*) from Acct"_s).toInt(); }
+    qint64 lastId() { return scalar(u"Select max(ID) from Acct"_s).toLongLong(); }
+};
+
+TEST_F(Acct, TotalsAddExactlyOverLiveEntriesOfIncomeAndExpense)
+{
+    const QDateTime d = At(2026, 3, 5);
+    const struct { const char* name; std::vector<Entry> entries; QStringList expected; int listed; } cases[] = {
+        {"empty book", {}, {u"0.00"_s, u"0.00"_s, u"0"_s}, 0},
+        {"decimals and large sums add exactly",
+         {{1, u"0.1"_s, d}, {1, u"0.2"_s, d}, {1, u"1234567.89"_s, d}, {-1, u"0.3"_s, d}},
+         {u"1234568.19"_s, u"0.3"_s, u"1234567.89"_s}, 4},
+        {"deleted left out, empty flag counted, other type in neither",
+         {{1, u"100"_s, d, u"a"_s, 1}, {1, u"200"_s, d, u"a"_s, QVariant()}, {-1, u"7"_s, d, u"a"_s, 1}, {2, u"99"_s, d}},
+         {u"200"_s, u"0.00"_s, u"200"_s}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exec(u"Delete from Acct"_s);
+        for (const auto& e : c.entries) add(e);
+        inBook([&] {
+            query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+            EXPECT_EQ(totals(), c.expected);
+            EXPECT_EQ(u()->DBGrid1->model()->rowCount(), c.listed);
+        });
+    }
+}
+
+TEST_F(Acct, RangeTakesWholeDaysAndDefaultsToTheLastThirtyDays)
+{
+    add({1, u"10"_s, At(2026, 1, 1)});
+    add({1, u"20"_s, At(2026, 1, 31, 23, 59)});
+    add({1, u"40"_s, At(2026, 2, 1)});
+    add({-1, u"3"_s, At(2026, 2, 8)});   // 30 days before the clock's day
+    add({-1, u"4"_s, At(2026, 2, 7)});   // 31 days before: out of the default range
+    inBook([&] {
+        EXPECT_EQ(u()->DateTimePicker1->date(), QDate(2026, 2, 8));
+        EXPECT_EQ(u()->DateTimePicker2->date(), QDate(2026, 3, 10));
+        EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"3"_s, u"-3"_s}));
+        query(QDate(2026, 1, 1), QDate(2026, 1, 31));
+        EXPECT_EQ(u()->EdtOwe->text(), u"30"_s) << "not the next midnight";
+        query(QDate(2026, 1, 31), QDate(2026, 1, 31));
+        EXPECT_EQ(rows(), QStringList{u"收|2026/1/31|20|杂项|"_s});
+        query(QDate(2026, 2, 1), QDate(2026, 1, 1));
+        EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"0.00"_s, u"0"_s})) << "reversed dates cover no day";
+    });
+}
+
+TEST_F(Acct, CategoryFilterWithAQuoteListsExpensesSigned)
+{
+    add({1, u"800"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, 0, 7, u"京A-1租车款"_s});
+    add({-1, u"300"_s, At(2026, 3, 5), u"费用"_s});
+    add({-1, u"5"_s, At(2026, 3, 6), u"O'Brien's"_s, 0, -3, u"京A-1 保险"_s});
+    inBook([&] {
+        query(QDate(2026, 3, 1), QDate(2026, 3, 31), u"O'Brien's"_s);
+        EXPECT_EQ(rows(), QStringList{u"支|2026/3/6|-5|O'Brien's|京A-1 保险"_s});
+        EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"5"_s, u"-5"_s}));
+        EXPECT_EQ(u()->DBGrid1->model()->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+        query(QDate(2026, 3, 1), QDate(2026, 3, 31), u"所有"_s);
+        EXPECT_EQ(totals(), (QStringList{u"800"_s, u"305"_s, u"495"_s}));
+        EXPECT_EQ(rows().last(), u"收|2026/3/2|800|租车款|京A-1租车款"_s) << "newest first, the date only";
+    });
+}
+
+TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
+{
+    inBook([&] {
+        query(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        enter(false, u"12.5"_s, u" 油费 "_s, u" 加油 O'Brien 100% -- "_s, QDate(2026, 3, 9));
+        const qint64 expense = lastId();
+        EXPECT_EQ(lastMessage(), u"保存成功！"_s);
+        EXPECT_EQ(messages.back().caption, AppTitle());
+        EXPECT_EQ(stored(expense), u"-1|125000|0| 加油 O'Brien 100% -- |2026-03-09 00:00|0| 油费 "_s);
+        enter(true, u"1000"_s, u"押金"_s, u"押金"_s, QDate(2026, 3, 10));
+        const qint64 income = lastId();
+        EXPECT_EQ(totals(), (QStringList{u"1000"_s, u"12.5"_s, u"987.5"_s}));
+
+        select(expense);
+        answers = {Dlg::IdNo};
+        click(u()->BtnDelete);
+        EXPECT_EQ(lastMessage(), u"确定要删除本条纪录吗？\n\r支:-12.5"_s);
+        EXPECT_EQ(count(), 2) << "No leaves the entry";
+        select(income);
+        answers = {Dlg::IdYes};
+        click(u()->BtnDelete);
+        EXPECT_EQ(lastMessage(), u"确定要删除本条纪录吗？\n\r收:1000"_s);
+        EXPECT_EQ(stored(income), u"(none)"_s) << "removed, not flagged";
+        EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"12.5"_s, u"-12.5"_s}));
+        // Keys are never reused.
+        enter(true, u"3"_s, u"押金"_s, u"押金"_s, QDate(2026, 3, 5));
+        EXPECT_GT(lastId(), income);
+    });
+}
+
+TEST_F(Acct, BadAmountWritesNothingAndTheKeyFilterRefusesIt)
+{
+    const qint64 id = add({1, u"800"_s, At(2026, 3, 2), u"租车款"_s});
+    const QString before = stored(id);
+    const QString filter = u"，这里只能输入数字和小数点（最多两位小数），请重新输入！"_s;
+    const struct { const char* name; QString pasted, rest; } cases[] = {
+        {"empty", QString(), QString()}, {"comma", u"1,5"_s, filter}, {"three decimals", u"1.234"_s, filter},
+    };
+    inBook([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            messages.clear();
+            enter(false, c.pasted, u"油费"_s, u"x"_s, QDate(2026, 3, 9), true);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(lastMessage(), u"“%1”不是有效的金额"_s.arg(c.pasted) + c.rest);
+            EXPECT_EQ(u()->EdtItem->text(), u"x"_s) << "the typed texts stay for a second try";
+            EXPECT_EQ(count(), 1);
+        }
+        EXPECT_EQ(stored(id), before);
+        // Typed, the filter keeps digits and one point with at most two decimals.
+        clearAndType(u()->EdtAmount, u"-1a2.3.45"_s);
+        EXPECT_EQ(u()->EdtAmount->text(), u"12.34"_s);
+    });
+}
+
+// A settlement may carry more decimals than can be typed: left as filled in,
+// its amount saves with the edit.
+TEST_F(Acct, EditKeepsLinkAndAmountChangesOnlyItsRowAndSaysWhenTheEntryWentMeanwhile)
+{
+    const qint64 other = add({-1, u"2"_s, At(2026, 3, 1), u"保险"_s});
+    const qint64 id = add({1, u"800.1234"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, QVariant(), 7, u"京A-1租车款"_s});
+    const QString untouched = stored(other);
+    inBook([&] {
+        select(id);
+        inDialog([&] {
+            EXPECT_EQ(m()->EdtAmount->text(), u"800.1234"_s);
+            m()->CmbOweCategory->setEditText(u" 租车款 "_s);
+            clearAndType(m()->EdtItem, u" 京A-1 O'Brien "_s);
+            click(m()->BtnSave);
+        });
+        EXPECT_EQ(stored(id), u"1|8001234|7|京A-1 O'Brien|2026-03-02 00:00|-|租车款"_s) << "trimmed, date only";
+        EXPECT_EQ(stored(other), untouched);
+
+        select(id);
+        inDialog([&] {
+            choose(m()->RbPay);
+            m()->CmbPayCategory->setEditText(u"退款"_s);
+            clearAndType(m()->EdtAmount, u"850.5"_s);
+            click(m()->BtnSave);
+        });
+        const QString edited = u"-1|8505000|7|京A-1 O'Brien|2026-03-02 00:00|-|退款"_s;
+        EXPECT_EQ(stored(id), edited);
+        EXPECT_EQ(u()->EdtPay->text(), u"852.5"_s) << "queried again";
+
+        select(id);
+        inDialog([&] { clearAndType(m()->EdtAmount, u"1"_s); frmAcctMod->reject(); });
+        EXPECT_EQ(stored(id), edited) << "closed without saving";
+
+        select(id);
+        exec(u"Delete from Acct where ID=:id"_s, {{"id", id}});   // by another copy of the program
+        click(u()->BtnModify);
+        EXPECT_EQ(lastMessage(), EChangedError().message());
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 1) << "the list is read afresh";
+    });
+}
+
+} // namespace
