@@ -5,48 +5,27 @@
 #include "support/AppFixture.h"
 #include "support/Typing.h"
 #include "support/WindowProbes.h"
-#include "app/UnitMain.h"
-#include "platform/DataSet.h"
+#include "app/AppContext.h"
 #include "platform/Form.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
 #include "registers/UnitPhoto.h"
-#include <QApplication>
 #include <QImageReader>
 #include <QPlainTextEdit>
-#include <QTest>
 
 class NewRecordTest : public AppFixture {
 protected:
-    // A picture, top-left quarter red and the rest blue, saved by Qt in the given format
-    // (the name is taken in the test's folder unless it is a full path).
-    QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23))
-    {
-        return SavePicture(QDir::isAbsolutePath(name) ? name : dir() + name, format, size);
-    }
+    QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23)) { return SavePicture(dir() + name, format, size); }
     // A 5x5 file standing for an earlier record's photo.
-    void makeStalePhoto(const QString& folder, const QString& key) { makePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
-    QString makeFile(const QString& path, const QByteArray& content)
-    {
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
-        return path;
-    }
-
+    static void makeStalePhoto(const QString& folder, const QString& key) { SavePicture(PhotoFileName(folder, key), "BMP", QSize(5, 5)); }
+    static QString makeFile(const QString& path, const QByteArray& content) { EXPECT_TRUE(WriteFile(path, content)); return path; }
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
-    int run(TForm* f, std::function<void()> fn)
-    {
-        whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); });
-        return f->exec();
-    }
+    int run(TForm* f, std::function<void()> fn) { whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); }); return f->exec(); }
     Ui::TfrmNewCar* car() { return frmNewCar->ui; }
     Ui::TfrmNewCust* cust() { return frmNewCust->ui; }
     void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
-
     static void typeMemo(QPlainTextEdit* m, const QString& text) { m->setFocus(); TypeText(m, text); }
     static void typeCombo(QComboBox* c, const QString& text) { c->lineEdit()->clear(); c->setFocus(); TypeText(c->lineEdit(), text); }
-    static void enter(QWidget* w) { QTest::keyClick(w, Qt::Key_Return); }
-    static QString joined(const QStringList& l) { return l.join(QLatin1Char('|')); }
 
     // "bmp WxH" as the stored file reads back.
     static QString bmpInfo(const QString& file)
@@ -56,7 +35,5 @@ protected:
     }
     static QStringList files(const QString& folder) { return FilesIn(folder); }
     int count(const QString& table) { return scalar(QStringLiteral("select count(*) from ") + table).toInt(); }
-
-    // The named columns of every row of a table.
     QString columns(const QString& table, const QStringList& names) { return RowsText(db(), table, names); }
 };
