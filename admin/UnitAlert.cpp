@@ -107,7 +107,7 @@ TfrmAlert::TfrmAlert(QWidget* parent) : TForm(parent), ui(new Ui::TfrmAlert)
     RunGuarded(nullptr, [this] { FormCreate(); });
 }
 
-TfrmAlert::~TfrmAlert() { delete ui; }
+TfrmAlert::~TfrmAlert() = default;
 
 void TfrmAlert::FormCreate()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 #include <QDateTime>
 #include <QString>
@@ -29,7 +30,7 @@ public:
     bool BeepOn() const;
     void SetBeepOn();
 
-    Ui::TfrmAlert* ui;
+    std::unique_ptr<Ui::TfrmAlert> ui;
 
 private:
     void FormCreate();

@@ -161,7 +161,7 @@ TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
     FormCreate();
 }
 
-TfrmBackup::~TfrmBackup() { delete ui; }
+TfrmBackup::~TfrmBackup() = default;
 
 void TfrmBackup::FormCreate() { ui->lblBackupDir->clear(); }
 

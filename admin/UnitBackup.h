@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 #include <QDate>
 #include <QString>
@@ -22,7 +23,7 @@ public:
     void BtnBackupClick();
     void BtnRecoverClick();
 
-    Ui::TfrmBackup* ui;
+    std::unique_ptr<Ui::TfrmBackup> ui;
     bool Restored = false;   // set when a restore has replaced the live data
 
 private:

@@ -11,4 +11,4 @@ TfrmBirthday::TfrmBirthday(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBirt
     connect(ui->BtnOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-TfrmBirthday::~TfrmBirthday() { delete ui; }
+TfrmBirthday::~TfrmBirthday() = default;

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmBirthday; }
@@ -11,7 +12,7 @@ public:
     explicit TfrmBirthday(QWidget* parent = nullptr);
     ~TfrmBirthday() override;
 
-    Ui::TfrmBirthday* ui;
+    std::unique_ptr<Ui::TfrmBirthday> ui;
 };
 
 extern TfrmBirthday* frmBirthday;

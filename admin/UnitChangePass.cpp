@@ -20,7 +20,7 @@ TfrmChangePass::TfrmChangePass(QWidget* parent) : TForm(parent), ui(new Ui::Tfrm
     resize(QSize(234, 205).expandedTo(minimumSizeHint()));
 }
 
-TfrmChangePass::~TfrmChangePass() { delete ui; }
+TfrmChangePass::~TfrmChangePass() = default;
 
 void TfrmChangePass::BtnLoginClick()
 {

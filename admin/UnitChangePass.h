@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmChangePass; }
@@ -13,7 +14,7 @@ public:
     // Checks the texts, stores the new password and closes with OK.
     void BtnLoginClick();
 
-    Ui::TfrmChangePass* ui;
+    std::unique_ptr<Ui::TfrmChangePass> ui;
 };
 
 extern TfrmChangePass* frmChangePass;

@@ -34,7 +34,7 @@ TfrmInit::TfrmInit(QWidget* parent) : TForm(parent), ui(new Ui::TfrmInit)
     FormCreate();
 }
 
-TfrmInit::~TfrmInit() { delete ui; }
+TfrmInit::~TfrmInit() = default;
 
 void TfrmInit::FormCreate()
 {

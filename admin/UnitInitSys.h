@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/DataSet.h"
 #include "platform/Form.h"
 
@@ -15,7 +16,7 @@ public:
 
     void BtnOKClick();
 
-    Ui::TfrmInit* ui;
+    std::unique_ptr<Ui::TfrmInit> ui;
     TDataSet* ADOQry;
 
 private:

@@ -24,7 +24,7 @@ TfrmLogin::TfrmLogin(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLogin)
     FormCreate();
 }
 
-TfrmLogin::~TfrmLogin() { delete ui; }
+TfrmLogin::~TfrmLogin() = default;
 
 void TfrmLogin::FormCreate()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmLogin; }
@@ -15,7 +16,7 @@ public:
     // Asks the application to end and takes the dialog down.
     void BtnEndClick();
 
-    Ui::TfrmLogin* ui;
+    std::unique_ptr<Ui::TfrmLogin> ui;
 
 public slots:
     void reject() override;

@@ -85,7 +85,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
 TfrmMain::~TfrmMain()
 {
     SetGuardConnection(nullptr);
-    delete ui;
 }
 
 void TfrmMain::FormCreate()

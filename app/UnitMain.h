@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "app/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
@@ -53,7 +54,7 @@ public:
     // One step of the alert strip.
     void Timer1Timer();
 
-    Ui::TfrmMain* ui;
+    std::unique_ptr<Ui::TfrmMain> ui;
     TADOConnection ADOCn;
     TDataSet* ADOQry;
     QTimer* Timer1;

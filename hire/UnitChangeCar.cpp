@@ -16,7 +16,7 @@ TfrmChangeCar::TfrmChangeCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCh
     On(ui->BtnCancel, &QPushButton::clicked, this, [this] { reject(); });
 }
 
-TfrmChangeCar::~TfrmChangeCar() { delete ui; }
+TfrmChangeCar::~TfrmChangeCar() = default;
 
 void TfrmChangeCar::Fill(const QString& oldCar, const QStringList& freeCars)
 {

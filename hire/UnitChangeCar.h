@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 #include <QStringList>
 
@@ -20,7 +21,7 @@ public:
 
     void Button1Click();
 
-    Ui::TfrmChangeCar* ui;
+    std::unique_ptr<Ui::TfrmChangeCar> ui;
 };
 
 extern TfrmChangeCar* frmChangeCar;

@@ -64,7 +64,7 @@ TfrmCharge::TfrmCharge(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCharge)
     FormCreate();
 }
 
-TfrmCharge::~TfrmCharge() { delete ui; }
+TfrmCharge::~TfrmCharge() = default;
 
 void TfrmCharge::FormCreate()
 {

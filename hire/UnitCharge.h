@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/DataSet.h"
 #include "platform/Form.h"
 
@@ -15,7 +16,7 @@ public:
     void CalcSettleFee();
     void Button1Click();
 
-    Ui::TfrmCharge* ui;
+    std::unique_ptr<Ui::TfrmCharge> ui;
     TDataSet* ADOQry;
     TDataSet* ADOQry2;
 

@@ -122,7 +122,7 @@ TfrmLend::TfrmLend(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLend)
     RunGuarded(this, [this] { FormCreate(); });
 }
 
-TfrmLend::~TfrmLend() { delete ui; }
+TfrmLend::~TfrmLend() = default;
 
 void TfrmLend::FormCreate()
 {

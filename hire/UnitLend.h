@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/DataSet.h"
 #include "platform/Form.h"
 
@@ -13,7 +14,7 @@ public:
     explicit TfrmLend(QWidget* parent = nullptr);
     ~TfrmLend() override;
 
-    Ui::TfrmLend* ui;
+    std::unique_ptr<Ui::TfrmLend> ui;
     TDataSet* ADOQry;    // the free vehicles, the first page's list
     TDataSet* ADOQry2;   // customer look-up; the customer picker shows it; the hire runs on it
     TDataSet* ADOMod;    // the open hires of the second page

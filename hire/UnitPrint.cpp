@@ -186,7 +186,7 @@ TfrmPrint::TfrmPrint(QWidget* parent) : TForm(parent), ui(new Ui::TfrmPrint)
     RunGuarded(this, [this] { FormCreate(); });
 }
 
-TfrmPrint::~TfrmPrint() { delete ui; }
+TfrmPrint::~TfrmPrint() = default;
 
 void TfrmPrint::BuildSheet()
 {

@@ -67,7 +67,7 @@ public:
     explicit TfrmPrint(QWidget* parent = nullptr);
     ~TfrmPrint() override;
 
-    Ui::TfrmPrint* ui;
+    std::unique_ptr<Ui::TfrmPrint> ui;
     TDataSet* ADOQry;
     QString PrintLeasoID;
 

@@ -70,7 +70,7 @@ TfrmReturn::TfrmReturn(QWidget* parent) : TForm(parent), ui(new Ui::TfrmReturn)
     FormCreate();
 }
 
-TfrmReturn::~TfrmReturn() { delete ui; }
+TfrmReturn::~TfrmReturn() = default;
 
 void TfrmReturn::FormCreate()
 {

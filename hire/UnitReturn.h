@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/DataSet.h"
 #include "platform/Currency.h"
 #include "platform/Form.h"
@@ -18,7 +19,7 @@ public:
     void BtnReturnClick();
     void BtnReturnChargeClick();
 
-    Ui::TfrmReturn* ui;
+    std::unique_ptr<Ui::TfrmReturn> ui;
     TDataSet* ADOQry;
     TDataSet* ADOQry2;
 

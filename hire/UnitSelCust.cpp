@@ -18,6 +18,6 @@ TfrmSelCust::TfrmSelCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmSelCus
     On(ui->DBGrid1, &TDBGrid::cellDoubleClicked, this, [this] { DBGrid1DblClick(); });
 }
 
-TfrmSelCust::~TfrmSelCust() { delete ui; }
+TfrmSelCust::~TfrmSelCust() = default;
 
 void TfrmSelCust::DBGrid1DblClick() { accept(); }

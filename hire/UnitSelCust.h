@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmSelCust; }
@@ -11,7 +12,7 @@ public:
     explicit TfrmSelCust(QWidget* parent = nullptr);
     ~TfrmSelCust() override;
 
-    Ui::TfrmSelCust* ui;
+    std::unique_ptr<Ui::TfrmSelCust> ui;
 
     void DBGrid1DblClick();
 };

@@ -36,7 +36,7 @@ TfrmSelectScheme::TfrmSelectScheme(QWidget* parent) : TForm(parent), ui(new Ui::
     RunGuarded(this, [this] { FormCreate(); });
 }
 
-TfrmSelectScheme::~TfrmSelectScheme() { delete ui; }
+TfrmSelectScheme::~TfrmSelectScheme() = default;
 
 void TfrmSelectScheme::FormCreate()
 {

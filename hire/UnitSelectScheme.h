@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/DataSet.h"
 #include "platform/Form.h"
 
@@ -12,7 +13,7 @@ public:
     explicit TfrmSelectScheme(QWidget* parent = nullptr);
     ~TfrmSelectScheme() override;
 
-    Ui::TfrmSelectScheme* ui;
+    std::unique_ptr<Ui::TfrmSelectScheme> ui;
     TDataSet* ADOTable1;   // PriceList by name (DataSource1)
 
     QString SchemeName;

@@ -93,7 +93,7 @@ TfrmCar::TfrmCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCar)
     FormCreate();
 }
 
-TfrmCar::~TfrmCar() { delete ui; }
+TfrmCar::~TfrmCar() = default;
 
 void TfrmCar::FormCreate()
 {
@@ -441,7 +441,7 @@ int TfrmCar::feeLinkState(qint64 costId)
 
 void TfrmCar::setFeeFields(const Currency& amount)
 {
-    auto* d = frmCost->ui;
+    auto* d = frmCost->ui.get();
     auto set = [&](const char* name, const QVariant& v) { ADOTable1->fieldByName(QLatin1String(name)).setValue(v); };
     // The key whole, so the item stays on its vehicle's page; name and remark
     // at the width the page has always kept.
@@ -461,7 +461,7 @@ void TfrmCar::BtnAddCostClick()
         Dlg::Notice(this, NoVehicleYet);
         return;
     }
-    auto* d = frmCost->ui;
+    auto* d = frmCost->ui.get();
     frmCost->setWindowTitle(QStringLiteral("新增交费项目"));
     SetEditText(d->EdtCar, key);
     d->EdtName->clear();
@@ -502,7 +502,7 @@ void TfrmCar::BtnModCostClick()
 {
     const qint64 costId = selectedCostID();
     if (costId == 0) return;
-    auto* d = frmCost->ui;
+    auto* d = frmCost->ui.get();
     auto field = [&](const char* name) { return ADOTable1->fieldByName(QLatin1String(name)); };
     auto showDate = [&](QDateEdit* e, const char* name) {
         const QDateTime v = field(name).asDateTime();

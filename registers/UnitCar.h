@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmCar; }
@@ -32,7 +33,7 @@ public:
     void BtnModCostClick();
     void BtnDelCostClick();
 
-    Ui::TfrmCar* ui;
+    std::unique_ptr<Ui::TfrmCar> ui;
     TDataSet* ADOQry;     // the list, master of the fee items
     TDataSet* ADOQry2;    // lists, look-ups and writes
     TPhotoBox* Photo;

@@ -40,7 +40,7 @@ TfrmCost::TfrmCost(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCost)
     FormCreate();
 }
 
-TfrmCost::~TfrmCost() { delete ui; }
+TfrmCost::~TfrmCost() = default;
 
 void TfrmCost::FormCreate()
 {

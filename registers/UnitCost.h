@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 #include <QString>
 
@@ -13,7 +14,7 @@ public:
     explicit TfrmCost(QWidget* parent = nullptr);
     ~TfrmCost() override;
 
-    Ui::TfrmCost* ui;
+    std::unique_ptr<Ui::TfrmCost> ui;
 
 private:
     void FormCreate();

@@ -63,7 +63,7 @@ TfrmCust::TfrmCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCust)
     FormCreate();
 }
 
-TfrmCust::~TfrmCust() { delete ui; }
+TfrmCust::~TfrmCust() = default;
 
 void TfrmCust::FormCreate()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmCust; }
@@ -24,7 +25,7 @@ public:
     // The number of the customer the list stands on; empty when the list is empty.
     QString selectedKey() const;
 
-    Ui::TfrmCust* ui;
+    std::unique_ptr<Ui::TfrmCust> ui;
     TDataSet* ADOQry;     // the list
     TDataSet* ADOQry2;    // the customer row and the hire test
     TDataSet* ADOQry3;    // the hires of a changed number

@@ -72,7 +72,7 @@ TfrmNewCar::TfrmNewCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmNewCar)
     new EnterWatch(ui->EdtPledge, this, [this] { EdtPledgeKeyDown(); });
 }
 
-TfrmNewCar::~TfrmNewCar() { delete ui; }
+TfrmNewCar::~TfrmNewCar() = default;
 
 void TfrmNewCar::FormCreate()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmNewCar; }
@@ -31,7 +32,7 @@ public:
     void EdtDefendKeyDown();
     void EdtPledgeKeyDown();
 
-    Ui::TfrmNewCar* ui;
+    std::unique_ptr<Ui::TfrmNewCar> ui;
     TDataSet* ADOQry;
     TPhotoBox* Photo;
 

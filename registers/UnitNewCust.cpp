@@ -44,7 +44,7 @@ TfrmNewCust::TfrmNewCust(QWidget* parent) : TForm(parent), ui(new Ui::TfrmNewCus
     On(ui->BtnNewCarClearImg, &QPushButton::clicked, this, [this] { BtnNewCarClearImgClick(); });
 }
 
-TfrmNewCust::~TfrmNewCust() { delete ui; }
+TfrmNewCust::~TfrmNewCust() = default;
 
 void TfrmNewCust::FormCreate()
 {

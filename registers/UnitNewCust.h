@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmNewCust; }
@@ -27,7 +28,7 @@ public:
     void BtnNewCarPathClick();
     void BtnNewCarClearImgClick();
 
-    Ui::TfrmNewCust* ui;
+    std::unique_ptr<Ui::TfrmNewCust> ui;
     TDataSet* ADOQry;
     TPhotoBox* Photo;
 

@@ -67,7 +67,7 @@ TfrmNewPrice::TfrmNewPrice(QWidget* parent)
     FormCreate();
 }
 
-TfrmNewPrice::~TfrmNewPrice() { delete ui; }
+TfrmNewPrice::~TfrmNewPrice() = default;
 
 void TfrmNewPrice::FormCreate()
 {

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 #include <QString>
 
@@ -22,7 +23,7 @@ public:
     // Runs the checks and closes with OK when every one passes.
     void BitBtn1Click();
 
-    Ui::TfrmNewPrice* ui;
+    std::unique_ptr<Ui::TfrmNewPrice> ui;
     // The name of the scheme being edited; set by the register on edit only.
     QString OldPriceName;
     TDataSet* ADOQry;

@@ -46,7 +46,7 @@ TfrmPrice::TfrmPrice(QWidget* parent) : TForm(parent), ui(new Ui::TfrmPrice), AD
     FormCreate();
 }
 
-TfrmPrice::~TfrmPrice() { delete ui; }
+TfrmPrice::~TfrmPrice() = default;
 
 void TfrmPrice::FormCreate()
 {
@@ -78,7 +78,7 @@ QString TfrmPrice::selectedName()
 
 void TfrmPrice::BtnNewPriceClick()
 {
-    auto* d = frmNewPrice->ui;
+    auto* d = frmNewPrice->ui.get();
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("新增租赁方案")));
     d->EdtPriceName->clear();
     d->EdtBasicPrice->clear();
@@ -111,7 +111,7 @@ void TfrmPrice::BtnEdtPriceClick()
     const QString name = selectedName();
     if (name.trimmed().isEmpty()) return;
 
-    auto* d = frmNewPrice->ui;
+    auto* d = frmNewPrice->ui.get();
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
     SetEditText(d->EdtPriceName, name);

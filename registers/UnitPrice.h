@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include "platform/Form.h"
 
 namespace Ui { class TfrmPrice; }
@@ -16,7 +17,7 @@ public:
     void BtnEdtPriceClick();
     void BtnDelPriceClick();
 
-    Ui::TfrmPrice* ui;
+    std::unique_ptr<Ui::TfrmPrice> ui;
     TDataSet* ADOQry;
 
 protected:

@@ -20,7 +20,7 @@ protected:
         AppFixture::SetUp();
         SetClockHook([this] { return now; });
     }
-    Ui::TfrmAlert* A() { return frmAlert->ui; }
+    Ui::TfrmAlert* A() { return frmAlert->ui.get(); }
 
     void cost(const QString& car, const QString& name, const QVariant& end)
     { exec("Insert into CarCost(CarID,Name,Cost,EndTime) Values(:c,:n,0,:e)", {{"c", car}, {"n", name}, {"e", end}}); }

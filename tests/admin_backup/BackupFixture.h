@@ -17,7 +17,7 @@ protected:
     const QString RestoredText = u"从备份文件成功恢复数据！"_s;
     const QString Stamp = u"Select [Value] from Config where Item='BACKUP'"_s;
 
-    Ui::TfrmBackup* B() { return frmBackup->ui; }
+    Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
     void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
 
     void backupTo(const QString& folder)

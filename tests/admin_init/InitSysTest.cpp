@@ -31,7 +31,7 @@ protected:
     bool press(QPushButton* (Ui::TfrmInit::*button))
     {
         bool open = false;
-        whenShown(frmInit, [&] { click(frmInit->ui->*button); open = frmInit->isVisible(); if (open) frmInit->reject(); });
+        whenShown(frmInit, [&] { click(frmInit->ui.get()->*button); open = frmInit->isVisible(); if (open) frmInit->reject(); });
         frmMain->N2Click();
         return open;
     }

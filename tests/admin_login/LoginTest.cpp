@@ -21,8 +21,8 @@ protected:
         // An own alert text, so a finished first show starts the strip.
         exec("Insert into Config Values('ALERT_USERDEFINE','提醒')");
     }
-    Ui::TfrmLogin* L() { return frmLogin->ui; }
-    Ui::TfrmChangePass* C() { return frmChangePass->ui; }
+    Ui::TfrmLogin* L() { return frmLogin->ui.get(); }
+    Ui::TfrmChangePass* C() { return frmChangePass->ui.get(); }
     QString config(const char* item) { return scalar("Select [Value] from Config where Item=:i", {{"i", QString(item)}}).toString(); }
 
     // Opens the change dialog from the menu, fills it and presses 确定; the texts shown.

@@ -73,7 +73,7 @@ TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
     QRect first, second;
     whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] {
         first = frmLend->geometry();
-        Ui::TfrmLend* u = frmLend->ui;
+        Ui::TfrmLend* u = frmLend->ui.get();
         whenShown(frmSelectScheme, [&] { click(frmSelectScheme->ui->BtnOK); });
         click(u->BtnScheme);
         ASSERT_EQ(u->EdtScheme->text(), longName);

@@ -22,7 +22,7 @@ protected:
 
     void SetUp() override { AppFixture::SetUp(); SetClockHook([this] { return now; }); }
 
-    Ui::TfrmLend* u() { return frmLend->ui; }
+    Ui::TfrmLend* u() { return frmLend->ui.get(); }
     static QVariant money(int64_t raw) { return QVariant::fromValue(Currency::fromRaw(raw)); }
     static QDateTime at(int d, int h, int m = 0, int s = 0) { return CombineDateTime(QDate(2026, 3, d), QTime(h, m, s)); }
 

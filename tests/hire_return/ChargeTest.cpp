@@ -18,7 +18,7 @@ TEST_F(ChargeTest, SettleStoresAmountMomentReadingAndIncome)
     exec("Update Leaso set Charge=1000000, ChargeTime=EndTime where LeasoID=:id", {{"id", returnedHire({.car = "settled"})}});
     const qint64 id1 = returnedHire({.car = "苏E'55"}), id2 = returnedHire({.car = "苏F-6"});
     openCharge([&] {
-        auto* ui = frmCharge->ui;
+        auto* ui = frmCharge->ui.get();
         ASSERT_EQ(frmCharge->ADOQry->recordCount(), 2);
         EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "160", "610"}));   // moment and reading from the row
         ui->DtTime->setTime(QTime(16, 30));

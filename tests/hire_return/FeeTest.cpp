@@ -53,7 +53,7 @@ TEST_F(FeeTest, ReturnWindowFollowsMomentAndReadingWithNoStaleFigures)
     standardHire();
     standardHire({.car = "B", .planEnd = M(2026, 6, 21), .price = Yuan("100000000000000")});
     openReturn([&] {
-        auto* ui = frmReturn->ui;
+        auto* ui = frmReturn->ui.get();
         // Opened at the present moment, 15 June 12:00: 45 days and 3 hours.
         EXPECT_EQ(Fee(ui), QStringList({"46 天", "6900", "", "6900"}));
         SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 11, 9));

@@ -19,7 +19,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
     returnedHire({.car = "returned"});
     exec("Update Car set Odograph=12345");
     openReturn([&] {
-        auto* ui = frmReturn->ui;
+        auto* ui = frmReturn->ui.get();
         ASSERT_EQ(frmReturn->ADOQry->recordCount(), 3);   // open hires only
         SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 3, 15));
         ui->Memo1->setPlainText(memo);
@@ -65,9 +65,9 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
             EXPECT_EQ(lastMessage(), c.text);
         }
     };
-    openCharge([&] { refuse(frmCharge->ui, frmCharge->ui->Button1, true); });
+    openCharge([&] { refuse(frmCharge->ui.get(), frmCharge->ui->Button1, true); });
     openReturn([&] {
-        auto* ui = frmReturn->ui;
+        auto* ui = frmReturn->ui.get();
         refuse(ui, ui->BtnReturnCharge, true);
         refuse(ui, ui->BtnReturn, false);
         EXPECT_TRUE(leaso(open, "EndTime").isNull());
@@ -92,7 +92,7 @@ TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAnd
     other.open(dbFile());
     const qint64 taken = standardHire({.car = "A-taken", .planEnd = M(2026, 6, 1)}), id = standardHire({.car = "粤A'7"});
     openReturn([&] {
-        auto* ui = frmReturn->ui;
+        auto* ui = frmReturn->ui.get();
         SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 3, 15));
         clearAndType(ui->EdtOdograph, "10800");
         clearAndType(ui->EdtLeaso, "598.5");

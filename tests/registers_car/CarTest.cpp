@@ -19,7 +19,7 @@ const QString Done = QStringLiteral("车辆信息修改完成！");
 
 class CarTest : public AppFixture {
 protected:
-    Ui::TfrmCar* C() { return frmCar->ui; }
+    Ui::TfrmCar* C() { return frmCar->ui.get(); }
 
     // Opens the register from the main window, runs fn in it, then leaves with 退出.
     void inRegister(const std::function<void()>& fn)

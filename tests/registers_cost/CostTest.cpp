@@ -26,8 +26,8 @@ struct Fee {
 
 class CostTest : public AppFixture {
 protected:
-    Ui::TfrmCar* C() { return frmCar->ui; }
-    Ui::TfrmCost* D() { return frmCost->ui; }
+    Ui::TfrmCar* C() { return frmCar->ui.get(); }
+    Ui::TfrmCost* D() { return frmCost->ui.get(); }
 
     void prepareDatabase(TADOConnection& cn) override
     {

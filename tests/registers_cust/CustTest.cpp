@@ -17,7 +17,7 @@ const QString Saved = QStringLiteral("客户信息修改完成！");
 
 class CustTest : public AppFixture {
 protected:
-    Ui::TfrmCust* U() { return frmCust->ui; }
+    Ui::TfrmCust* U() { return frmCust->ui.get(); }
 
     void inRegister(const std::function<void()>& fn)
     {

@@ -21,8 +21,8 @@ protected:
     static QString makeFile(const QString& path, const QByteArray& content) { EXPECT_TRUE(WriteFile(path, content)); return path; }
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
     int run(TForm* f, std::function<void()> fn) { whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); }); return f->exec(); }
-    Ui::TfrmNewCar* car() { return frmNewCar->ui; }
-    Ui::TfrmNewCust* cust() { return frmNewCust->ui; }
+    Ui::TfrmNewCar* car() { return frmNewCar->ui.get(); }
+    Ui::TfrmNewCust* cust() { return frmNewCust->ui.get(); }
     void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
     static void typeMemo(QPlainTextEdit* m, const QString& text) { m->setFocus(); TypeText(m, text); }
     static void typeCombo(QComboBox* c, const QString& text) { c->lineEdit()->clear(); c->setFocus(); TypeText(c->lineEdit(), text); }

@@ -14,8 +14,8 @@ struct Scheme { QString name; int unit; QString price, limit = {}, additional = 
 
 class PriceTest : public AppFixture {
 protected:
-    Ui::TfrmPrice* P() { return frmPrice->ui; }
-    Ui::TfrmNewPrice* D() { return frmNewPrice->ui; }
+    Ui::TfrmPrice* P() { return frmPrice->ui.get(); }
+    Ui::TfrmNewPrice* D() { return frmNewPrice->ui.get(); }
 
     // Opens the register from the main window and runs fn in it.
     void inRegister(const std::function<void()>& fn)
