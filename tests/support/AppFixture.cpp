@@ -95,11 +95,6 @@ void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
     timer->start(5);
 }
 
-void AppFixture::acceptWhenShown(QWidget* w)
-{
-    whenShown(w, [w] { QMetaObject::invokeMethod(w, "accept", Qt::QueuedConnection); });
-}
-
 void AppFixture::rejectWhenShown(QWidget* w)
 {
     whenShown(w, [w] { QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });

@@ -61,8 +61,7 @@ protected:
     // Runs fn once w is showing as the active modal window (fn must close it).
     // Fails the test when w does not show within a few seconds.
     void whenShown(QWidget* w, std::function<void()> fn);
-    // Closes w with OK / Cancel once it shows.
-    void acceptWhenShown(QWidget* w);
+    // Closes w with Cancel once it shows.
     void rejectWhenShown(QWidget* w);
     // Opens w through a main-window command and runs fn in it once it shows;
     // closes it with Cancel if fn left it open. Fails the test when w never
