@@ -1,6 +1,6 @@
 #include "admin/UnitChangePass.h"
 #include "ui_UnitChangePass.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"

@@ -1,6 +1,6 @@
 #include "admin/UnitInitSys.h"
 #include "ui_UnitInitSys.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"

@@ -1,6 +1,6 @@
 #include "admin/UnitLogin.h"
 #include "ui_UnitLogin.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"

@@ -1,6 +1,6 @@
 #include "app/UnitMain.h"
 #include "ui_UnitMain.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -36,6 +36,8 @@ QString CustPicDir;
 QString AdminPassword;
 QStringList AlertMessages;
 int AlertIndex = 0;
+
+TADOConnection& AppConnection() { return frmMain->ADOCn; }
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
 {

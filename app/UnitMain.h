@@ -1,6 +1,6 @@
 #pragma once
 #include <memory>
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
 #include <QMainWindow>

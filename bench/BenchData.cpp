@@ -1,5 +1,5 @@
 #include "bench/BenchData.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include <QDate>

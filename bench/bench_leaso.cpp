@@ -10,7 +10,7 @@
 #include "bench/BenchData.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitReport.h"
 #include "hire/UnitCharge.h"

@@ -1,5 +1,5 @@
 // Makes the empty database at the path given, unless a file is already there.
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Errors.h"
 #include <QCoreApplication>
 #include <cstdio>

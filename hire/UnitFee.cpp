@@ -1,5 +1,5 @@
 #include "hire/UnitFee.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"

@@ -1,8 +1,8 @@
 #include "hire/UnitSelectScheme.h"
 #include "ui_UnitSelectScheme.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Handler.h"
 
 TfrmSelectScheme* frmSelectScheme = nullptr;

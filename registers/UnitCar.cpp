@@ -1,7 +1,7 @@
 #include "registers/UnitCar.h"
 #include "ui_UnitCar.h"
-#include "app/AppContext.h"
-#include "app/UnitPublic.h"
+#include "common/AppContext.h"
+#include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
 #include "platform/Convert.h"
@@ -16,7 +16,7 @@
 #include "platform/Transaction.h"
 #include "platform/Look.h"
 #include "registers/UnitCost.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include "ui_UnitCost.h"
 #include <QDateEdit>
 #include <QFileInfo>

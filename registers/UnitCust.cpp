@@ -1,7 +1,7 @@
 #include "registers/UnitCust.h"
 #include "ui_UnitCust.h"
-#include "app/AppContext.h"
-#include "app/UnitPublic.h"
+#include "common/AppContext.h"
+#include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
 #include "platform/DataSet.h"
@@ -12,7 +12,7 @@
 #include "platform/Transaction.h"
 #include "platform/Look.h"
 #include "registers/UnitNewCust.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 
 TfrmCust* frmCust = nullptr;
 

@@ -1,6 +1,6 @@
 #include "registers/UnitNewCar.h"
 #include "ui_UnitNewCar.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/App.h"
 #include "platform/Convert.h"
@@ -10,7 +10,7 @@
 #include "platform/KeyFilters.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include <QKeyEvent>
 
 TfrmNewCar* frmNewCar = nullptr;

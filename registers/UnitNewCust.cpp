@@ -1,6 +1,6 @@
 #include "registers/UnitNewCust.h"
 #include "ui_UnitNewCust.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
 #include "platform/App.h"
 #include "platform/DataSet.h"
@@ -8,7 +8,7 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 
 TfrmNewCust* frmNewCust = nullptr;
 

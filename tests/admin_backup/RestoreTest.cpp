@@ -1,7 +1,7 @@
 // Restoring from a backup folder: the checks before anything is touched, the
 // safety copy, the replaced data and the photos copied back.
 #include "BackupFixture.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Connection.h"
 
 namespace {

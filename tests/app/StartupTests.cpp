@@ -3,7 +3,7 @@
 #include "support/FileTools.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "admin/UnitBirthday.h"
 #include "ui_UnitBirthday.h"
 #include "ui_UnitMain.h"

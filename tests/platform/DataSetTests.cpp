@@ -1,7 +1,7 @@
 // The connection and datasets over a real database file. Rows are kept as
 // read and decoded on demand, so every accessor must give what was stored,
 // also after edits, inserts and deletes move text about in the store.
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"

@@ -1,6 +1,6 @@
 // The ground every window writes through: the transaction object, strict
 // binding, guarded writes and engine errors in the user's words.
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DataSet.h"
 #include "platform/Errors.h"

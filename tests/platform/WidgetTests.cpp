@@ -5,7 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "support/Typing.h"
 #include <QApplication>
 #include <QInputMethodEvent>

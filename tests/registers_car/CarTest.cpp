@@ -5,12 +5,12 @@
 #include "ui_UnitMain.h"
 #include "support/AppFixture.h"
 #include "support/WindowProbes.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
 #include "platform/Moment.h"
 #include "registers/UnitCar.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include <QImageReader>
 
 namespace {

@@ -4,11 +4,11 @@
 #include "ui_UnitMain.h"
 #include "support/AppFixture.h"
 #include "support/WindowProbes.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "app/UnitMain.h"
 #include "platform/DataSet.h"
 #include "registers/UnitCust.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include <QImageReader>
 
 namespace {

@@ -5,11 +5,11 @@
 #include "support/AppFixture.h"
 #include "support/Typing.h"
 #include "support/WindowProbes.h"
-#include "app/AppContext.h"
+#include "common/AppContext.h"
 #include "platform/Form.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include <QImageReader>
 #include <QPlainTextEdit>
 

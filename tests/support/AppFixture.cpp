@@ -2,7 +2,7 @@
 #include "support/Typing.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Moment.h"
 #include <QAbstractButton>

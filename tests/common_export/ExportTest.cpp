@@ -1,6 +1,6 @@
 // The workbook export: a real file written through a grid and read back.
 #include "support/PrintQString.h"
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DBGrid.h"
 #include "platform/DataSet.h"

@@ -1,4 +1,4 @@
-#include "registers/UnitPhoto.h"
+#include "common/UnitPhoto.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Look.h"

@@ -1,4 +1,4 @@
-#include "app/UnitPublic.h"
+#include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Convert.h"
 #include "platform/DBGrid.h"

@@ -1,0 +1,7 @@
+#include "common/AppContext.h"
+
+AppEvents& AppEvents::instance()
+{
+    static AppEvents events;
+    return events;
+}
