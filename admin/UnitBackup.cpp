@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
 TfrmBackup* frmBackup = nullptr;
@@ -48,23 +49,39 @@ bool holds(const QString& folder, const QString& path)
     return !folder.isEmpty() && (path == folder || path.startsWith(folder + QLatin1Char('/')));
 }
 
-bool copyTree(const QString& source, const QString& target, int mode, const QString& guard, QStringList* failed)
+// Copies one folder. chain holds the real paths of the folders being copied
+// from the top down to this one, so a link back into any of them is a loop.
+bool copyTree(const QString& source, const QString& target, int mode, const QString& guard, QStringList& chain,
+              TCopyReport& report)
 {
-    const QDir src(source);
-    if (!src.exists()) return false;
-    if (!QDir().mkpath(target)) {
-        if (failed) *failed << target;
+    const QFileInfo self(source);
+    if (!self.isReadable() || !self.isExecutable()) {
+        report.unread << source;
         return false;
     }
+    // When the target folder cannot be made, each file is still tried, and counted as it fails.
+    QDir().mkpath(target);
+    chain << self.canonicalFilePath();
     bool ok = true;
-    const QFileInfoList entries = src.entryInfoList(
+    const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo& fi : entries) {
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
-            // A linked folder could lead back up the tree; the target's own tree is never copied.
-            if (fi.isSymLink() || holds(fi.canonicalFilePath(), guard)) continue;
-            if (!copyTree(fi.absoluteFilePath(), to, mode, guard, failed)) ok = false;
+            const QString real = fi.canonicalFilePath();
+            const bool loops = fi.isSymLink()
+                && std::any_of(chain.cbegin(), chain.cend(), [&](const QString& f) { return holds(real, f); });
+            if (loops || holds(real, guard)) {
+                // The target's own tree is never copied; a link is named, not passed over.
+                if (fi.isSymLink()) report.links << fi.absoluteFilePath();
+                continue;
+            }
+            if (!copyTree(fi.absoluteFilePath(), to, mode, guard, chain, report)) ok = false;
+            continue;
+        }
+        if (!fi.isFile()) {   // a link to nothing, or no file at all: there is nothing to copy
+            ok = false;
+            report.failed << to;
             continue;
         }
         QString dest = to;
@@ -95,10 +112,30 @@ bool copyTree(const QString& source, const QString& target, int mode, const QStr
         }
         if (!copyFile(fi.absoluteFilePath(), dest)) {
             ok = false;
-            if (failed) *failed << dest;
+            report.failed << dest;
         }
     }
+    chain.removeLast();
     return ok;
+}
+
+// What a photo copy lost, one sentence each.
+QStringList lostPhotos(const TCopyReport& r)
+{
+    QStringList l;
+    if (!r.failed.isEmpty())
+        l << QStringLiteral("有 %1 个图片文件没有复制，例如“%2”。").arg(r.failed.size()).arg(r.failed.first());
+    if (!r.unread.isEmpty())
+        l << QStringLiteral("有 %1 个目录无法读取，其中的图片文件没有复制，例如“%2”。").arg(r.unread.size()).arg(r.unread.first());
+    return l;
+}
+
+// The folder links a photo copy did not follow, as a line of its own ("" when none).
+QString linksNotFollowed(const TCopyReport& r)
+{
+    if (r.links.isEmpty()) return {};
+    return QStringLiteral("\n以下目录链接指向上层目录或备份目录，没有跟随复制：“") + r.links.join(QStringLiteral("”、“"))
+        + QStringLiteral("”。");
 }
 
 } // namespace
@@ -130,16 +167,16 @@ std::optional<QString> ReadBackupStamp(const QString& fileName)
     }
 }
 
-bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, QStringList* failed)
+bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCopyReport* report)
 {
     const QString source = QDir::cleanPath(QDir(Source).absolutePath());
     const QString target = QDir::cleanPath(QDir(Target).absolutePath());
     if (!QFileInfo(source).isDir()) return false;
-    if (!QDir().mkpath(target)) {
-        if (failed) *failed << target;
-        return false;
-    }
-    return copyTree(source, target, Mode, QFileInfo(target).canonicalFilePath(), failed);
+    TCopyReport own;
+    TCopyReport& r = report ? *report : own;
+    QDir().mkpath(target);
+    QStringList chain;
+    return copyTree(source, target, Mode, QFileInfo(target).canonicalFilePath(), chain, r);
 }
 
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
@@ -209,17 +246,16 @@ void TfrmBackup::BtnBackupClick()
         throw EAppError(QStringLiteral("备份失败：") + e.message());
     }
 
-    QStringList failed;
+    TCopyReport photos;
     for (const auto& [name, live] : {std::pair{QStringLiteral("DBPic"), CarPicDir},
                                      std::pair{QStringLiteral("DBCustPic"), CustPicDir}}) {
         if (!QFileInfo(live).isDir()) continue;   // no photos to copy
-        if (!CopyFolderTree(live, folder + name, CopyReplace, &failed) && failed.isEmpty())
-            failed << live;
+        CopyFolderTree(live, folder + name, CopyReplace, &photos);
     }
-    if (!failed.isEmpty())
-        throw EAppError(QStringLiteral("备份没有完成：数据库已备份，但有 %1 个图片文件没有复制，例如“%2”。")
-                            .arg(failed.size()).arg(failed.first()));
-    Dlg::Notice(this, QStringLiteral("备份完成！"));
+    const QStringList lost = lostPhotos(photos);
+    if (!lost.isEmpty())
+        throw EAppError(QStringLiteral("备份没有完成：数据库已备份，但") + lost.join(QLatin1Char('\n')) + linksNotFollowed(photos));
+    Dlg::Notice(this, QStringLiteral("备份完成！") + linksNotFollowed(photos));
 }
 
 void TfrmBackup::BtnRecoverClick()
@@ -264,18 +300,18 @@ void TfrmBackup::BtnRecoverClick()
         problems << e.message();
     }
     AppEvents::instance().databaseReplaced();
-    QStringList failed;
+    TCopyReport photos;
     for (const auto& [name, live] : {std::pair{QStringLiteral("DBPic"), CarPicDir},
                                      std::pair{QStringLiteral("DBCustPic"), CustPicDir}}) {
         const QString saved = dir + name;
         if (!QFileInfo(saved).isDir()) continue;   // a backup without photos of this kind
-        if (!CopyFolderTree(saved, live, CopyKeep, &failed) && failed.isEmpty()) failed << saved;
+        CopyFolderTree(saved, live, CopyKeep, &photos);
     }
-    if (!failed.isEmpty())
-        problems << QStringLiteral("有 %1 个图片文件没有复制，例如“%2”。").arg(failed.size()).arg(failed.first());
+    problems << lostPhotos(photos);
     if (!problems.isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("数据已从备份文件恢复，但恢复没有全部完成：\n") + problems.join(QLatin1Char('\n')));
+        Dlg::Notice(this, QStringLiteral("数据已从备份文件恢复，但恢复没有全部完成：\n") + problems.join(QLatin1Char('\n'))
+                              + linksNotFollowed(photos));
         return;
     }
-    Dlg::Notice(this, QStringLiteral("从备份文件成功恢复数据！"));
+    Dlg::Notice(this, QStringLiteral("从备份文件成功恢复数据！") + linksNotFollowed(photos));
 }

@@ -46,10 +46,18 @@ std::optional<QString> ReadBackupStamp(const QString& fileName);
 // What CopyFolderTree does with a file whose target already exists.
 enum CopyMode { CopyReplace = 1, CopyKeep = 2, CopyAsk = 3, CopyNewName = 4 };
 
+// What a folder copy left undone, by path.
+struct TCopyReport {
+    QStringList failed;   // target files not written
+    QStringList unread;   // source folders that could not be listed
+    QStringList links;    // folder links not followed: they lead back up the tree or to the target
+};
+
 // Copies every file of Source and its subfolders, at every depth, into
 // Target, making the folders as needed; Mode says what happens to a file
-// whose target exists. A subfolder of Source that is Target or holds it is
-// left out, so a target inside the source never copies itself. True when
-// Source could be listed and every copy the mode called for was made; the
-// targets not written go to failed.
-bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, QStringList* failed = nullptr);
+// whose target exists. A link to a folder is copied as a folder, unless it
+// leads to a folder the copy is already inside (a loop) or to one holding
+// Target. A subfolder of Source that is Target or holds it is left out, so a
+// target inside the source never copies itself. True when Source could be
+// listed and every copy the mode called for was made; the rest goes to report.
+bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCopyReport* report = nullptr);

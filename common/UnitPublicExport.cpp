@@ -79,10 +79,11 @@ mode_t finalMode(const QString& target)
     return 0666 & ~mask;
 }
 
-struct SheetColumn { QString caption; int field; };
+struct SheetColumn { QString caption; int field; bool dateOnly; };
 
 // The visible columns in the order the grid shows them, each with its
-// dataset field (-1 for a column that shows none).
+// dataset field (-1 for a column that shows none) and whether the grid shows
+// its moments as dates only.
 QVector<SheetColumn> visibleColumns(TDBGrid* grid, TDataSet* ds)
 {
     QVector<SheetColumn> out;
@@ -93,12 +94,12 @@ QVector<SheetColumn> visibleColumns(TDBGrid* grid, TDataSet* ds)
         if (logical < 0 || logical >= cols.size()) continue;
         if (!cols[logical].visible || grid->isColumnHidden(logical)) continue;
         const QString& field = cols[logical].field;
-        out.append({cols[logical].caption, field.isEmpty() ? -1 : ds->fieldIndex(field)});
+        out.append({cols[logical].caption, field.isEmpty() ? -1 : ds->fieldIndex(field), cols[logical].dateOnly});
     }
     return out;
 }
 
-void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& v, FieldType type,
+void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& v, FieldType type, bool dateOnly,
                lxw_format* dateFmt, lxw_format* dateTimeFmt)
 {
     if (!v.isValid() || v.isNull()) return;
@@ -119,6 +120,8 @@ void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& 
             if (auto p = ParseMoment(v.toString())) m = *p;
         } else {
             m = DaysToDateTime(v.toDouble());
+            // A column the list shows as dates holds the day alone, as the list shows it.
+            if (dateOnly && m.isValid()) m = CombineDateTime(m.date(), QTime(0, 0));
         }
         if (!m.isValid() || m.date().year() < 1900 || m.date().year() > 9999) {
             // Not a moment a spreadsheet can hold: keep what the list shows.
@@ -164,7 +167,7 @@ void writeWorkbook(const QString& path, const QString& title, TDataSet* ds, TDBG
         for (int c = 0; c < cols.size(); ++c) {
             const int f = cols[c].field;
             if (f < 0) continue;
-            writeCell(ws, lxw_row_t(r + 2), lxw_col_t(c), ds->valueAt(r, f), ds->fieldType(f), dateFmt, dateTimeFmt);
+            writeCell(ws, lxw_row_t(r + 2), lxw_col_t(c), ds->valueAt(r, f), ds->fieldType(f), cols[c].dateOnly, dateFmt, dateTimeFmt);
         }
     // After an export the list stands on its first row.
     ds->first();

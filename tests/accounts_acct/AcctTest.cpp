@@ -2,6 +2,7 @@
 // with a fixed clock: totals, ranges, hand entries, edits and deletes.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
+#include "support/XlsxRead.h"
 #include "ui_UnitAcct.h"
 #include "ui_UnitModAcct.h"
 #include "accounts/UnitAcct.h"
@@ -169,6 +170,17 @@ TEST_F(Acct, CategoryFilterWithAQuoteListsExpensesSigned)
         query(QDate(2026, 3, 1), QDate(2026, 3, 31), u"所有"_s);
         EXPECT_EQ(totals(), (QStringList{u"800"_s, u"305"_s, u"495"_s}));
         EXPECT_EQ(rows().last(), u"收|2026/3/2|800|租车款|京A-1租车款"_s) << "newest first, the date only";
+        // The export writes the date the list shows, as a whole date.
+        const QString file = dir() + u"book.xlsx"_s;
+        saveFileAnswers << file;
+        click(u()->BtnExpXls1);
+        EXPECT_EQ(lastMessage(), u"导出完毕！"_s);
+        XlsxSheet x;
+        ASSERT_TRUE(x.load(file));
+        const auto day = x.cell(5, 2);
+        ASSERT_TRUE(day && x.text(2, 2) == u"日期"_s);
+        EXPECT_EQ(day->text, QString::number(QDate(1899, 12, 30).daysTo(QDate(2026, 3, 2))));
+        EXPECT_EQ(day->numFmt, u"yyyy/m/d"_s);
     });
 }
 

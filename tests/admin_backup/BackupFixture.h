@@ -9,6 +9,7 @@
 #include "platform/Backup.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
+#include <QDirIterator>
 
 using namespace Qt::StringLiterals;
 class BackupFixture : public AppFixture {
@@ -49,6 +50,16 @@ protected:
     static QString folderOf(const QString& root, const QDate& d) { return root + u"Tesmarul"_s + BackupDateText(d) + u"/"_s; }
     static void write(const QString& file, const QByteArray& content) { ASSERT_TRUE(WriteFile(file, content)) << file.toStdString(); }
     QString mkdir(const QString& name) { QDir().mkpath(dir() + name); return dir() + name + u"/"_s; }
+    static void link(const QString& to, const QString& name) { ASSERT_TRUE(QFile::link(to, name)) << name.toStdString(); }
+    // Files under folder at every depth, by path from it.
+    static QStringList filesUnder(const QString& folder)
+    {
+        QStringList l;
+        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            l << QDir(folder).relativeFilePath(it.next());
+        l.sort();
+        return l;
+    }
     static QVariant inFile(const QString& file, const QString& sql) { return TDatabaseFile(file).scalar(sql); }
     void addCar(const QString& id) { exec(u"Insert into Car(CarID,State,Odograph) values(:id,'A',100)"_s, {{u"id"_s, id}}); }
     qint64 count(const QString& table) { return scalar(u"Select count(*) from "_s + table).toLongLong(); }

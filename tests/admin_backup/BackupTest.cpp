@@ -60,22 +60,63 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
     EXPECT_EQ(count(u"Car"_s), 1);
 }
 
-// A folder standing where the copy or a photo goes: the failure is reported,
-// never the success notice, and no half-made copy is left.
-TEST_F(BackupTest, CopyOrPhotoThatCannotBeWrittenIsReported)
+// A folder standing where the copy goes: the failure is reported, never the
+// success notice, and no half-made copy is left.
+TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 {
     fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
     const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9));
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
     backupTo(root);
     EXPECT_EQ(EntriesIn(folder), QStringList{u"2025-1-9.bak"_s});
-    QDir(folder).removeRecursively();
-    write(CarPicDir + u"A.bmp"_s, "A");
-    QDir().mkpath(folder + u"DBPic/A.bmp"_s);
+    EXPECT_TRUE(lastMessage().startsWith(u"备份失败："_s)) << lastMessage().toStdString();
+}
+
+// Photos that cannot be written where something else stands: every file is
+// tried and counted, also inside a subfolder that cannot be made, and the
+// others land beside what stood in the way.
+TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
+{
+    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
+    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9)), pics = folder + u"DBPic/"_s;
+    QDir().mkpath(CarPicDir + u"sub"_s);
+    for (const char* f : {"a.bmp", "b.bmp", "c.bmp", "sub/x.bmp", "sub/y.bmp"}) write(CarPicDir + QString::fromUtf8(f), f);
+    const struct { const char* name; QStringList files, folders; int count; QStringList after; } cases[] = {
+        {"the photo folder's place holds a file", {u"DBPic"_s}, {}, 5, {}},
+        {"a photo's place holds a folder, the subfolder's a file", {u"DBPic/sub"_s}, {u"DBPic/a.bmp"_s}, 3,
+         {u"b.bmp"_s, u"c.bmp"_s, u"sub"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(pics);
+        for (const QString& f : c.folders) QDir().mkpath(folder + f);
+        for (const QString& f : c.files) { QDir(folder + f).removeRecursively(); write(folder + f, "taken"); }
+        messages.clear();
+        backupTo(root);
+        EXPECT_EQ(messageTexts(), QStringList{u"备份没有完成：数据库已备份，但有 %1 个图片文件没有复制，例如“%2a.bmp”。"_s
+                                                   .arg(c.count).arg(pics)});
+        EXPECT_EQ(filesUnder(pics), c.after);
+    }
+}
+
+// A linked folder is copied once as a folder; a link back up the tree, or the
+// second of two folders linked to each other, is followed no further and named.
+TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
+{
+    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
+    const QString root = mkdir(u"target"_s), outside = mkdir(u"outside"_s), pics = CarPicDir;
+    for (const char* f : {"p", "q", "sub"}) QDir().mkpath(pics + QString::fromUtf8(f));
+    for (const QString& f : {outside + u"o.bmp"_s, pics + u"p/p.bmp"_s, pics + u"q/q.bmp"_s, pics + u"sub/x.bmp"_s}) write(f, "photo");
+    link(outside, pics + u"linked"_s);
+    link(pics + u"q"_s, pics + u"p/toQ"_s);
+    link(pics + u"p"_s, pics + u"q/toP"_s);
+    link(pics, pics + u"sub/up"_s);
     backupTo(root);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[0].text.startsWith(u"备份失败："_s)) << messages[0].text.toStdString();
-    EXPECT_TRUE(lastMessage().startsWith(u"备份没有完成：数据库已备份，但有 1 个图片文件没有复制"_s)) << lastMessage().toStdString();
+    EXPECT_EQ(messageTexts(), QStringList{u"备份完成！\n以下目录链接指向上层目录或备份目录，没有跟随复制："
+                                          "“%1p/toQ/toP”、“%1q/toP/toQ”、“%1sub/up”。"_s.arg(pics)});
+    EXPECT_EQ(filesUnder(folderOf(root, QDate(2025, 1, 9)) + u"DBPic"_s),
+              (QStringList{u"linked/o.bmp"_s, u"p/p.bmp"_s, u"p/toQ/q.bmp"_s, u"q/q.bmp"_s, u"q/toP/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
 TEST_F(BackupTest, TargetInsidePhotoFolderDoesNotCopyItself)

@@ -66,6 +66,25 @@ TEST_F(RestoreTest, BringsBackADeletedVehicleAndKeepsWhatWasReplaced)
     EXPECT_EQ(count(u"Car"_s), 2);
 }
 
+// The photos copied back go file by file: where a file of the live folder
+// stands in the way of a subfolder, each of its photos is counted; a link in
+// the backup that leads back up is named.
+TEST_F(RestoreTest, PhotosThatCannotComeBackAreCountedAndLoopsNamed)
+{
+    QDir().mkpath(CarPicDir + u"sub"_s);
+    write(CarPicDir + u"sub/x.bmp"_s, "x");
+    write(CarPicDir + u"sub/y.bmp"_s, "y");
+    makeBackup();
+    link(folder + u"DBPic"_s, folder + u"DBPic/sub/up"_s);
+    QDir(CarPicDir + u"sub"_s).removeRecursively();
+    write(CarPicDir + u"sub"_s, "live file");
+    ASSERT_TRUE(restoreFrom(folder));
+    EXPECT_EQ(lastMessage(), u"数据已从备份文件恢复，但恢复没有全部完成：\n有 2 个图片文件没有复制，例如“%1sub/x.bmp”。"
+                             "\n以下目录链接指向上层目录或备份目录，没有跟随复制：“%2DBPic/sub/up”。"_s.arg(CarPicDir, folder));
+    EXPECT_TRUE(frmBackup->Restored);
+    EXPECT_EQ(cars(), u"京A12345"_s);
+}
+
 // Files that are no backup of this program are refused before anything is touched.
 TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
 {
