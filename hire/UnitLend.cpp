@@ -106,7 +106,9 @@ TfrmLend::TfrmLend(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLend)
                    {ui->EdtPrice, ui->EdtAdditionalPrice, ui->EdtPrepay}, {ui->EdtLimit, ui->EdtOdograph});
 
     On(ADOQry, &TDataSet::dataChange, this, [this] { DataSource1DataChange(); });
-    On(ui->CmbType, &QComboBox::currentIndexChanged, this, [this] { CmbTypeChange(); });
+    // Only a unit the user picks runs it; the scheme choice sets the unit and
+    // relabels by itself.
+    On(ui->CmbType, &QComboBox::activated, this, [this] { CmbTypeChange(); });
     On(ui->BtnScheme, &QPushButton::clicked, this, [this] { BtnSchemeClick(); });
     On(ui->BtnQryCust, &QPushButton::clicked, this, [this] { BtnQryCustClick(); });
     On(ui->BtnNewCust, &QPushButton::clicked, this, [this] { BtnNewCustClick(); });
@@ -428,8 +430,9 @@ void TfrmLend::SetupModPage()
 
     On(ADOMod, &TDataSet::dataChange, this, [this] { DsModDataChange(); });
     // The first page's label update reads the first page's unit, so this page's
-    // labels keep their daily wording whatever unit is chosen here.
-    On(ui->CmbModType, &QComboBox::currentIndexChanged, this, [this] { CmbTypeChange(); });
+    // labels keep their daily wording whatever unit is chosen here. Only the
+    // user's choice runs it: a selected hire setting its unit relabels nothing.
+    On(ui->CmbModType, &QComboBox::activated, this, [this] { CmbTypeChange(); });
     On(ui->BtnSaveMod, &QPushButton::clicked, this, [this] { BtnSaveModClick(); });
     On(ui->BtnModQryCust, &QPushButton::clicked, this, [this] { BtnModQryCustClick(); });
     On(ui->BtnModNewCust, &QPushButton::clicked, this, [this] { BtnModNewCustClick(); });

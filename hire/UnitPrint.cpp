@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTextLayout>
-#include <limits>
 
 TfrmPrint* frmPrint = nullptr;
 
@@ -75,41 +74,45 @@ TQRLabel* TQuickRep::AddLabel(const TQRLabel& l)
     return m_labels.back().get();
 }
 
+qreal TQuickRep::RoomBelow(const TQRLabel& l) const
+{
+    qreal room = (l.OnBand == TQRLabel::TitleBand ? TitleBandHeight : DetailBandHeight) - l.Rect.top();
+    for (const auto& o : m_labels) {
+        if (o.get() == &l || o->OnBand != l.OnBand || o->Rect.top() <= l.Rect.top()) continue;
+        const qreal oRight = o->AutoSize
+            ? o->Rect.left() + QFontMetricsF(ReportFont(o->FontSize)).horizontalAdvance(o->Caption) / kUnits
+            : o->Rect.right();
+        if (o->Rect.left() < l.Rect.right() && oRight > l.Rect.left()) room = std::min(room, o->Rect.top() - l.Rect.top());
+    }
+    return room;
+}
+
 QVector<TQuickRep::Placed> TQuickRep::Arrange() const
 {
+    // Below this a value is no longer made smaller: text that long is shown whole all the same.
+    constexpr qreal kSmallestSize = 1, kSizeStep = 0.25;
     QVector<Placed> out;
     const QPointF titleTop(LeftMargin, TopMargin);
     const QPointF detailTop(LeftMargin, TopMargin + TitleBandHeight);
     for (const auto& l : m_labels) {
-        const QFont font = ReportFont(l->FontSize);
         const QPointF origin = (l->OnBand == TQRLabel::TitleBand ? titleTop : detailTop) + l->Rect.topLeft();
-        Placed p{l.get(), {}, {}};
+        Placed p{l.get(), {}, {}, l->FontSize};
         if (l->AutoSize) {
+            const QFont font = ReportFont(l->FontSize);
             p.lines = WrapLines(l->Caption, font, 0);
             qreal w = 0;
             for (const QString& s : p.lines) w = std::max(w, QFontMetricsF(font).horizontalAdvance(s) / kUnits);
             p.box = QRectF(origin, QSizeF(w, l->Rect.height()));
         } else {
-            const QStringList all = WrapLines(l->Caption, font, l->Rect.width());
-            const qreal lh = LineHeight(font) / kUnits;
-            qreal h = l->Rect.height();
-            if (l->AutoStretch) {
-                // Grows downward, but not into the label below it.
-                qreal room = std::numeric_limits<qreal>::max();
-                for (const auto& o : m_labels) {
-                    if (o.get() == l.get() || o->OnBand != l->OnBand || o->Rect.top() <= l->Rect.top()) continue;
-                    const qreal oRight = o->AutoSize
-                        ? o->Rect.left() + QFontMetricsF(ReportFont(o->FontSize)).horizontalAdvance(o->Caption) / kUnits
-                        : o->Rect.right();
-                    if (o->Rect.left() < l->Rect.right() && oRight > l->Rect.left())
-                        room = std::min(room, o->Rect.top() - l->Rect.top());
-                }
-                h = std::max(h, std::min(lh * all.size(), room));
+            // No line is ever dropped: a long value is set smaller until it fits its place.
+            const qreal place = l->AutoStretch ? std::max(l->Rect.height(), RoomBelow(*l)) : l->Rect.height();
+            auto height = [&] { return p.lines.size() * LineHeight(ReportFont(p.fontSize)) / kUnits; };
+            p.lines = WrapLines(l->Caption, ReportFont(p.fontSize), l->Rect.width());
+            while (height() > place + 0.01 && p.fontSize > kSmallestSize) {
+                p.fontSize = std::max(kSmallestSize, p.fontSize - kSizeStep);
+                p.lines = WrapLines(l->Caption, ReportFont(p.fontSize), l->Rect.width());
             }
-            // Whole lines only: the first always, the next while they fit.
-            for (int i = 0; i < all.size(); ++i)
-                if (i == 0 || (i + 1) * lh <= h + 0.01) p.lines << all[i];
-            p.box = QRectF(origin, QSizeF(l->Rect.width(), h));
+            p.box = QRectF(origin, QSizeF(l->Rect.width(), std::max(l->Rect.height(), height())));
         }
         out << p;
     }
@@ -132,7 +135,7 @@ void TQuickRep::Draw(QPainter& p, qreal devicePixelsPerMm) const
 
     p.setPen(Qt::black);
     for (const Placed& pl : Arrange()) {
-        const QFont font = ReportFont(pl.label->FontSize);
+        const QFont font = ReportFont(pl.fontSize);
         p.setFont(font);
         const QFontMetricsF fm(font);
         const qreal lh = LineHeight(font);
@@ -214,10 +217,12 @@ void TfrmPrint::BuildSheet()
     for (const Row& r : rows) {
         rep->AddLabel({QStringLiteral("QRLabel%1").arg(n++), QString::fromUtf8(r.caption), TQRLabel::DetailBand,
                        QRectF(2.1, r.captionTop, 0, 4.5), Qt::AlignLeft, 10, true, false});
+        // Every value may grow down to the row beneath it, so that a long one
+        // keeps a readable size; the telephone has a taller place and smaller type.
         const bool tel = r.value == &QRlblTel;
         *r.value = rep->AddLabel({QString::fromLatin1(r.name), QString(), TQRLabel::DetailBand,
                                   QRectF(r.left, r.top, r.width, tel ? 7.4 : 4.5),
-                                  r.centred ? Qt::AlignHCenter : Qt::AlignLeft, tel ? 9.0 : 10.0, false, tel});
+                                  r.centred ? Qt::AlignHCenter : Qt::AlignLeft, tel ? 9.0 : 10.0, false, true});
     }
 }
 

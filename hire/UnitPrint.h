@@ -21,7 +21,7 @@ struct TQRLabel {
     Qt::Alignment Alignment = Qt::AlignLeft;
     qreal FontSize = 10;                          // points
     bool AutoSize = false;                        // as wide as its one line of text
-    bool AutoStretch = false;                     // grows downward to show every wrapped line
+    bool AutoStretch = false;                     // grows downward, up to the label beneath it
 };
 
 // A one-page report of fixed labels: a title band with a line along its
@@ -40,9 +40,11 @@ public:
     TQRLabel* AddLabel(const TQRLabel& l);
     const std::vector<std::unique_ptr<TQRLabel>>& Labels() const { return m_labels; }
 
-    // Where a label's text lands on the page (mm from the paper's corner) and
-    // the lines it shows there.
-    struct Placed { const TQRLabel* label; QRectF box; QStringList lines; };
+    // Where a label's text lands on the page (mm from the paper's corner), the
+    // lines it shows there and their size. A label that is not sized to its
+    // text shows all of it: wrapped, grown into its room, and set smaller when
+    // the lines still need more height than that.
+    struct Placed { const TQRLabel* label; QRectF box; QStringList lines; qreal fontSize; };
     QVector<Placed> Arrange() const;
 
     // Draws the page with the paper's corner at the painter's origin.
@@ -57,6 +59,10 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    // The height a label may take: down to the nearest label beneath it that
+    // shares some of its width, or to the bottom of its band.
+    qreal RoomBelow(const TQRLabel& l) const;
+
     std::vector<std::unique_ptr<TQRLabel>> m_labels;
 };
 

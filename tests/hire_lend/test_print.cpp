@@ -2,9 +2,73 @@
 #include "ui_UnitLend.h"
 #include "ui_UnitPrint.h"
 #include "LendFixture.h"
+#include <QPaintEngine>
+#include <QPainter>
+
+namespace {
+
+// Records every run of text drawn on it, with its font and where it lands,
+// one device pixel being one hundredth of a millimetre.
+class TextRecorder : public QPaintDevice, QPaintEngine {
+public:
+    struct Run { QString text; QRectF ink; qreal pixelSize; };
+    QList<Run> runs;
+    TextRecorder() : QPaintEngine(AllFeatures) {}
+    QPaintEngine* paintEngine() const override { return const_cast<TextRecorder*>(this); }
+    // All drawn text in drawing order, blanks left out (a wrap may fall on one).
+    QString drawn() const
+    {
+        QString s;
+        for (const Run& r : runs) s += r.text;
+        return s.remove(u' ');
+    }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: case PdmHeight: return 10000;
+        case PdmWidthMM: case PdmHeightMM: return 100;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 2540;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        case PdmDepth: return 32;
+        default: return 1;
+        }
+    }
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPath(const QPainterPath&) override {}
+    void drawLines(const QLineF*, int) override {}
+    void drawRects(const QRectF*, int) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF& p, const QTextItem& t) override
+    {
+        const QRectF ink = QFontMetricsF(t.font()).tightBoundingRect(t.text()).translated(p);
+        runs << Run{t.text(), painter()->transform().mapRect(ink), qreal(t.font().pixelSize())};
+    }
+    Type type() const override { return User; }
+};
+
+// A point size in the recorder's pixels.
+qreal Px(qreal points) { return qRound(points * 25.4 / 72 * 100); }
+
+} // namespace
 
 class PrintFixture : public LendFixture {
 protected:
+    // Shows the sheet of hire key and records what it draws.
+    void drawSheet(qint64 key, TextRecorder& rec)
+    {
+        frmPrint->PrintLeasoID = QString::number(key);
+        whenShown(frmPrint, [&] {
+            QPainter p(&rec);
+            frmPrint->ui->QuickRep1->Draw(p, 100);
+            frmPrint->reject();
+        });
+        frmPrint->showModal();
+    }
     // Shows the sheet of hire key and checks its value labels (named without "QRlbl").
     void expectSheet(qint64 key, const QList<QPair<QString, QString>>& want)
     {
@@ -56,4 +120,39 @@ TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
     for (const auto& l : frmPrint->ui->QuickRep1->Labels())
         if (l->Name.startsWith("QRlbl"_L1)) EXPECT_TRUE(l->Caption.isEmpty()) << l->Name.toStdString();
     EXPECT_TRUE(messages.empty());
+}
+
+// However long a value, the sheet prints all of it, inside the page's margins
+// and clear of every other text; values that fit keep the sheet's own sizes.
+TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
+{
+    const QString tel = u"紧急联系人王建国手机13800138000，办公室010-88886666转分机1234，"_s.repeated(3).left(150);
+    const struct {
+        const char* name;
+        QString custName, tel, custID, card, memo, car;
+        bool designSizes;
+    } cases[] = {
+        {"short values", u"张三"_s, u"010-8888"_s, u"110101199001011234"_s, u"6222"_s, u"工行"_s, u"京A1"_s, true},
+        {"long values", u"欧阳"_s + u"长名字"_s.repeated(16), tel, u"P1234567890"_s.repeated(5).left(50),
+         u"6222020012345678901"_s, u"工商银行北京分行营业部"_s.repeated(10).left(100), u"京A"_s + u"1234567890"_s.repeated(5).left(48), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exec(u"DELETE FROM Customer"_s);
+        addCust(c.custID, c.custName, c.tel, c.card, c.memo);
+        TextRecorder rec;
+        drawSheet(addHire(c.car, c.custID, 0, at(10, 8), at(12, 8), 15000, 200, 8000, money(5000000), 1234), rec);
+
+        const QString drawn = rec.drawn();
+        for (const QString& v : {c.custName, c.tel, c.custID, QString(c.card + c.memo), c.car})
+            EXPECT_TRUE(drawn.contains(v)) << "not drawn whole: " << v.toStdString();
+        const QRectF printable(1000, 500, 8000, 9000);   // 10 mm left and right, 5 mm top and bottom
+        for (int i = 0; i < rec.runs.size(); ++i) {
+            const auto& r = rec.runs[i];
+            EXPECT_TRUE(printable.contains(r.ink)) << r.text.toStdString() << " off the page";
+            for (int j = i + 1; j < rec.runs.size(); ++j)
+                EXPECT_FALSE(r.ink.intersects(rec.runs[j].ink)) << r.text.toStdString() << " over " << rec.runs[j].text.toStdString();
+            if (c.designSizes) EXPECT_EQ(r.pixelSize, Px(r.text == c.tel ? 9 : 10)) << r.text.toStdString();
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include "ui_UnitLend.h"
 #include "ui_UnitChangeCar.h"
 #include "ModFixture.h"
+#include "support/PrintQString.h"
 
 namespace { const QString kSaved = u"修改已保存！"_s; }
 
@@ -98,4 +99,45 @@ TEST_F(ModFixture, ListsOpenHiresSavesWhatWasTypedAndRefusesAReturnedHire)
     EXPECT_EQ(leasoMoment(u"BeginTime"_s, h2), at(8, 7, 45, 30));
     // The vehicles keep the mileage and state they had.
     EXPECT_EQ(scalar(u"SELECT group_concat(Odograph||State) FROM Car"_s).toString(), u"12000B,3000B"_s);
+}
+
+// The desk's price and allowance labels follow a unit the user picks, in either
+// combo, by the hire-out page's unit; moving through open hires of other units
+// sets the modify page's unit and relabels nothing.
+TEST_F(ModFixture, UnitLabelsFollowOnlyAUnitTheUserPicks)
+{
+    addCust(u"C1"_s, u"张三"_s);
+    for (int unit : {1, 2, 0}) addHire(u"京M%1"_s.arg(unit), u"C1"_s, unit, at(8, 9), at(10, 9), 1500000, 200, 8000, {}, 1);
+    auto selectRow = [&](int row) {
+        u()->PageControl1->setCurrentWidget(u()->TabSheet1);
+        QTableView* g = u()->DBGrid2;
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(row, 1)).center());
+    };
+    auto pick = [&](QComboBox* c, const QString& text) {   // by the keyboard, as a user does
+        u()->PageControl1->setCurrentWidget(c->window() == frmLend && c == u()->CmbType ? u()->TabSheet2 : u()->TabSheet1);
+        c->setFocus();
+        QTest::keyClick(c, Qt::Key_Home);
+        while (c->currentText() != text && c->currentIndex() < c->count() - 1) QTest::keyClick(c, Qt::Key_Down);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        QString modUnit, label;   // the hire-out page's labels begin with label
+    } steps[] = {
+        {"page opened on a hire by the month", [] {}, u"包月"_s, u"每日"_s},
+        {"a hire by the hour selected", [&] { selectRow(1); }, u"按小时"_s, u"每日"_s},
+        {"a hire by the day selected", [&] { selectRow(2); }, u"按天"_s, u"每日"_s},
+        {"包月 picked on the modify page", [&] { pick(u()->CmbModType, u"包月"_s); }, u"包月"_s, u"每天"_s},
+        {"按小时 picked on the hire-out page", [&] { pick(u()->CmbType, u"按小时"_s); }, u"包月"_s, u"小时"_s},
+        {"包月 picked on the hire-out page", [&] { pick(u()->CmbType, u"包月"_s); }, u"包月"_s, u"每月"_s},
+        {"a hire by the hour selected again", [&] { selectRow(1); }, u"按小时"_s, u"每月"_s},
+    };
+    withModPage([&] {
+        for (const auto& s : steps) {
+            s.act();
+            EXPECT_EQ(u()->CmbModType->currentText(), s.modUnit) << s.what;
+            EXPECT_EQ(u()->lblPrice->text() + u()->lblLimit->text(), s.label + u"租金(元)："_s + s.label + u"限程："_s) << s.what;
+            EXPECT_EQ(u()->lblModPrice->text() + u()->lblModLimit->text(), u"每日租金(元)：每日限程："_s) << s.what;
+        }
+    });
 }

@@ -120,4 +120,29 @@ TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAnd
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}), "B|10000/A|10800");
 }
 
+// The list runs by planned return time; a hire whose planned return is before
+// the present moment (noon on 15 June) is red in every cell, one due at that
+// very moment or later is not.
+TEST_F(ReturnTest, OverdueHiresAreDrawnRed)
+{
+    const struct { const char* car; QDateTime planEnd; bool red; } rows[] = {
+        {"long overdue", M(2026, 5, 2, 9), true},
+        {"a second overdue", M(2026, 6, 15, 11, 59, 59), true},
+        {"due now", M(2026, 6, 15, 12), false},
+        {"due in a second", M(2026, 6, 15, 12, 0, 1), false},
+    };
+    for (int i = 3; i >= 0; --i) standardHire({.car = rows[i].car, .planEnd = rows[i].planEnd});
+    openReturn([&] {
+        TDBGrid* g = frmReturn->ui->DBGrid1;
+        ASSERT_EQ(g->model()->rowCount(), 4);
+        for (int r = 0; r < 4; ++r) {
+            EXPECT_EQ(g->model()->index(r, 1).data().toString(), rows[r].car);
+            for (int c = 1; c < g->model()->columnCount(); ++c)
+                EXPECT_EQ(g->model()->index(r, c).data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red), rows[r].red)
+                    << rows[r].car << " column " << c;
+        }
+        EXPECT_EQ(g->toolTip(), "红色表示应还车辆");
+    });
+}
+
 } // namespace
