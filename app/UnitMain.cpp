@@ -229,7 +229,7 @@ void TfrmMain::Timer1Timer()
     if (l1->x() + l1->width() <= 0) {
         setAlertText(l1, nextAlertText());
         l1->move(restart, l1->y());
-        if (frmAlert->BeepOn()) Dlg::Beep();
+        if (frmAlert->BeepOn()) Dlg::Beep(2000, 2000);
     }
     l2->move(l2->x() - 10, l2->y());
     if (l2->x() + l2->width() <= 0) {

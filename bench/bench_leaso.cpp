@@ -178,7 +178,7 @@ void answerEveryBox()
     h.printPreview = [](const QString&, const std::function<void(QPrinter&)>&) {};
     h.printDirect = [](const QString&, const std::function<void(QPrinter&)>&) {};
     h.openUrl = [](const QString&) {};
-    h.beep = [] {};
+    h.beep = [](int, int) {};
 }
 
 // A window opened as the main window opens it, without its modal loop: the

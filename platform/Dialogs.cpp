@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 #include "platform/App.h"
+#include "platform/Tone.h"
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -123,10 +124,10 @@ void OpenUrl(const QString& url)
     QDesktopServices::openUrl(QUrl(url));
 }
 
-void Beep()
+void Beep(int frequencyHz, int durationMs)
 {
-    if (hooks().beep) { hooks().beep(); return; }
-    QApplication::beep();
+    if (hooks().beep) { hooks().beep(frequencyHz, durationMs); return; }
+    if (!PlayTone(frequencyHz, durationMs)) QApplication::beep();
 }
 
 void PrintPreview(QWidget* parent, const QString& title, const std::function<void(QPrinter&)>& paint)

@@ -41,7 +41,8 @@ QString BrowseFolder(QWidget* parent, const QString& title);
 QStringList Printers();                 // installed printers; empty when none
 QString DefaultPrinter();
 void OpenUrl(const QString& url);       // result not examined
-void Beep();
+// The alert tone, in the background; the desktop's bell where no sound device exists.
+void Beep(int frequencyHz, int durationMs);
 
 // Shows a report in a preview window; paint draws it on the printer given.
 void PrintPreview(QWidget* parent, const QString& title, const std::function<void(QPrinter&)>& paint);
@@ -55,7 +56,7 @@ struct Hooks {
     std::function<QString(const QString& title)> browseFolder;
     std::function<QStringList()> printers;
     std::function<void(const QString&)> openUrl;
-    std::function<void()> beep;
+    std::function<void(int frequencyHz, int durationMs)> beep;
     std::function<void(const QString& title, const std::function<void(QPrinter&)>&)> printPreview;
     std::function<void(const QString& title, const std::function<void(QPrinter&)>&)> printDirect;
 };

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES="cmake g++ make pkg-config qt6-base-dev libsqlite3-dev libxlsxwriter-dev zlib1g-dev
+PACKAGES="cmake g++ make pkg-config qt6-base-dev qt6-multimedia-dev libsqlite3-dev libxlsxwriter-dev zlib1g-dev
   libjpeg62-turbo-dev googletest libgtest-dev fonts-noto-cjk qt6-translations-l10n poppler-utils"
 
 missing=""

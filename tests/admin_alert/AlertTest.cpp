@@ -132,3 +132,33 @@ TEST_F(AlertTest, SettingsRoundTripThroughConfigInOneTransaction)
     EXPECT_EQ(config("ALERT_BIRTHDAY").toString(), "5");
     EXPECT_FALSE(db().inTransaction());
 }
+
+// Each time label 1 takes a new text it asks for the two-second 2000 Hz tone while the
+// sound box is ticked; label 2 never does, shown or (with one text) hidden.
+TEST_F(AlertTest, EachWrapOfLabelOneAndOnlyLabelOneBeeps)
+{
+    struct Row { const char* name; int texts; bool sound; };
+    for (const Row r : {Row{"two texts", 2, true}, Row{"three texts", 3, true}, Row{"one text", 1, true},
+                        Row{"sound off", 2, false}}) {
+        exec("Delete from CarCost");
+        for (int i = 0; i < r.texts; ++i) cost(QString("粤A%1").arg(i), "保险", QDate(2025, 6, 20));
+        ASSERT_EQ(build("30", {}).size(), r.texts) << r.name;
+        A()->ChkBeep->setChecked(r.sound);
+        beeps.clear();
+        QWidget* l1 = frmMain->ui->lblAlert1;
+        QWidget* l2 = frmMain->ui->lblAlert2;
+        std::vector<int> wraps1, wraps2, beepSteps;
+        for (int step = 0; step < 300; ++step) {
+            const int x1 = l1->x(), x2 = l2->x();
+            const size_t before = beeps.size();
+            frmMain->Timer1Timer();
+            if (l1->x() > x1) wraps1.push_back(step);
+            if (l2->x() > x2) wraps2.push_back(step);
+            if (beeps.size() > before) beepSteps.push_back(step);
+        }
+        ASSERT_GE(wraps1.size(), 2u) << r.name;
+        ASSERT_GE(wraps2.size(), 2u) << r.name;
+        EXPECT_EQ(beepSteps, r.sound ? wraps1 : std::vector<int>{}) << r.name << ", label 2 wrapped at " << testing::PrintToString(wraps2);
+        EXPECT_EQ(beeps, std::vector(beepSteps.size(), std::pair(2000, 2000))) << r.name;
+    }
+}

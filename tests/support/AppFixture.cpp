@@ -35,7 +35,7 @@ void AppFixture::SetUp()
     };
     h.printers = [this] { return printers; };
     h.openUrl = [this](const QString& u) { openedUrls << u; };
-    h.beep = [this] { ++beeps; };
+    h.beep = [this](int hz, int ms) { beeps.emplace_back(hz, ms); };
     h.openFile = [this](const QString&, const QString&) { return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst(); };
     h.saveFile = [this](const QString&, const QString&, const QString&) { return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst(); };
     h.browseFolder = [this](const QString&) { return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst(); };

@@ -47,13 +47,13 @@ protected:
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
     QStringList messageTexts() const;
 
-    // Printers the platform reports; URLs opened; beeps.
+    // Printers the platform reports; URLs opened; beeps asked for (pitch, length).
     QStringList printers;
     QStringList openedUrls;
     QStringList openFileAnswers;   // next file picked in an open dialog ("" cancels)
     QStringList saveFileAnswers;
     QStringList folderAnswers;
-    int beeps = 0;
+    std::vector<std::pair<int, int>> beeps;
     int previews = 0;
     int directPrints = 0;
     std::function<void(QPrinter&)> lastReport;
