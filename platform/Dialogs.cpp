@@ -4,6 +4,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -83,22 +87,72 @@ void ErrorBox(QWidget* parent, const QString& text)
     MessageBox(parent, text, AppTitle(), Icon::Error, Buttons::OK, IdOK);
 }
 
+namespace {
+
+// The file dialogs are Qt's own, not the desktop's, so that they read in
+// Chinese whatever the desktop's language. Qt's translation leaves a folder's
+// type in English, and Qt writes sizes and dates in the desktop's locale: the
+// two classes below give them in Chinese.
+class ChineseFileTypes : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override
+    {
+        if (info.isRoot()) return QStringLiteral("驱动器");
+        if (info.isFile()) return QFileIconProvider::type(info);   // the file type's own name, in the program's language
+        if (info.isDir()) return QStringLiteral("文件夹");
+        if (info.isSymLink()) return QStringLiteral("快捷方式");
+        return QStringLiteral("未知");
+    }
+};
+
+class ChineseFileColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files || (index.column() != 1 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale chinese(QLocale::Chinese, QLocale::China);
+        if (index.column() == 3) return chinese.toString(files->lastModified(source), QLocale::ShortFormat);
+        return files->isDir(source) ? QString() : chinese.formattedDataSize(files->size(source));
+    }
+};
+
+QString RunFileDialog(QWidget* parent, const QString& title, const QString& start, const QString& filter,
+                      QFileDialog::FileMode mode, QFileDialog::AcceptMode accept)
+{
+    ChineseFileTypes types;   // outlives the dialog, which only borrows it
+    QFileDialog dialog(parent, title, start, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&types);
+    dialog.setProxyModel(new ChineseFileColumns(&dialog));
+    dialog.setFileMode(mode);
+    dialog.setAcceptMode(accept);
+    if (mode == QFileDialog::Directory) dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+} // namespace
+
 QString OpenFile(QWidget* parent, const QString& title, const QString& filter)
 {
     if (hooks().openFile) return hooks().openFile(title, filter);
-    return QFileDialog::getOpenFileName(parent, title, QString(), filter);
+    return RunFileDialog(parent, title, QString(), filter, QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
 }
 
 QString SaveFile(QWidget* parent, const QString& title, const QString& defaultName, const QString& filter)
 {
     if (hooks().saveFile) return hooks().saveFile(title, defaultName, filter);
-    return QFileDialog::getSaveFileName(parent, title, defaultName, filter);
+    return RunFileDialog(parent, title, defaultName, filter, QFileDialog::AnyFile, QFileDialog::AcceptSave);
 }
 
 QString BrowseFolder(QWidget* parent, const QString& title)
 {
     if (hooks().browseFolder) return hooks().browseFolder(title);
-    return QFileDialog::getExistingDirectory(parent, title);
+    return RunFileDialog(parent, title, QString(), QString(), QFileDialog::Directory, QFileDialog::AcceptOpen);
 }
 
 QStringList Printers()

@@ -6,9 +6,45 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QRegularExpression>
+#include <QValidator>
 #include "platform/Dialogs.h"
 
 namespace {
+
+// Whether the filter lets character c be typed into text t whose selected part
+// (typed over) is selected.
+bool KeyPasses(KeyFilter kind, const QString& t, const QString& selected, QChar c)
+{
+    const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    switch (kind) {
+    case KeyFilter::AcctAmount: {
+        const int dot = t.indexOf(QLatin1Char('.'));
+        if (dot >= 0 && t.size() - dot - 1 >= 2 && selected.isEmpty()) return false;
+        if (c == QLatin1Char('.')) return !t.isEmpty() && dot < 0;
+        return digit;
+    }
+    case KeyFilter::Money:
+        // One decimal point; a selected one may be typed over.
+        if (c == QLatin1Char('.')) return !t.contains(QLatin1Char('.')) || selected.contains(QLatin1Char('.'));
+        return digit;
+    case KeyFilter::WholeNumber:
+        return digit;
+    }
+    return false;
+}
+
+// Whether typing the characters of typed one by one at position at, the first
+// over the removed characters there, passes the filter key by key.
+bool TypingPasses(KeyFilter kind, QString t, int at, int removed, const QString& typed)
+{
+    QString selected = t.mid(at, removed);
+    for (const QChar c : typed) {
+        if (!KeyPasses(kind, t, selected, c)) return false;
+        t.replace(at++, selected.size(), c);
+        selected.clear();
+    }
+    return true;
+}
 
 class KeyFilterObject : public QObject {
 public:
@@ -21,9 +57,8 @@ public:
         if (ev->type() == QEvent::InputMethod) {
             // Text from an input method passes the same test as typed keys.
             auto* ie = static_cast<QInputMethodEvent*>(ev);
-            for (const QChar c : ie->commitString())
-                if (!accepts(c)) return true;
-            return false;
+            return !TypingPasses(m_kind, m_edit->text(), m_edit->selectionStart(),
+                                 m_edit->selectedText().size(), ie->commitString());
         }
         if (ev->type() != QEvent::KeyPress) return false;
         auto* ke = static_cast<QKeyEvent*>(ev);
@@ -37,30 +72,46 @@ public:
         if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
         const QString text = ke->text();
         if (text.isEmpty() || !text.at(0).isPrint()) return false;   // navigation, Delete, Tab...
-        return !accepts(text.at(0));
+        return !KeyPasses(m_kind, m_edit->text(), m_edit->selectedText(), text.at(0));
     }
 
 private:
-    bool accepts(QChar c) const
-    {
-        const QString t = m_edit->text();
-        if (m_kind == KeyFilter::AcctAmount) {
-            const int dot = t.indexOf(QLatin1Char('.'));
-            if (dot >= 0 && t.size() - dot - 1 >= 2 && !m_edit->hasSelectedText()) return false;
-            if (c == QLatin1Char('.')) return !t.isEmpty() && dot < 0;
-            return c.isDigit() && c.unicode() < 128;
-        }
-        if (c.isDigit() && c.unicode() < 128) return true;
-        if (m_kind == KeyFilter::Money && c == QLatin1Char('.')) {
-            // One decimal point; a selected one may be typed over.
-            return !t.contains(QLatin1Char('.')) || m_edit->selectedText().contains(QLatin1Char('.'));
-        }
-        return false;
-    }
-
     QLineEdit* m_edit;
     KeyFilter m_kind;
     bool m_enterPasses;
+};
+
+// Text that reaches the edit by other ways than a key (Ctrl+V, Shift+Insert,
+// the context menu, the middle button, a drop) meets the same test: the edit
+// compares its new text with the one before, and the inserted characters must
+// pass as if typed there; otherwise the edit keeps the text it had.
+class InsertGuard : public QValidator {
+public:
+    InsertGuard(QLineEdit* edit, KeyFilter kind) : QValidator(edit), m_edit(edit), m_kind(kind), m_before(edit->text())
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { m_before = t; });
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        // Text put in by the program (setText clears the edit's modified
+        // state) is the program's business, not the user's.
+        if (!m_edit->isModified()) return Acceptable;
+        const QString& b = m_before;
+        int head = 0;
+        while (head < b.size() && head < input.size() && b[head] == input[head]) ++head;
+        int tail = 0;
+        while (tail < b.size() - head && tail < input.size() - head
+               && b[b.size() - 1 - tail] == input[input.size() - 1 - tail])
+            ++tail;
+        const QString inserted = input.mid(head, input.size() - head - tail);
+        return TypingPasses(m_kind, b, head, b.size() - head - tail, inserted) ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit* m_edit;
+    KeyFilter m_kind;
+    QString m_before;
 };
 
 const char* const kFilterProperty = "leasoKeyFilter";
@@ -70,6 +121,7 @@ const char* const kFilterProperty = "leasoKeyFilter";
 void InstallKeyFilter(QLineEdit* edit, KeyFilter kind, bool enterPasses)
 {
     edit->installEventFilter(new KeyFilterObject(edit, kind, enterPasses));
+    edit->setValidator(new InsertGuard(edit, kind));
     edit->setProperty(kFilterProperty, int(kind));
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Key filters for edit boxes. Backspace always passes; other keys that type a
 // character pass only as the filter allows; navigation keys are untouched.
+// Pasted or dropped text passes only when each of its characters would have
+// passed if typed at that place; otherwise the box keeps what it held.
 #include <QString>
 #include <initializer_list>
 
@@ -25,8 +27,9 @@ void LimitMemoLength(QPlainTextEdit* memo, int maxChars);
 // blanks aside). Empty text passes.
 bool FilterAccepts(KeyFilter kind, const QString& text);
 
-// Pasted text bypasses the key filters: checks each edit's text against the
-// filter installed on it. The first edit whose text the filter would have
-// refused when typed (a pasted "-300", say) gets a notice naming the text and
-// the focus; false then, before anything is written.
+// Checks each edit's text against the filter installed on it, for text that
+// came in past the filter (put there by the program and edited around). The
+// first edit whose text the filter would have refused when typed ("-300", say)
+// gets a notice naming the text and the focus; false then, before anything is
+// written.
 bool CheckFilteredInput(QWidget* owner, std::initializer_list<QLineEdit*> edits);

@@ -1,0 +1,93 @@
+// The program's file dialogs read in Chinese whatever the desktop's language.
+#include "platform/Dialogs.h"
+#include "platform/Look.h"
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+const char* const kChildMark = "LEASO_FILE_DIALOG_CHILD";
+
+// Opens the open-file dialog on a folder holding a subfolder and a file and
+// reads its detail list, the program set up as at start.
+void CheckOpenFileDialog()
+{
+    InstallChineseLook(*qApp);
+    ASSERT_NE(QLocale::system().language(), QLocale::Chinese) << "the desktop's language should be another";
+    QTemporaryDir tmp;
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("备份")));
+    QFile file(tmp.filePath(QStringLiteral("帐本.txt")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
+    file.close();
+    QDir::setCurrent(tmp.path());   // the dialog opens in the working folder
+
+    QMap<QString, QStringList> rows;   // name: size, type, date
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        auto* view = dialog->findChild<QTreeView*>();
+        const QAbstractItemModel* m = view ? view->model() : nullptr;
+        const QModelIndex root = view ? view->rootIndex() : QModelIndex();
+        if (m && m->rowCount(root) >= 2) {   // the folder is read in the background
+            for (int r = 0; r < m->rowCount(root); ++r)
+                rows[m->index(r, 0, root).data().toString()] = QStringList{
+                    m->index(r, 1, root).data().toString(), m->index(r, 2, root).data().toString(),
+                    m->index(r, 3, root).data().toString()};
+        } else if (clock.elapsed() < 10000) {
+            return;
+        }
+        dialog->reject();
+    });
+    poll.start(20);
+    EXPECT_EQ(Dlg::OpenFile(nullptr, QStringLiteral("打开"), QString()), QString());
+
+    const QLocale chinese(QLocale::Chinese, QLocale::China);
+    const auto date = [&](const QString& name) {
+        return chinese.toString(QFileInfo(tmp.filePath(name)).lastModified(), QLocale::ShortFormat).toStdString();
+    };
+    // Size, type and date; a file's type is its MIME type's own name.
+    std::map<std::string, std::vector<std::string>> shown;
+    for (auto r = rows.cbegin(); r != rows.cend(); ++r)
+        shown[r.key().toStdString()] = {r->value(0).toStdString(),
+                                        r.key().contains('.') ? "*" : r->value(1).toStdString(), r->value(2).toStdString()};
+    EXPECT_EQ(shown, (std::map<std::string, std::vector<std::string>>{
+                         {"备份", {"", "文件夹", date(QStringLiteral("备份"))}},
+                         {"帐本.txt", {"5 字节", "*", date(QStringLiteral("帐本.txt"))}}}));
+}
+
+} // namespace
+
+// The desktop's language is fixed before Qt starts, so each language runs in a
+// fresh copy of this test program.
+TEST(FileDialogs, ReadChineseWhateverTheDesktopLanguage)
+{
+    if (qEnvironmentVariableIsSet(kChildMark)) return CheckOpenFileDialog();
+    const QList<QPair<QString, QString>> languages = {{"LC_ALL", "en_GB.UTF-8"}, {"LANG", "C"}};
+    for (const auto& [name, value] : languages) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"LC_ALL", "LC_TIME", "LC_MESSAGES", "LC_NUMERIC", "LANG", "LANGUAGE"}) env.remove(v);
+        env.insert(name, value);
+        env.insert(kChildMark, "1");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=FileDialogs.ReadChineseWhateverTheDesktopLanguage")});
+        ASSERT_TRUE(child.waitForFinished(30000)) << value.toStdString();
+        EXPECT_EQ(child.exitCode(), 0) << name.toStdString() << "=" << value.toStdString() << "\n"
+                                       << child.readAll().toStdString();
+    }
+}
