@@ -145,6 +145,7 @@ bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, QStr
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
     setFixedSize(size());
     setEscapeCloses(true);
 

@@ -3,12 +3,13 @@
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QComboBox>
-#include <QStringListModel>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScreen>
+#include <QStringListModel>
+#include <QTabWidget>
 #include <QTranslator>
 
 bool InstallChineseLook(QApplication& app)
@@ -92,4 +93,17 @@ void CentreOnOwner(QWidget* window)
         r.moveTop(std::max(avail.top(), std::min(r.top(), avail.bottom() - r.height() + 1)));
     }
     window->setGeometry(r);
+}
+
+void UseFlatButtonTabs(QTabWidget* tabs)
+{
+    tabs->setProperty(FlatButtonTabsProperty, true);
+    tabs->setDocumentMode(true);
+    tabs->setStyleSheet(QStringLiteral(
+        "QTabWidget[flatButtonTabs=\"true\"]::pane { border: none; }\n"
+        "QTabWidget[flatButtonTabs=\"true\"] > QTabBar::tab { background: transparent; border: 1px solid transparent;"
+        " padding: 4px 16px; margin: 2px 3px 3px 0; }\n"
+        "QTabWidget[flatButtonTabs=\"true\"] > QTabBar::tab:selected { background: #d4d0c8;"
+        " border-color: #808080 #ffffff #ffffff #808080; }\n"
+        "QTabWidget[flatButtonTabs=\"true\"] > QTabBar::tab:hover:!selected { border-color: #ffffff #808080 #808080 #ffffff; }"));
 }

@@ -1,21 +1,34 @@
 // What a user sees and waits for: Qt's own texts in Chinese, the picker's
-// calendar set up when it is first made, and the lists of the account book
-// and the statistics read through their indexes rather than whole tables.
+// calendar set up when it is first made, one look for flat-button tabs and
+// silver read-only boxes, drop-down lists as wide as their entries, and the
+// lists of the account book and the statistics read through their indexes
+// rather than whole tables.
 #include "ui_UnitLend.h"
 #include "ui_UnitSelectScheme.h"
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/UnitMain.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitReport.h"
+#include "admin/UnitBackup.h"
+#include "admin/UnitChangePass.h"
 #include "hire/UnitLend.h"
 #include "hire/UnitSelectScheme.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitNewCar.h"
+#include "registers/UnitNewCust.h"
 #include "platform/Look.h"
 #include "platform/Pickers.h"
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <memory>
 
@@ -112,5 +125,20 @@ TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
         const QString all = steps.join(u" | "_s);
         EXPECT_TRUE(all.contains(c.uses)) << c.name << ": " << all.toStdString();
         EXPECT_FALSE(all.contains(c.neverScans)) << c.name << ": " << all.toStdString();
+    }
+}
+
+TEST_F(Look, PageControlsShareTheDesksFlatButtonTabs)
+{
+    QTabWidget reference;
+    UseFlatButtonTabs(&reference);
+    const std::pair<const char*, QWidget*> windows[] = {{"hire desk", frmLend}, {"vehicle register", frmCar},
+        {"account book", frmAcct}, {"statistics", frmReport}, {"backup", frmBackup}};
+    for (const auto& [name, w] : windows) {
+        auto* tabs = w->findChild<QTabWidget*>(u"PageControl1"_s);
+        ASSERT_TRUE(tabs) << name;
+        EXPECT_TRUE(tabs->property(FlatButtonTabsProperty).toBool()) << name;
+        EXPECT_EQ(tabs->styleSheet(), reference.styleSheet()) << name;
+        EXPECT_TRUE(tabs->documentMode()) << name;
     }
 }
