@@ -164,7 +164,12 @@ TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
 
 TfrmBackup::~TfrmBackup() = default;
 
-void TfrmBackup::FormCreate() { ui->lblBackupDir->clear(); }
+void TfrmBackup::FormCreate()
+{
+    ui->lblBackupDir->clear();
+    SetReadOnlySilver(ui->EdtBackupPath);
+    SetReadOnlySilver(ui->EdtRecoverDir);
+}
 
 void TfrmBackup::PageControl1Change()
 {

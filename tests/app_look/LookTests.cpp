@@ -142,3 +142,29 @@ TEST_F(Look, PageControlsShareTheDesksFlatButtonTabs)
         EXPECT_TRUE(tabs->documentMode()) << name;
     }
 }
+
+TEST_F(Look, ReadOnlyBoxesAreSilverButTheNewCustomersPhotoPath)
+{
+    auto base = [](QWidget* window, const char* box) {
+        window->ensurePolished();
+        auto* e = window->findChild<QLineEdit*>(QString::fromLatin1(box));
+        return e ? e->palette().color(QPalette::Base).name() : QString();
+    };
+    const QString silver = base(frmCar, "EdtCarPath");
+    EXPECT_EQ(silver, u"#c0c0c0"_s);
+    EXPECT_EQ(base(frmChangePass, "EdtUser"), silver) << "password dialog's user";
+    EXPECT_EQ(base(frmBackup, "EdtBackupPath"), silver) << "backup folder";
+    EXPECT_EQ(base(frmBackup, "EdtRecoverDir"), silver) << "restore folder";
+    EXPECT_EQ(base(frmNewCust, "EdtCustPath"), QApplication::palette().color(QPalette::Base).name()) << "new customer's photo path";
+}
+
+TEST_F(Look, MainWindowTextsAreInTheProgramsFaceAtNinePoints)
+{
+    // Also the buttons and texts on the styled toolbar and contact strip.
+    for (const char* name : {"TfrmMain", "BtnCar", "Label1", "lblVersion"}) {
+        QWidget* w = frmMain->objectName() == QLatin1String(name) ? frmMain : frmMain->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(w) << name;
+        EXPECT_EQ(w->font().family(), u"Noto Sans CJK SC"_s) << name;
+        EXPECT_EQ(w->font().pointSize(), 9) << name;
+    }
+}
