@@ -36,6 +36,10 @@ void UseFlatButtonTabs(QTabWidget* tabs);
 // The dynamic property that marks such a tab widget and that its style matches.
 inline constexpr char FlatButtonTabsProperty[] = "flatButtonTabs";
 
+// Every drop-down list of the program opens as wide as its longest entry
+// (the boxes themselves keep their widths). Done once for the application.
+void WidenComboLists(QApplication& app);
+
 // Centres a window's client area on its owner's (on the screen when it has no
 // owner), kept on the screen. The same place on every opening.
 void CentreOnOwner(QWidget* window);

@@ -168,3 +168,24 @@ TEST_F(Look, MainWindowTextsAreInTheProgramsFaceAtNinePoints)
         EXPECT_EQ(w->font().pointSize(), 9) << name;
     }
 }
+
+TEST_F(Look, DropDownListsOpenAsWideAsTheirLongestEntryWhileTheBoxKeepsItsWidth)
+{
+    InstallChineseLook(*qApp);
+    const QStringList brands{u"大众帕萨特"_s, u"丰田凯美瑞"_s};
+    for (const QString& b : brands)
+        exec(u"INSERT INTO Car (CarID, State, Mark) VALUES (:id, 'A', :m)"_s, {{"id", b + u"车"_s}, {"m", b}});
+    inWindow(frmNewCar, &TfrmMain::BtnNewCarClick, [&] {
+        auto* combo = frmNewCar->findChild<QComboBox*>(u"CmbMark"_s);
+        ASSERT_EQ(combo->count(), 2);
+        const int boxWidth = combo->width();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(list->isVisible());
+        const int listWidth = list->viewport()->width();
+        for (const QString& b : brands) EXPECT_GE(listWidth, list->fontMetrics().horizontalAdvance(b)) << b.toStdString();
+        EXPECT_GE(listWidth, list->sizeHintForColumn(0)) << "an entry is cut short";
+        EXPECT_EQ(combo->width(), boxWidth);
+        combo->hidePopup();
+    });
+}
