@@ -49,6 +49,7 @@ TfrmAcct::TfrmAcct(QWidget* parent)
     : TForm(parent), ui(std::make_unique<Ui::TfrmAcct>()), ADOQry(new TDataSet(this)), ADOQry2(new TDataSet(this))
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
 
     ADOQry->addCalcField(QStringLiteral("Type1"), FieldType::String);
     ADOQry->addCalcField(QStringLiteral("Amount1"), FieldType::Currency);

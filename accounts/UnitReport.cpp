@@ -90,6 +90,7 @@ TfrmReport::TfrmReport(QWidget* parent)
       ADOQry(new TDataSet(this)), ADOQry2(new TDataSet(this)), ADOQry3(new TDataSet(this)), ADOQry4(new TDataSet(this))
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
     resize(783, 536);
     for (QDateEdit* d : {ui->Dt1, ui->Dt2, ui->Dt31, ui->Dt32}) SetupDatePicker(d);
     for (TDataSet* ds : {ADOQry, ADOQry3}) declareTotals(ds);

@@ -182,6 +182,7 @@ bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCop
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
     setFixedSize(size());
     setEscapeCloses(true);
 
@@ -200,7 +201,12 @@ TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
 
 TfrmBackup::~TfrmBackup() = default;
 
-void TfrmBackup::FormCreate() { ui->lblBackupDir->clear(); }
+void TfrmBackup::FormCreate()
+{
+    ui->lblBackupDir->clear();
+    SetReadOnlySilver(ui->EdtBackupPath);
+    SetReadOnlySilver(ui->EdtRecoverDir);
+}
 
 void TfrmBackup::PageControl1Change()
 {

@@ -1,6 +1,7 @@
 #include "admin/UnitChangePass.h"
 #include "ui_UnitChangePass.h"
 #include "common/AppContext.h"
+#include "platform/App.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Handler.h"
@@ -15,6 +16,7 @@ TfrmChangePass::TfrmChangePass(QWidget* parent) : TForm(parent), ui(new Ui::Tfrm
                    | Qt::WindowCloseButtonHint);
     // Masked entries show "*".
     setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    SetReadOnlySilver(ui->EdtUser);
     On(ui->BtnLogin, &QPushButton::clicked, this, [this] { BtnLoginClick(); });
     On(ui->BtnEnd, &QPushButton::clicked, this, [this] { reject(); });
     resize(QSize(234, 205).expandedTo(minimumSizeHint()));

@@ -88,6 +88,7 @@ void TakeNewCust(const CustBoxes& b)
 TfrmLend::TfrmLend(QWidget* parent) : TForm(parent), ui(new Ui::TfrmLend)
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(QSize(684, 541).expandedTo(minimumSizeHint()));
     ADOQry = new TDataSet(this);

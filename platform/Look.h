@@ -8,6 +8,7 @@
 class QApplication;
 class QComboBox;
 class QLineEdit;
+class QTabWidget;
 class QWidget;
 
 // The program's font, its fixed regional settings, and Qt's own texts (file
@@ -28,6 +29,16 @@ void SetComboItems(QComboBox* combo, const QStringList& items);
 // hundred thousand names costs little to fill.
 class TStatement;
 void SetComboItemsFromRows(QComboBox* combo, TStatement& rows);
+
+// Tabs drawn as flat buttons: the active one pressed in, the others flat until
+// the mouse is over them. Every window with such tabs takes its look from here.
+void UseFlatButtonTabs(QTabWidget* tabs);
+// The dynamic property that marks such a tab widget and that its style matches.
+inline constexpr char FlatButtonTabsProperty[] = "flatButtonTabs";
+
+// Every drop-down list of the program opens as wide as its longest entry
+// (the boxes themselves keep their widths). Done once for the application.
+void WidenComboLists(QApplication& app);
 
 // Centres a window's client area on its owner's (on the screen when it has no
 // owner), kept on the screen. The same place on every opening.

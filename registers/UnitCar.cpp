@@ -59,6 +59,7 @@ void showInCombo(QComboBox* cmb, const QString& text)
 TfrmCar::TfrmCar(QWidget* parent) : TForm(parent), ui(new Ui::TfrmCar)
 {
     ui->setupUi(this);
+    UseFlatButtonTabs(ui->PageControl1);
     ADOQry = new TDataSet(this);
     ADOQry2 = new TDataSet(this);
     Photo = new TPhotoBox(this, ui->ImgCar, ui->EdtCarPath, CarPicDir);

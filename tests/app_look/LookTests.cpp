@@ -1,21 +1,34 @@
 // What a user sees and waits for: Qt's own texts in Chinese, the picker's
-// calendar set up when it is first made, and the lists of the account book
-// and the statistics read through their indexes rather than whole tables.
+// calendar set up when it is first made, one look for flat-button tabs and
+// silver read-only boxes, drop-down lists as wide as their entries, and the
+// lists of the account book and the statistics read through their indexes
+// rather than whole tables.
 #include "ui_UnitLend.h"
 #include "ui_UnitSelectScheme.h"
 #include "support/AppFixture.h"
+#include "support/PrintQString.h"
 #include "app/UnitMain.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitReport.h"
+#include "admin/UnitBackup.h"
+#include "admin/UnitChangePass.h"
 #include "hire/UnitLend.h"
 #include "hire/UnitSelectScheme.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitNewCar.h"
+#include "registers/UnitNewCust.h"
 #include "platform/Look.h"
 #include "platform/Pickers.h"
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <memory>
 
@@ -113,4 +126,66 @@ TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
         EXPECT_TRUE(all.contains(c.uses)) << c.name << ": " << all.toStdString();
         EXPECT_FALSE(all.contains(c.neverScans)) << c.name << ": " << all.toStdString();
     }
+}
+
+TEST_F(Look, PageControlsShareTheDesksFlatButtonTabs)
+{
+    QTabWidget reference;
+    UseFlatButtonTabs(&reference);
+    const std::pair<const char*, QWidget*> windows[] = {{"hire desk", frmLend}, {"vehicle register", frmCar},
+        {"account book", frmAcct}, {"statistics", frmReport}, {"backup", frmBackup}};
+    for (const auto& [name, w] : windows) {
+        auto* tabs = w->findChild<QTabWidget*>(u"PageControl1"_s);
+        ASSERT_TRUE(tabs) << name;
+        EXPECT_TRUE(tabs->property(FlatButtonTabsProperty).toBool()) << name;
+        EXPECT_EQ(tabs->styleSheet(), reference.styleSheet()) << name;
+        EXPECT_TRUE(tabs->documentMode()) << name;
+    }
+}
+
+TEST_F(Look, ReadOnlyBoxesAreSilverButTheNewCustomersPhotoPath)
+{
+    auto base = [](QWidget* window, const char* box) {
+        window->ensurePolished();
+        auto* e = window->findChild<QLineEdit*>(QString::fromLatin1(box));
+        return e ? e->palette().color(QPalette::Base).name() : QString();
+    };
+    const QString silver = base(frmCar, "EdtCarPath");
+    EXPECT_EQ(silver, u"#c0c0c0"_s);
+    EXPECT_EQ(base(frmChangePass, "EdtUser"), silver) << "password dialog's user";
+    EXPECT_EQ(base(frmBackup, "EdtBackupPath"), silver) << "backup folder";
+    EXPECT_EQ(base(frmBackup, "EdtRecoverDir"), silver) << "restore folder";
+    EXPECT_EQ(base(frmNewCust, "EdtCustPath"), QApplication::palette().color(QPalette::Base).name()) << "new customer's photo path";
+}
+
+TEST_F(Look, MainWindowTextsAreInTheProgramsFaceAtNinePoints)
+{
+    // Also the buttons and texts on the styled toolbar and contact strip.
+    for (const char* name : {"TfrmMain", "BtnCar", "Label1", "lblVersion"}) {
+        QWidget* w = frmMain->objectName() == QLatin1String(name) ? frmMain : frmMain->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_TRUE(w) << name;
+        EXPECT_EQ(w->font().family(), u"Noto Sans CJK SC"_s) << name;
+        EXPECT_EQ(w->font().pointSize(), 9) << name;
+    }
+}
+
+TEST_F(Look, DropDownListsOpenAsWideAsTheirLongestEntryWhileTheBoxKeepsItsWidth)
+{
+    InstallChineseLook(*qApp);
+    const QStringList brands{u"大众帕萨特"_s, u"丰田凯美瑞"_s};
+    for (const QString& b : brands)
+        exec(u"INSERT INTO Car (CarID, State, Mark) VALUES (:id, 'A', :m)"_s, {{"id", b + u"车"_s}, {"m", b}});
+    inWindow(frmNewCar, &TfrmMain::BtnNewCarClick, [&] {
+        auto* combo = frmNewCar->findChild<QComboBox*>(u"CmbMark"_s);
+        ASSERT_EQ(combo->count(), 2);
+        const int boxWidth = combo->width();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(list->isVisible());
+        const int listWidth = list->viewport()->width();
+        for (const QString& b : brands) EXPECT_GE(listWidth, list->fontMetrics().horizontalAdvance(b)) << b.toStdString();
+        EXPECT_GE(listWidth, list->sizeHintForColumn(0)) << "an entry is cut short";
+        EXPECT_EQ(combo->width(), boxWidth);
+        combo->hidePopup();
+    });
 }
