@@ -96,15 +96,14 @@ void TfrmMain::FormCreate()
     ui->Panel2->setFrameShape(QFrame::NoFrame);
 
     // A missing file, or one that is not this program's database, ends the
-    // program with the file untouched; then the schema is brought up to date.
+    // program before anything is made, with the file untouched.
     try {
         ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"), ProgramTables());
-        SetGuardConnection(&ADOCn);
-        EnsureSchema(ADOCn);
     } catch (const std::exception& e) {
         Dlg::ErrorBox(nullptr, ErrorText(e));
         return;
     }
+    SetGuardConnection(&ADOCn);
 
     // Photo folders, one level only.
     for (const QString& name : {QStringLiteral("DBPic"), QStringLiteral("DBCustPic")}) {
@@ -114,6 +113,18 @@ void TfrmMain::FormCreate()
     }
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
+
+    // The account book and the indexes, in one transaction: a step that fails
+    // leaves the file as it was and ends the program.
+    try {
+        EnsureSchema(ADOCn);
+    } catch (const EEngineError& e) {
+        Dlg::ErrorBox(nullptr, UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message());
+        return;
+    } catch (const std::exception& e) {
+        Dlg::ErrorBox(nullptr, ErrorText(e));
+        return;
+    }
     ADOQry->setConnection(&ADOCn);
 
     // The login password.

@@ -1,6 +1,7 @@
 // Start-up checks and repairs of the data file, and the system name.
 #include "support/AppFixture.h"
 #include "support/FileTools.h"
+#include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "common/UnitPublic.h"
@@ -58,29 +59,56 @@ TEST_F(Startup, APhotoFolderThatCannotBeMadeIsReported)
     EXPECT_TRUE(frmMain->started());
 }
 
-// Before anything is written the file is checked as this program's database.
-TEST_F(Startup, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftByteIdentical)
+// A file the program cannot use is named with its cause, the engine's own
+// text below, and left byte for byte; the program ends. A file refused on
+// opening gets no photo folders; a failing schema step comes after them.
+TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
 {
-    struct Case { const char* name; std::function<void()> make; const char* cause; };
+    TADOConnection holder;
+    struct Case { const char* name; std::function<void()> make; const char* cause; const char* second; bool folders; };
     const Case cases[] = {
-        {"not a database", [&] { ASSERT_TRUE(WriteFile(dbFile(), "this is not a database")); }, ""},
+        {"missing", [&] { QFile::remove(dbFile()); }, "文件不存在。", nullptr, false},
+        {"locked", [&] { holder.open(dbFile()); holder.execute("BEGIN EXCLUSIVE"); },
+         "另一个程序正在使用这个文件", "database is locked", false},
+        {"damaged", [&] {   // the first page's table tree scribbled over
+             QByteArray b = FileBytes(dbFile());
+             b.replace(100, 4000, QByteArray(4000, '\x5a'));
+             ASSERT_TRUE(WriteFile(dbFile(), b));
+         }, "文件已损坏", "database disk image is malformed", false},
+        {"text file", [&] { ASSERT_TRUE(WriteFile(dbFile(), "this is not a database")); }, "它不是数据库文件", "file is not a database", false},
+        {"zero bytes", [&] { ASSERT_TRUE(WriteFile(dbFile(), {})); }, "文件是空的",
+         "缺少数据表 Car、Customer、PriceList、Leaso、CarCost、ChangeCar、Config", false},
         {"another program's database", [&] {
              TADOConnection other;
              other.open(dbFile());
              for (const QString& t : ProgramTables()) if (t != "Leaso") other.execute("DROP TABLE " + t);
-         }, "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config"},
+         }, "它不是本程序的数据库", "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config", false},
+        {"index name taken", [&] {
+             TADOConnection other;
+             other.open(dbFile());
+             other.execute("DROP INDEX Car_State");
+             other.execute("CREATE VIEW Car_State AS SELECT 1");
+         }, "它的结构与本程序的数据库不符", "there is already a table named Car_State", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(dbFile());
         EnsureDatabaseFile(dbFile());
+        for (const char* folder : {"DBPic", "DBCustPic"}) QDir(dir() + folder).removeRecursively();
         c.make();
         const QByteArray before = FileBytes(dbFile());
+        const bool existed = QFile::exists(dbFile());
         messages.clear();
         EXPECT_FALSE(CreateForms());
+        holder.close();
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(lastMessage().contains(dbFile()) && lastMessage().contains(QString::fromUtf8(c.cause))) << lastMessage().toStdString();
+        const QStringList lines = lastMessage().split('\n');
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("无法打开数据库文件“%1”：").arg(dbFile())) && lines[0].contains(QString::fromUtf8(c.cause)))
+            << lastMessage().toStdString();
+        EXPECT_EQ(lines.mid(1), c.second ? QStringList{c.second} : QStringList{});
         EXPECT_EQ(FileBytes(dbFile()), before);
+        EXPECT_EQ(QFile::exists(dbFile()), existed);
+        EXPECT_EQ(QFileInfo(dir() + "DBPic").isDir() && QFileInfo(dir() + "DBCustPic").isDir(), c.folders);
     }
 }
 
