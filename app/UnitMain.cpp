@@ -301,15 +301,11 @@ static void selectBackupPage(int index)
     frmBackup->setWindowTitle(frmBackup->ui->PageControl1->tabText(index));
 }
 
-void TfrmMain::N8Click()
+// Either opening may end in a restore, since the user can switch pages; only
+// a restore that replaced the data rebuilds the strip.
+void TfrmMain::showBackup(int page)
 {
-    selectBackupPage(0);
-    showPaused(frmBackup);
-}
-
-void TfrmMain::N9Click()
-{
-    selectBackupPage(1);
+    selectBackupPage(page);
     const bool was = Timer1->isActive();
     Timer1->stop();
     frmBackup->Restored = false;
@@ -317,6 +313,9 @@ void TfrmMain::N9Click()
     if (frmBackup->Restored) GetAlertMessages();
     else setTimerState(was);
 }
+
+void TfrmMain::N8Click() { showBackup(0); }
+void TfrmMain::N9Click() { showBackup(1); }
 
 void TfrmMain::N2Click() { showRebuilt(frmInit); }
 void TfrmMain::N6Click() { showPaused(frmChangePass); }

@@ -1,14 +1,32 @@
-// Start-up checks and repairs of the data file, and the system name.
+// Start-up checks and repairs of the data file, the system name, and the
+// alert timer around the main window's commands.
 #include "support/AppFixture.h"
 #include "support/FileTools.h"
 #include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "common/UnitPublic.h"
+#include "platform/Moment.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitReport.h"
+#include "admin/UnitAlert.h"
+#include "admin/UnitBackup.h"
 #include "admin/UnitBirthday.h"
+#include "admin/UnitChangePass.h"
+#include "admin/UnitInitSys.h"
+#include "hire/UnitCharge.h"
+#include "hire/UnitLend.h"
+#include "hire/UnitReturn.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitCust.h"
+#include "registers/UnitNewCar.h"
+#include "registers/UnitPrice.h"
+#include "ui_UnitBackup.h"
 #include "ui_UnitBirthday.h"
 #include "ui_UnitMain.h"
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTest>
 
 namespace {
 class Startup : public AppFixture {
@@ -142,4 +160,85 @@ TEST_F(MainWindow, AFailedNameWriteKeepsTheOldRow)
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("disk full")));
     EXPECT_EQ(appName(), "旧名称");
     EXPECT_FALSE(db().inTransaction());
+}
+
+// The alert timer around each command: paused, rebuilt or left running. The
+// strip runs one text of its own; a rebuild finds nothing and stops it.
+TEST_F(MainWindow, EachCommandPausesRebuildsOrLeavesTheTimer)
+{
+    enum After { Paused, Rebuilt, Running };
+    struct Case { const char* name; std::function<void()> run; QDialog* window; After after; bool ok = false; };
+    const Case cases[] = {
+        {"车辆信息", [] { frmMain->ui->BtnCar->click(); }, frmCar, Rebuilt},
+        {"车辆新增", [] { frmMain->ui->BtnNewCar->click(); }, frmNewCar, Rebuilt},
+        {"租赁方案", [] { frmMain->ui->ToolButton10->click(); }, frmPrice, Running},
+        {"租车", [] { frmMain->ui->BtnLend->click(); }, frmLend, Paused},
+        {"还车", [] { frmMain->ui->BtnReturn->click(); }, frmReturn, Paused},
+        {"结算", [] { frmMain->ui->BtnCharge->click(); }, frmCharge, Paused},
+        {"客户信息", [] { frmMain->ui->BtnCust->click(); }, frmCust, Paused},
+        {"统计", [] { frmMain->ui->BtnReport->click(); }, frmReport, Paused},
+        {"帐本", [] { frmMain->ui->ToolButton7->click(); }, frmAcct, Paused},
+        {"数据备份，恢复完成", [] { frmMain->ui->N8->trigger(); }, frmBackup, Rebuilt, true},
+        {"数据备份", [] { frmMain->ui->N8->trigger(); }, frmBackup, Paused},   // the last restore no longer counts
+        {"恢复完成", [] { frmMain->ui->N9->trigger(); }, frmBackup, Rebuilt, true},
+        {"恢复取消", [] { frmMain->ui->N9->trigger(); }, frmBackup, Paused},
+        {"系统初始化", [] { frmMain->ui->N2->trigger(); }, frmInit, Rebuilt},
+        {"设置登录密码", [] { frmMain->ui->N6->trigger(); }, frmChangePass, Paused},
+        {"提醒确定", [] { frmMain->ui->N13->trigger(); }, frmAlert, Rebuilt, true},
+        {"提醒取消", [] { frmMain->ui->N13->trigger(); }, frmAlert, Paused},
+        {"系统名称设置", [] { frmMain->ui->N11->trigger(); }, frmBirthday, Paused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AlertMessages = QStringList{QStringLiteral("提醒")};
+        frmMain->Timer1->start();
+        bool seen = false, onWhileOpen = true;
+        whenShown(c.window, [&] {
+            seen = true;
+            onWhileOpen = frmMain->Timer1->isActive();
+            if (c.window == frmBackup) frmBackup->Restored = c.ok;   // as a completed restore leaves it
+            QMetaObject::invokeMethod(c.window, c.ok ? "accept" : "reject", Qt::QueuedConnection);
+        });
+        c.run();
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(onWhileOpen, c.after == Running);
+        EXPECT_EQ(frmMain->Timer1->isActive(), c.after != Rebuilt);
+        EXPECT_EQ(AlertMessages.isEmpty(), c.after == Rebuilt);
+    }
+}
+
+// A restore done from the dialog opened as 数据备份 and switched to its
+// restore page rebuilds the strip from the restored data.
+TEST_F(MainWindow, ARestoreFromTheBackupPageRebuildsTheStrip)
+{
+    SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 0)); });
+    const auto feeItem = [&](const char* car) {
+        exec("Delete from CarCost");
+        exec("Insert into CarCost(CarID,Name,EndTime) values(:c,'保险',:e)", {{"c", QString::fromUtf8(car)}, {"e", QDate(2025, 1, 20)}});
+    };
+    Ui::TfrmBackup* b = frmBackup->ui.get();
+    feeItem("京B2");
+    folderAnswers << dir();
+    whenShown(frmBackup, [&] {
+        click(b->BtnSelectPath);
+        click(b->BtnBackup);
+        click(b->BtnCancel);
+    });
+    frmMain->ui->N8->trigger();
+    feeItem("京A1");
+    frmMain->GetAlertMessages();
+    ASSERT_EQ(AlertMessages, QStringList{"京A1保险将在2025/1/20到期"});
+
+    folderAnswers << dir() + "Tesmarul2025-1-9/";
+    answers = {Dlg::IdYes};
+    whenShown(frmBackup, [&] {
+        QTabBar* tabs = b->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        click(b->BtnSelectDir);
+        click(b->BtnRecover);
+    });
+    frmMain->ui->N8->trigger();
+    EXPECT_EQ(messageTexts().last(), "从备份文件成功恢复数据！");
+    EXPECT_EQ(AlertMessages, QStringList{"京B2保险将在2025/1/20到期"});
+    EXPECT_TRUE(frmMain->Timer1->isActive());
 }
