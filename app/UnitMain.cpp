@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
@@ -92,6 +93,9 @@ TfrmMain::~TfrmMain()
 void TfrmMain::FormCreate()
 {
     setWindowTitle(AppTitle());
+    // Nothing is added to a caption, and an empty system name leaves the title
+    // bar empty instead of showing the executable's name.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral(""));
     ui->lblVersion->setText(QStringLiteral(" 软件版本：2.93"));
     ui->Panel2->setFrameShape(QFrame::NoFrame);
 

@@ -24,6 +24,7 @@
 #include "ui_UnitBackup.h"
 #include "ui_UnitBirthday.h"
 #include "ui_UnitMain.h"
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTest>
@@ -130,8 +131,10 @@ TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
     }
 }
 
-// The name loses its quotes, is stored once however the dialog closes, and is read at the next start.
-TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnce)
+// The name loses its quotes, is stored once however the dialog closes, and is
+// read at the next start. An emptied name is an empty caption: Qt shows the
+// application's display name in place of an empty title, so that name is empty.
+TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
 {
     whenShown(frmBirthday, [&] {
         clearAndType(frmBirthday->ui->EdtAppName, QStringLiteral("O'Brien's 租车"));
@@ -149,6 +152,22 @@ TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnce)
     DestroyForms();
     startApp();
     EXPECT_EQ(frmMain->windowTitle(), "关闭框也保存");
+    for (int start = 0; start < 2; ++start) {   // after the dialog, then at the next start
+        SCOPED_TRACE(start);
+        if (start == 0) {
+            whenShown(frmBirthday, [&] {
+                clearAndType(frmBirthday->ui->EdtAppName, QString());
+                click(frmBirthday->ui->BtnOK);
+            });
+            frmMain->N11Click();
+        } else {
+            DestroyForms();
+            startApp();
+        }
+        EXPECT_EQ(appName(), "");
+        EXPECT_EQ(frmMain->windowTitle() + '|' + frmMain->ui->lblApplication->text(), "|   ");
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), "");
+    }
 }
 
 TEST_F(MainWindow, AFailedNameWriteKeepsTheOldRow)
