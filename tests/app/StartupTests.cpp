@@ -261,3 +261,21 @@ TEST_F(MainWindow, ARestoreFromTheBackupPageRebuildsTheStrip)
     EXPECT_EQ(AlertMessages, QStringList{"京B2保险将在2025/1/20到期"});
     EXPECT_TRUE(frmMain->Timer1->isActive());
 }
+
+// Alt+Z and Alt+H typed on the shown main window open the hire-out desk and the return window.
+TEST_F(MainWindow, AltZAndAltHOpenTheDeskAndTheReturnWindow)
+{
+    frmMain->show();
+    for (const auto& [key, window] : {std::pair{Qt::Key_Z, static_cast<QDialog*>(frmLend)}, std::pair{Qt::Key_H, static_cast<QDialog*>(frmReturn)}}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        frmMain->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+        bool shown = false;
+        whenShown(window, [&] {
+            shown = true;
+            QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
+        });
+        QTest::keyClick(frmMain, key, Qt::AltModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(shown, 3000);
+    }
+}
