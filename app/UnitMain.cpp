@@ -28,6 +28,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
@@ -92,19 +93,21 @@ TfrmMain::~TfrmMain()
 void TfrmMain::FormCreate()
 {
     setWindowTitle(AppTitle());
+    // Nothing is added to a caption, and an empty system name leaves the title
+    // bar empty instead of showing the executable's name.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral(""));
     ui->lblVersion->setText(QStringLiteral(" 软件版本：2.93"));
     ui->Panel2->setFrameShape(QFrame::NoFrame);
 
     // A missing file, or one that is not this program's database, ends the
-    // program with the file untouched; then the schema is brought up to date.
+    // program before anything is made, with the file untouched.
     try {
         ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"), ProgramTables());
-        SetGuardConnection(&ADOCn);
-        EnsureSchema(ADOCn);
     } catch (const std::exception& e) {
         Dlg::ErrorBox(nullptr, ErrorText(e));
         return;
     }
+    SetGuardConnection(&ADOCn);
 
     // Photo folders, one level only.
     for (const QString& name : {QStringLiteral("DBPic"), QStringLiteral("DBCustPic")}) {
@@ -114,6 +117,18 @@ void TfrmMain::FormCreate()
     }
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
+
+    // The account book and the indexes, in one transaction: a step that fails
+    // leaves the file as it was and ends the program.
+    try {
+        EnsureSchema(ADOCn);
+    } catch (const EEngineError& e) {
+        Dlg::ErrorBox(nullptr, UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message());
+        return;
+    } catch (const std::exception& e) {
+        Dlg::ErrorBox(nullptr, ErrorText(e));
+        return;
+    }
     ADOQry->setConnection(&ADOCn);
 
     // The login password.
@@ -290,15 +305,11 @@ static void selectBackupPage(int index)
     frmBackup->setWindowTitle(frmBackup->ui->PageControl1->tabText(index));
 }
 
-void TfrmMain::N8Click()
+// Either opening may end in a restore, since the user can switch pages; only
+// a restore that replaced the data rebuilds the strip.
+void TfrmMain::showBackup(int page)
 {
-    selectBackupPage(0);
-    showPaused(frmBackup);
-}
-
-void TfrmMain::N9Click()
-{
-    selectBackupPage(1);
+    selectBackupPage(page);
     const bool was = Timer1->isActive();
     Timer1->stop();
     frmBackup->Restored = false;
@@ -306,6 +317,9 @@ void TfrmMain::N9Click()
     if (frmBackup->Restored) GetAlertMessages();
     else setTimerState(was);
 }
+
+void TfrmMain::N8Click() { showBackup(0); }
+void TfrmMain::N9Click() { showBackup(1); }
 
 void TfrmMain::N2Click() { showRebuilt(frmInit); }
 void TfrmMain::N6Click() { showPaused(frmChangePass); }

@@ -73,6 +73,8 @@ private:
     int showRebuilt(TForm* f);
     int showLeftRunning(TForm* f);
     void setTimerState(bool on);
+    // The backup dialog opened on one of its pages.
+    void showBackup(int page);
     // The alert strip: stopped with nothing to show, its labels sized to their text.
     void stopAlertStrip();
     static void setAlertText(QLabel* label, const QString& text);

@@ -82,57 +82,87 @@ QVariant ColumnValue(sqlite3_stmt* st, int col)
 
 TADOConnection::~TADOConnection() { close(); }
 
+namespace {
+
+QString unusableLine(const QString& file, const QString& cause)
+{
+    return QStringLiteral("无法打开数据库文件“%1”：%2这个文件没有被改动。").arg(file, cause);
+}
+
+QString openCause(int code)
+{
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return QStringLiteral("另一个程序正在使用这个文件，请关闭那个程序后再启动。");
+    case SQLITE_CORRUPT: return QStringLiteral("文件已损坏。");
+    case SQLITE_NOTADB: return QStringLiteral("它不是数据库文件。");
+    case SQLITE_READONLY: return QStringLiteral("文件是只读的，不能写入。");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_CANTOPEN: return QStringLiteral("无法读取这个文件（没有访问权限，或它不是普通文件）。");
+    case SQLITE_IOERR: return QStringLiteral("读写这个文件时出错。");
+    case SQLITE_FULL: return QStringLiteral("磁盘空间已满。");
+    default: return QStringLiteral("它的结构与本程序的数据库不符。");
+    }
+}
+
+} // namespace
+
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText)
+{
+    return EEngineError(code, unusableLine(file, openCause(code)), engineText);
+}
+
 void TADOConnection::open(const QString& fileName, const QStringList& requiredTables)
 {
     close();
     QFileInfo fi(fileName);
-    if (!fi.exists())
-        throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(fi.absoluteFilePath()));
+    const QString path = fi.absoluteFilePath();
+    if (!fi.exists()) throw EDatabaseError(QStringLiteral("无法打开数据库文件“%1”：文件不存在。").arg(path));
     sqlite3* db = nullptr;
     // One thread uses the connection: no locking around every call into the engine.
-    const int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    QString problem;
-    if (rc != SQLITE_OK) {
-        problem = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("无法打开");
-    } else {
-        // Another copy of the program may hold the file for a moment.
-        sqlite3_busy_timeout(db, 5000);
-        // Read the table list first, so a file that is not a database, or not
-        // this program's, is reported before anything is written to it.
-        QStringList found;
-        sqlite3_stmt* st = nullptr;
-        int step = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
-        while (step == SQLITE_OK || step == SQLITE_ROW) {
-            step = sqlite3_step(st);
-            if (step == SQLITE_ROW) found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
-        }
-        if (step != SQLITE_DONE) problem = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(st);
-        if (problem.isEmpty()) {
-            QStringList missing;
-            for (const QString& t : requiredTables)
-                if (!found.contains(t.toLower())) missing << t;
-            if (!missing.isEmpty())
-                problem = QStringLiteral("它不是本程序的数据库（缺少数据表 %1）").arg(missing.join(QStringLiteral("、")));
-        }
-        if (problem.isEmpty()) {
-            char* err = nullptr;
-            if (sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err) != SQLITE_OK) {
-                problem = QString::fromUtf8(err ? err : "?");
-                sqlite3_free(err);
-            }
-        }
-    }
-    if (!problem.isEmpty()) {
+    int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const auto fail = [&](int code, const char* text) {
+        const QString engineText = QString::fromUtf8(text ? text : db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
         sqlite3_close(db);
-        throw EDatabaseError(QStringLiteral("无法打开数据库文件“%1”：%2").arg(fi.absoluteFilePath(), problem));
+        throw UnusableFileError(path, code, engineText);
+    };
+    if (rc != SQLITE_OK) fail(db ? sqlite3_extended_errcode(db) : rc, nullptr);
+    // Another copy of the program may hold the file for a moment.
+    sqlite3_busy_timeout(db, 5000);
+    // Read the table list first, so a file that is not a database, or not
+    // this program's, is reported before anything is written to it.
+    QStringList found;
+    sqlite3_stmt* st = nullptr;
+    int step = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
+    while (step == SQLITE_OK || step == SQLITE_ROW) {
+        step = sqlite3_step(st);
+        if (step == SQLITE_ROW) found << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+    }
+    sqlite3_finalize(st);
+    if (step != SQLITE_DONE) fail(sqlite3_extended_errcode(db), nullptr);
+    QStringList missing;
+    for (const QString& t : requiredTables)
+        if (!found.contains(t.toLower())) missing << t;
+    if (!missing.isEmpty()) {
+        sqlite3_close(db);
+        const QString cause = fi.size() == 0 ? QStringLiteral("文件是空的，不是本程序的数据库。")
+                                             : QStringLiteral("它不是本程序的数据库。");
+        throw EDatabaseError(unusableLine(path, cause) + QStringLiteral("\n缺少数据表 ") + missing.join(QStringLiteral("、")));
+    }
+    char* err = nullptr;
+    rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QByteArray text(err ? err : sqlite3_errstr(rc));
+        sqlite3_free(err);
+        fail(rc, text.constData());
     }
     sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
     sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
     sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
     sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
     m_db = db;
-    m_file = fi.absoluteFilePath();
+    m_file = path;
     m_keys.clear();
 }
 

@@ -3,6 +3,7 @@
 // created here; the functions the program's SQL uses (CDate, Now, Date, Len)
 // are registered on it.
 #include "platform/Currency.h"
+#include "platform/Errors.h"
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QHash>
@@ -28,9 +29,10 @@ public:
     TADOConnection& operator=(const TADOConnection&) = delete;
 
     // Opens an existing database file; throws EDatabaseError naming the file
-    // when it is missing, unreadable or not a database, or when one of
-    // requiredTables (any letter case) is not in it. Nothing is written to the
-    // file before these checks pass; the busy wait holds from the first read.
+    // and the cause when it is missing, unreadable, held by another program,
+    // damaged or not a database, or when one of requiredTables (any letter
+    // case) is not in it. Nothing is written to the file before these checks
+    // pass; the busy wait holds from the first read.
     void open(const QString& fileName, const QStringList& requiredTables = {});
     void close();
     bool connected() const { return m_db != nullptr; }
@@ -62,6 +64,11 @@ private:
     QString m_file;
     mutable QHash<QString, QStringList> m_keys;
 };
+
+// A database file that cannot be used at all: the file and the cause, chosen
+// by the engine's result code, on the first line, with the engine's own text
+// on the second.
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText);
 
 // One prepared statement with its values bound; finalized when it goes out of
 // scope. Binding is strict: a value whose name the statement lacks, or a

@@ -22,6 +22,9 @@ class EDatabaseError : public EAppError { using EAppError::EAppError; };
 class EEngineError : public EDatabaseError {
 public:
     EEngineError(int code, const QString& engineText);
+    // With a first line of the caller's own, such as one naming the file.
+    EEngineError(int code, const QString& firstLine, const QString& engineText)
+        : EDatabaseError(firstLine + QLatin1Char('\n') + engineText), m_code(code), m_engineText(engineText) {}
     int code() const { return m_code; }                  // the engine's result code
     const QString& engineText() const { return m_engineText; }
     // The first line for an engine result code.

@@ -8,7 +8,11 @@
 #include "ui_UnitChangePass.h"
 #include "ui_UnitLogin.h"
 #include "ui_UnitMain.h"
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -68,6 +72,35 @@ TEST_F(LoginTest, OnlyTheExactPasswordOpensTheProgramAndNoCloseGetsPast)
     EXPECT_TRUE(LoginPassed);
     EXPECT_FALSE(frmLogin->isVisible());
     EXPECT_EQ(AlertMessages, QStringList{"提醒"});   // the first show went on to the alert strip
+}
+
+// 取消 ends the program with exit code 0 and nothing left on screen, the main
+// window never unlocked. The program's own loop runs in a child process.
+TEST_F(LoginTest, CancelEndsTheProgramWithCodeZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            exec("Insert into Config Values('ADMINPASS','pw')");
+            if (!CreateForms()) std::exit(2);
+            QTimer poll;   // presses 取消 once the login is up
+            QObject::connect(&poll, &QTimer::timeout, [&] {
+                if (frmLogin && QApplication::activeModalWidget() == frmLogin) {
+                    poll.stop();
+                    QTest::mouseClick(frmLogin->ui->BtnEnd, Qt::LeftButton);
+                }
+            });
+            poll.start(5);
+            const int rc = RunMainLoop();
+            int shown = 0;
+            for (QWidget* w : QApplication::topLevelWidgets()) shown += w->isVisible();
+            const bool locked = !LoginPassed && AlertMessages.isEmpty();
+            DestroyForms();
+            QDir(dir()).removeRecursively();
+            std::fprintf(stderr, "rc=%d shown=%d locked=%d\n", rc, shown, int(locked));
+            std::exit(rc);
+        },
+        ::testing::ExitedWithCode(0), "rc=0 shown=0 locked=1");
 }
 
 // The old password must match and the new one be typed twice alike; the change

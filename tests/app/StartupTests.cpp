@@ -1,13 +1,33 @@
-// Start-up checks and repairs of the data file, and the system name.
+// Start-up checks and repairs of the data file, the system name, and the
+// alert timer around the main window's commands.
 #include "support/AppFixture.h"
 #include "support/FileTools.h"
+#include "support/PrintQString.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
 #include "common/UnitPublic.h"
+#include "platform/Moment.h"
+#include "accounts/UnitAcct.h"
+#include "accounts/UnitReport.h"
+#include "admin/UnitAlert.h"
+#include "admin/UnitBackup.h"
 #include "admin/UnitBirthday.h"
+#include "admin/UnitChangePass.h"
+#include "admin/UnitInitSys.h"
+#include "hire/UnitCharge.h"
+#include "hire/UnitLend.h"
+#include "hire/UnitReturn.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitCust.h"
+#include "registers/UnitNewCar.h"
+#include "registers/UnitPrice.h"
+#include "ui_UnitBackup.h"
 #include "ui_UnitBirthday.h"
 #include "ui_UnitMain.h"
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <QTabBar>
+#include <QTest>
 
 namespace {
 class Startup : public AppFixture {
@@ -58,34 +78,63 @@ TEST_F(Startup, APhotoFolderThatCannotBeMadeIsReported)
     EXPECT_TRUE(frmMain->started());
 }
 
-// Before anything is written the file is checked as this program's database.
-TEST_F(Startup, AFileThatIsNotThisProgramsDatabaseIsNamedAndLeftByteIdentical)
+// A file the program cannot use is named with its cause, the engine's own
+// text below, and left byte for byte; the program ends. A file refused on
+// opening gets no photo folders; a failing schema step comes after them.
+TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
 {
-    struct Case { const char* name; std::function<void()> make; const char* cause; };
+    TADOConnection holder;
+    struct Case { const char* name; std::function<void()> make; const char* cause; const char* second; bool folders; };
     const Case cases[] = {
-        {"not a database", [&] { ASSERT_TRUE(WriteFile(dbFile(), "this is not a database")); }, ""},
+        {"missing", [&] { QFile::remove(dbFile()); }, "文件不存在。", nullptr, false},
+        {"locked", [&] { holder.open(dbFile()); holder.execute("BEGIN EXCLUSIVE"); },
+         "另一个程序正在使用这个文件", "database is locked", false},
+        {"damaged", [&] {   // the first page's table tree scribbled over
+             QByteArray b = FileBytes(dbFile());
+             b.replace(100, 4000, QByteArray(4000, '\x5a'));
+             ASSERT_TRUE(WriteFile(dbFile(), b));
+         }, "文件已损坏", "database disk image is malformed", false},
+        {"text file", [&] { ASSERT_TRUE(WriteFile(dbFile(), "this is not a database")); }, "它不是数据库文件", "file is not a database", false},
+        {"zero bytes", [&] { ASSERT_TRUE(WriteFile(dbFile(), {})); }, "文件是空的",
+         "缺少数据表 Car、Customer、PriceList、Leaso、CarCost、ChangeCar、Config", false},
         {"another program's database", [&] {
              TADOConnection other;
              other.open(dbFile());
              for (const QString& t : ProgramTables()) if (t != "Leaso") other.execute("DROP TABLE " + t);
-         }, "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config"},
+         }, "它不是本程序的数据库", "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config", false},
+        {"index name taken", [&] {
+             TADOConnection other;
+             other.open(dbFile());
+             other.execute("DROP INDEX Car_State");
+             other.execute("CREATE VIEW Car_State AS SELECT 1");
+         }, "它的结构与本程序的数据库不符", "there is already a table named Car_State", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(dbFile());
         EnsureDatabaseFile(dbFile());
+        for (const char* folder : {"DBPic", "DBCustPic"}) QDir(dir() + folder).removeRecursively();
         c.make();
         const QByteArray before = FileBytes(dbFile());
+        const bool existed = QFile::exists(dbFile());
         messages.clear();
         EXPECT_FALSE(CreateForms());
+        holder.close();
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(lastMessage().contains(dbFile()) && lastMessage().contains(QString::fromUtf8(c.cause))) << lastMessage().toStdString();
+        const QStringList lines = lastMessage().split('\n');
+        EXPECT_TRUE(lines[0].startsWith(QStringLiteral("无法打开数据库文件“%1”：").arg(dbFile())) && lines[0].contains(QString::fromUtf8(c.cause)))
+            << lastMessage().toStdString();
+        EXPECT_EQ(lines.mid(1), c.second ? QStringList{c.second} : QStringList{});
         EXPECT_EQ(FileBytes(dbFile()), before);
+        EXPECT_EQ(QFile::exists(dbFile()), existed);
+        EXPECT_EQ(QFileInfo(dir() + "DBPic").isDir() && QFileInfo(dir() + "DBCustPic").isDir(), c.folders);
     }
 }
 
-// The name loses its quotes, is stored once however the dialog closes, and is read at the next start.
-TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnce)
+// The name loses its quotes, is stored once however the dialog closes, and is
+// read at the next start. An emptied name is an empty caption: Qt shows the
+// application's display name in place of an empty title, so that name is empty.
+TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
 {
     whenShown(frmBirthday, [&] {
         clearAndType(frmBirthday->ui->EdtAppName, QStringLiteral("O'Brien's 租车"));
@@ -103,6 +152,22 @@ TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnce)
     DestroyForms();
     startApp();
     EXPECT_EQ(frmMain->windowTitle(), "关闭框也保存");
+    for (int start = 0; start < 2; ++start) {   // after the dialog, then at the next start
+        SCOPED_TRACE(start);
+        if (start == 0) {
+            whenShown(frmBirthday, [&] {
+                clearAndType(frmBirthday->ui->EdtAppName, QString());
+                click(frmBirthday->ui->BtnOK);
+            });
+            frmMain->N11Click();
+        } else {
+            DestroyForms();
+            startApp();
+        }
+        EXPECT_EQ(appName(), "");
+        EXPECT_EQ(frmMain->windowTitle() + '|' + frmMain->ui->lblApplication->text(), "|   ");
+        EXPECT_EQ(QGuiApplication::applicationDisplayName(), "");
+    }
 }
 
 TEST_F(MainWindow, AFailedNameWriteKeepsTheOldRow)
@@ -114,4 +179,103 @@ TEST_F(MainWindow, AFailedNameWriteKeepsTheOldRow)
     EXPECT_TRUE(lastMessage().contains(QStringLiteral("disk full")));
     EXPECT_EQ(appName(), "旧名称");
     EXPECT_FALSE(db().inTransaction());
+}
+
+// The alert timer around each command: paused, rebuilt or left running. The
+// strip runs one text of its own; a rebuild finds nothing and stops it.
+TEST_F(MainWindow, EachCommandPausesRebuildsOrLeavesTheTimer)
+{
+    enum After { Paused, Rebuilt, Running };
+    struct Case { const char* name; std::function<void()> run; QDialog* window; After after; bool ok = false; };
+    const Case cases[] = {
+        {"车辆信息", [] { frmMain->ui->BtnCar->click(); }, frmCar, Rebuilt},
+        {"车辆新增", [] { frmMain->ui->BtnNewCar->click(); }, frmNewCar, Rebuilt},
+        {"租赁方案", [] { frmMain->ui->ToolButton10->click(); }, frmPrice, Running},
+        {"租车", [] { frmMain->ui->BtnLend->click(); }, frmLend, Paused},
+        {"还车", [] { frmMain->ui->BtnReturn->click(); }, frmReturn, Paused},
+        {"结算", [] { frmMain->ui->BtnCharge->click(); }, frmCharge, Paused},
+        {"客户信息", [] { frmMain->ui->BtnCust->click(); }, frmCust, Paused},
+        {"统计", [] { frmMain->ui->BtnReport->click(); }, frmReport, Paused},
+        {"帐本", [] { frmMain->ui->ToolButton7->click(); }, frmAcct, Paused},
+        {"数据备份，恢复完成", [] { frmMain->ui->N8->trigger(); }, frmBackup, Rebuilt, true},
+        {"数据备份", [] { frmMain->ui->N8->trigger(); }, frmBackup, Paused},   // the last restore no longer counts
+        {"恢复完成", [] { frmMain->ui->N9->trigger(); }, frmBackup, Rebuilt, true},
+        {"恢复取消", [] { frmMain->ui->N9->trigger(); }, frmBackup, Paused},
+        {"系统初始化", [] { frmMain->ui->N2->trigger(); }, frmInit, Rebuilt},
+        {"设置登录密码", [] { frmMain->ui->N6->trigger(); }, frmChangePass, Paused},
+        {"提醒确定", [] { frmMain->ui->N13->trigger(); }, frmAlert, Rebuilt, true},
+        {"提醒取消", [] { frmMain->ui->N13->trigger(); }, frmAlert, Paused},
+        {"系统名称设置", [] { frmMain->ui->N11->trigger(); }, frmBirthday, Paused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        AlertMessages = QStringList{QStringLiteral("提醒")};
+        frmMain->Timer1->start();
+        bool seen = false, onWhileOpen = true;
+        whenShown(c.window, [&] {
+            seen = true;
+            onWhileOpen = frmMain->Timer1->isActive();
+            if (c.window == frmBackup) frmBackup->Restored = c.ok;   // as a completed restore leaves it
+            QMetaObject::invokeMethod(c.window, c.ok ? "accept" : "reject", Qt::QueuedConnection);
+        });
+        c.run();
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(onWhileOpen, c.after == Running);
+        EXPECT_EQ(frmMain->Timer1->isActive(), c.after != Rebuilt);
+        EXPECT_EQ(AlertMessages.isEmpty(), c.after == Rebuilt);
+    }
+}
+
+// A restore done from the dialog opened as 数据备份 and switched to its
+// restore page rebuilds the strip from the restored data.
+TEST_F(MainWindow, ARestoreFromTheBackupPageRebuildsTheStrip)
+{
+    SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 0)); });
+    const auto feeItem = [&](const char* car) {
+        exec("Delete from CarCost");
+        exec("Insert into CarCost(CarID,Name,EndTime) values(:c,'保险',:e)", {{"c", QString::fromUtf8(car)}, {"e", QDate(2025, 1, 20)}});
+    };
+    Ui::TfrmBackup* b = frmBackup->ui.get();
+    feeItem("京B2");
+    folderAnswers << dir();
+    whenShown(frmBackup, [&] {
+        click(b->BtnSelectPath);
+        click(b->BtnBackup);
+        click(b->BtnCancel);
+    });
+    frmMain->ui->N8->trigger();
+    feeItem("京A1");
+    frmMain->GetAlertMessages();
+    ASSERT_EQ(AlertMessages, QStringList{"京A1保险将在2025/1/20到期"});
+
+    folderAnswers << dir() + "Tesmarul2025-1-9/";
+    answers = {Dlg::IdYes};
+    whenShown(frmBackup, [&] {
+        QTabBar* tabs = b->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        click(b->BtnSelectDir);
+        click(b->BtnRecover);
+    });
+    frmMain->ui->N8->trigger();
+    EXPECT_EQ(messageTexts().last(), "从备份文件成功恢复数据！");
+    EXPECT_EQ(AlertMessages, QStringList{"京B2保险将在2025/1/20到期"});
+    EXPECT_TRUE(frmMain->Timer1->isActive());
+}
+
+// Alt+Z and Alt+H typed on the shown main window open the hire-out desk and the return window.
+TEST_F(MainWindow, AltZAndAltHOpenTheDeskAndTheReturnWindow)
+{
+    frmMain->show();
+    for (const auto& [key, window] : {std::pair{Qt::Key_Z, static_cast<QDialog*>(frmLend)}, std::pair{Qt::Key_H, static_cast<QDialog*>(frmReturn)}}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        frmMain->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+        bool shown = false;
+        whenShown(window, [&] {
+            shown = true;
+            QMetaObject::invokeMethod(window, "reject", Qt::QueuedConnection);
+        });
+        QTest::keyClick(frmMain, key, Qt::AltModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(shown, 3000);
+    }
 }
