@@ -16,6 +16,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,33 +150,46 @@ QString PhotoFileName(const QString& folder, const QString& key)
     return folder + key + QStringLiteral(".bmp");
 }
 
-bool PhotoKeyFitsFolder(const QString& key)
+bool PhotoKeyStaysInFolder(const QString& key)
 {
     return !key.isEmpty() && !key.contains(QLatin1Char('/')) && !key.contains(QLatin1Char('\\'))
         && !key.contains(QChar(0)) && key != QLatin1String(".") && key != QLatin1String("..");
 }
 
-bool CheckPhotoKey(QWidget* owner, const QString& key, const QString& what)
+int PhotoNameLimit(const QString& folder)
 {
-    if (PhotoKeyFitsFolder(key)) return true;
-    Dlg::Notice(owner, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"));
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 && limit < 65536 ? int(limit) : 255;
+}
+
+bool PhotoKeyFitsFolder(const QString& folder, const QString& key)
+{
+    return PhotoKeyStaysInFolder(key)
+        && QFile::encodeName(key + QStringLiteral(".bmp")).size() <= PhotoNameLimit(folder);
+}
+
+bool HasPhotoFile(const QString& folder, const QString& key)
+{
+    return PhotoKeyFitsFolder(folder, key) && QFileInfo(PhotoFileName(folder, key)).isFile();
+}
+
+bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, const QString& what, bool photoKept)
+{
+    if (!PhotoKeyStaysInFolder(key)) {
+        Dlg::Notice(owner, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"));
+        return false;
+    }
+    if (!photoKept || PhotoKeyFitsFolder(folder, key)) return true;
+    // A Chinese character takes three bytes of a file name, a letter or digit one.
+    const int bytes = PhotoNameLimit(folder) - 4;
+    Dlg::Notice(owner, what + QStringLiteral("太长，无法用作照片的文件名（最多%1个字母或数字，或%2个汉字），请重新输入！")
+                                  .arg(bytes).arg(bytes / 3));
     return false;
 }
 
 bool DeletePhotoFile(const QString& folder, const QString& key)
 {
-    if (!PhotoKeyFitsFolder(key)) return false;
-    const QString name = PhotoFileName(folder, key);
-    return QFileInfo(name).isFile() && QFile::remove(name);
-}
-
-bool MovePhotoFile(const QString& folder, const QString& oldKey, const QString& newKey)
-{
-    if (oldKey == newKey || !PhotoKeyFitsFolder(oldKey) || !PhotoKeyFitsFolder(newKey)) return false;
-    const QString from = PhotoFileName(folder, oldKey), to = PhotoFileName(folder, newKey);
-    if (!QFileInfo(from).isFile()) return false;
-    if (QFileInfo::exists(to) && !QFile::remove(to)) return false;
-    return QFile::rename(from, to);
+    return HasPhotoFile(folder, key) && QFile::remove(PhotoFileName(folder, key));
 }
 
 QImage LoadPhotoFile(const QString& fileName, QString* error) { return LoadPhotoFile(fileName, error, nullptr); }
@@ -249,26 +263,24 @@ void TStagedPhoto::setAside(const QString& fileName)
 
 void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
 {
-    if (!PhotoKeyFitsFolder(key)) throw EAppError(keyUnfit(key));
     const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
-    if (keyChanged && !PhotoKeyFitsFolder(oldKey)) throw EAppError(keyUnfit(oldKey));
-    const QString target = PhotoFileName(m_folder, key);
-    const QString old = keyChanged ? PhotoFileName(m_folder, oldKey) : QString();
+    // A key that cannot name a file has no file to set aside.
+    const QString target = PhotoKeyFitsFolder(m_folder, key) ? PhotoFileName(m_folder, key) : QString();
+    const QString old = keyChanged && PhotoKeyFitsFolder(m_folder, oldKey) ? PhotoFileName(m_folder, oldKey) : QString();
+    const bool oldStored = !old.isEmpty() && QFileInfo(old).isFile();
+    const bool photoKept = m_action == Action::Write || (m_action == Action::Keep && oldStored);
+    if (photoKept && target.isEmpty()) throw EAppError(keyUnfit(key));
+    if (!target.isEmpty() && (m_action != Action::Keep || keyChanged)) setAside(target);
     switch (m_action) {
     case Action::Write:
-        setAside(target);
         move(m_temp, target);
-        if (keyChanged) setAside(old);
+        if (!old.isEmpty()) setAside(old);
         break;
     case Action::Remove:
-        setAside(target);
-        if (keyChanged) setAside(old);
+        if (!old.isEmpty()) setAside(old);
         break;
     case Action::Keep:
-        if (keyChanged && QFileInfo(old).isFile()) {
-            setAside(target);
-            move(old, target);
-        }
+        if (oldStored) move(old, target);
         break;
     }
 }
@@ -343,11 +355,11 @@ void TPhotoBox::clear()
 
 void TPhotoBox::showStored(const QString& key)
 {
-    const QString name = fileName(key);
-    if (!PhotoKeyFitsFolder(key) || !QFileInfo(name).isFile()) {
+    if (!HasPhotoFile(*m_folder, key)) {
         clear();
         return;
     }
+    const QString name = fileName(key);
     QString why;
     const QImage img = LoadPhotoFile(name, &why);
     setPicture(img);
@@ -358,7 +370,7 @@ void TPhotoBox::showStored(const QString& key)
 
 bool TPhotoBox::write(const QString& key)
 {
-    if (!PhotoKeyFitsFolder(key))
+    if (!PhotoKeyFitsFolder(*m_folder, key))
         throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
     if (m_image.isNull()) return false;
     const QString name = fileName(key);
@@ -380,25 +392,20 @@ std::unique_ptr<TStagedPhoto> TPhotoBox::stage() const
     return std::make_unique<TStagedPhoto>(*m_folder, A::Write, m_image);
 }
 
-bool TPhotoBox::store(const QString& key, const QString& oldKey)
+void StoreWithPhoto(TADOConnection& cn, TStagedPhoto& staged, const QString& key,
+                    const std::function<void()>& writeRow, const QString& oldKey)
 {
-    if (!PhotoKeyFitsFolder(key))
-        throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
-    auto staged = stage();
-    staged->commitTo(key, oldKey);
-    staged->keep();
-    return staged->action() == TStagedPhoto::Action::Write;
+    {
+        TTransaction tr(cn);
+        writeRow();
+        staged.commitTo(key, oldKey);
+        tr.commit();
+    }
+    staged.keep();
 }
 
 void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& key,
                     const std::function<void()>& writeRow, const QString& oldKey)
 {
-    auto staged = photo.stage();
-    {
-        TTransaction tr(cn);
-        writeRow();
-        staged->commitTo(key, oldKey);
-        tr.commit();
-    }
-    staged->keep();
+    StoreWithPhoto(cn, *photo.stage(), key, writeRow, oldKey);
 }

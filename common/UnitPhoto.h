@@ -10,7 +10,7 @@
 //   empty            nothing
 //   "[" key "]"      the stored file of the record shown
 //   a full path      a file the user picked, not stored yet
-// Files change only through write/store/DeletePhotoFile/MovePhotoFile.
+// Files change only through write, a staged photo and DeletePhotoFile.
 #include <QImage>
 #include <QList>
 #include <QPair>
@@ -27,19 +27,24 @@ class QWidget;
 // folder + key + ".bmp".
 QString PhotoFileName(const QString& folder, const QString& key);
 
-// Whether a key can name a file inside its folder: no "/" or "\", not "." or "..".
-bool PhotoKeyFitsFolder(const QString& key);
-// The same with a notice for a key that does not fit; what names the key in
-// the message ("车辆编号", "客户证件号"). True when the key fits.
-bool CheckPhotoKey(QWidget* owner, const QString& key, const QString& what);
+// Whether a key stays inside its folder: no "/" or "\", not "." or "..".
+bool PhotoKeyStaysInFolder(const QString& key);
+// The longest file name the folder takes, in bytes (255 when it cannot be asked).
+int PhotoNameLimit(const QString& folder);
+// Whether a key can name its file: it stays inside the folder, and its file
+// name (key + ".bmp" in the file system's encoding) is within the folder's limit.
+bool PhotoKeyFitsFolder(const QString& folder, const QString& key);
+// Whether the key's photo file exists.
+bool HasPhotoFile(const QString& folder, const QString& key);
+// The key check before a record is written, with a notice when it fails: a key
+// that would leave the folder is always refused; one too long to name a file
+// only when a photo is to be kept under it (photoKept). what names the key in
+// the message ("车辆编号", "客户证件号"). True when the key passes.
+bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, const QString& what, bool photoKept);
 
 // Deletes the key's file when it exists; true when one was removed. A failure
 // reports nothing.
 bool DeletePhotoFile(const QString& folder, const QString& key);
-// Renames the old key's file to the new key's, replacing a file of that name.
-// Nothing happens when there is no such file or the keys are equal; a failure
-// reports nothing. True when the file was moved.
-bool MovePhotoFile(const QString& folder, const QString& oldKey, const QString& newKey);
 
 // Reads a photo: BMP when the name ends in ".bmp", JPEG (full size) when it
 // ends in ".jpg" or ".jpeg", in any letter case. A null image and the reason
@@ -71,7 +76,8 @@ public:
     enum class Action {
         Write,    // the picture becomes the key's file
         Remove,   // the key's file goes (no earlier file may attach to the record)
-        Keep      // the stored file stays; with a changed key it moves to the new key
+        Keep      // the stored file stays; with a changed key it moves to the new key,
+                  // and a file left under the new key's name goes
     };
     // Write: throws EAppError when the temporary file cannot be written.
     TStagedPhoto(const QString& folder, Action action, const QImage& picture = QImage());
@@ -80,8 +86,9 @@ public:
     TStagedPhoto& operator=(const TStagedPhoto&) = delete;
 
     // Puts the photo in place under key; an oldKey different from key is the
-    // record's previous key, whose file goes. Throws EAppError when a key does
-    // not fit the folder or a file cannot be moved.
+    // record's previous key, whose file goes. A key that cannot name a file has
+    // none to set aside. Throws EAppError when a photo is to be kept under a key
+    // that cannot name it, or a file cannot be moved.
     void commitTo(const QString& key, const QString& oldKey = QString());
     // The row is stored: the files put aside are deleted and nothing is undone.
     void keep();
@@ -102,10 +109,13 @@ private:
 class TPhotoBox;
 class TADOConnection;
 
-// Writes a record's row and its photo together or not at all: the photo is
-// staged, writeRow runs in one transaction, the photo is moved into place under
-// key (oldKey: the record's previous key) and the transaction committed. Any
-// failure leaves the rows and the files as they were, and goes on.
+// Writes a record's row and its photo together or not at all: writeRow runs in
+// one transaction, the staged photo is moved into place under key (oldKey: the
+// record's previous key) and the transaction committed. Any failure leaves the
+// rows and the files as they were, and goes on.
+void StoreWithPhoto(TADOConnection& cn, TStagedPhoto& staged, const QString& key,
+                    const std::function<void()>& writeRow, const QString& oldKey = QString());
+// The same with the photo a window's save stages (TPhotoBox::stage).
 void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& key,
                     const std::function<void()>& writeRow, const QString& oldKey = QString());
 
@@ -141,15 +151,11 @@ public:
     // no picture (nothing written); throws when the key does not fit the
     // folder or the file cannot be written.
     bool write(const QString& key);
-    // What a save does with the photo of the record with this key: the picture
-    // is written when the path box is not empty, and the key's file deleted
-    // when it is empty, so no earlier file stays attached to the record. With
-    // a changed key (oldKey not empty and different) the photo ends up under
-    // the new key only. True when a picture was written.
-    bool store(const QString& key, const QString& oldKey = QString());
-    // What a save would do with the photo, staged before the record's row is
+    // What a save does with the photo, staged before the record's row is
     // written (see TStagedPhoto): the picture when there is one, the removal
-    // when the path box is empty, the stored file kept otherwise.
+    // when the path box is empty (no earlier file stays attached to the
+    // record), the stored file kept otherwise. With a changed key the photo
+    // ends up under the new key only.
     std::unique_ptr<TStagedPhoto> stage() const;
 
 private:

@@ -19,7 +19,6 @@
 #include "common/UnitPhoto.h"
 #include "ui_UnitCost.h"
 #include <QDateEdit>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <limits>
@@ -228,8 +227,9 @@ void TfrmCar::BtnSaveBasicClick()
         return;
     }
     const bool keyChanged = newKey != oldKey;
-    // The key names the photo file: it must stay inside the photo folder.
-    if (keyChanged && !CheckPhotoKey(this, newKey, QStringLiteral("车辆编号"))) {
+    // The key names the photo file: it must stay inside the photo folder, and
+    // name the stored photo that moves with it.
+    if (keyChanged && !CheckPhotoKey(this, CarPicDir, newKey, QStringLiteral("车辆编号"), HasPhotoFile(CarPicDir, oldKey))) {
         ui->EdtCarID->setFocus();
         return;
     }
@@ -253,8 +253,7 @@ void TfrmCar::BtnSaveBasicClick()
         }
     }
 
-    auto write = [&] {
-        TTransaction tr(AppConnection());
+    auto writeRow = [&] {
         // Every hire, open or finished, follows the vehicle; fee items and the change log keep the old key.
         if (keyChanged)
             ADOQry2->execSQL(QStringLiteral("Update Leaso set CarID=:NewID Where CarID=:OldID"),
@@ -283,7 +282,13 @@ void TfrmCar::BtnSaveBasicClick()
         if (!keepDefend) set("Defend", defend);
         ADOQry2->post();
         ADOQry2->close();
-        tr.commit();
+    };
+    // The stored photo moves with the key inside the transaction: the row, the
+    // hires and the file change together or not at all. A file left under the
+    // new key (free, so it belongs to no vehicle) goes.
+    auto write = [&] {
+        TStagedPhoto photo(CarPicDir, TStagedPhoto::Action::Keep);
+        StoreWithPhoto(AppConnection(), photo, newKey, writeRow, oldKey);
     };
     auto dropEdit = [this] {
         ADOQry2->cancel();
@@ -297,17 +302,8 @@ void TfrmCar::BtnSaveBasicClick()
         throw;
     }
     if (!saved) return;
-    if (keyChanged) movePhoto(oldKey, newKey);
     openList();
     Dlg::Notice(this, QStringLiteral("车辆信息修改完成！"));
-}
-
-void TfrmCar::movePhoto(const QString& oldKey, const QString& newKey)
-{
-    // The new key was free, so a file under its name belongs to no vehicle:
-    // the moved photo replaces it, and without a photo to move it goes.
-    if (MovePhotoFile(CarPicDir, oldKey, newKey)) return;
-    if (!QFileInfo(PhotoFileName(CarPicDir, oldKey)).isFile()) DeletePhotoFile(CarPicDir, newKey);
 }
 
 void TfrmCar::BtnDelClick()
@@ -344,6 +340,7 @@ void TfrmCar::BtnSaveClick()
         DeletePhotoFile(CarPicDir, key);
         return;
     }
+    if (!CheckPhotoKey(this, CarPicDir, key, QStringLiteral("车辆编号"), true)) return;
     if (Photo->write(key)) Dlg::Notice(this, QStringLiteral("图片保存成功！"));
 }
 

@@ -56,8 +56,6 @@ private:
     // box is empty; false after a notice when the text is no whole number
     // that fits the column.
     bool readMileage(class QLineEdit* box, const QString& what, int* value, bool* keep);
-    // The photo follows a change of key, once the rows are committed.
-    void movePhoto(const QString& oldKey, const QString& newKey);
 
     void setupFeePage();
     void openFeeTable();

@@ -9,7 +9,6 @@
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/KeyFilters.h"
-#include "platform/Transaction.h"
 #include "platform/Look.h"
 #include "registers/UnitNewCust.h"
 #include "common/UnitPhoto.h"
@@ -118,9 +117,10 @@ void TfrmCust::BtnSaveBasicClick()
     const QString oldKey = selectedKey();
     if (oldKey.isEmpty()) return;
     const QString newKey = ui->EdtCustID->text();
-    // A number and a name; a picture to be written under the number needs a
-    // number that can name a file.
-    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, !Photo->pathEmpty())) return;
+    // A number and a name; a photo to be kept under the number needs a number
+    // that can name its file.
+    const bool photoKept = !Photo->pathEmpty();
+    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, photoKept, photoKept)) return;
     const bool keyChanged = newKey != oldKey;
 
     // Whatever the outcome, the edit buffer goes: the rows were saved or rolled back.
@@ -128,30 +128,32 @@ void TfrmCust::BtnSaveBasicClick()
         ADOQry2->cancel();
         ADOQry2->close();
     };
+    auto writeRows = [&] {
+        OpenByKey(ADOQry2, QStringLiteral("Select * from customer Where CustID=:CustID"),
+                  QStringLiteral("CustID"), oldKey);
+        if (ADOQry2->isEmpty()) throw EChangedError();   // deleted meanwhile
+        ADOQry2->edit();
+        auto set = [&](const char* name, const QString& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
+        set("CustID", newKey);
+        set("CardType", ui->CmbCardType->currentText());
+        set("CustName", ui->EdtCustName->text());
+        set("Tel", ui->EdtTel->text());
+        set("Address", ui->EdtAddress->text());
+        set("Memo", ui->MmMemo->toPlainText());
+        set("BankCard", ui->EdtBankCard->text());
+        set("BankCard_Memo", ui->EdtBankCard_memo->text());
+        ADOQry2->post();
+        ADOQry2->close();
+        // Every hire, open or finished, follows the customer.
+        if (keyChanged)
+            ADOQry3->execSQL(QStringLiteral("Update [Leaso] Set CustID=:NewID where CustID=:OldID"),
+                             {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
+    };
     try {
-        const bool saved = WriteUnlessChanged(this, [&] {
-            TTransaction tr(AppConnection());
-            OpenByKey(ADOQry2, QStringLiteral("Select * from customer Where CustID=:CustID"),
-                      QStringLiteral("CustID"), oldKey);
-            if (ADOQry2->isEmpty()) throw EChangedError();   // deleted meanwhile
-            ADOQry2->edit();
-            auto set = [&](const char* name, const QString& v) { ADOQry2->fieldByName(QLatin1String(name)).setValue(v); };
-            set("CustID", newKey);
-            set("CardType", ui->CmbCardType->currentText());
-            set("CustName", ui->EdtCustName->text());
-            set("Tel", ui->EdtTel->text());
-            set("Address", ui->EdtAddress->text());
-            set("Memo", ui->MmMemo->toPlainText());
-            set("BankCard", ui->EdtBankCard->text());
-            set("BankCard_Memo", ui->EdtBankCard_memo->text());
-            ADOQry2->post();
-            ADOQry2->close();
-            // Every hire, open or finished, follows the customer.
-            if (keyChanged)
-                ADOQry3->execSQL(QStringLiteral("Update [Leaso] Set CustID=:NewID where CustID=:OldID"),
-                                 {{QStringLiteral("NewID"), newKey}, {QStringLiteral("OldID"), oldKey}});
-            tr.commit();
-        }, [&] { dropEdit(); openList(); });
+        // The photo is put in place under the new number inside the
+        // transaction: the rows and the file change together or not at all.
+        const bool saved = WriteUnlessChanged(this, [&] { StoreWithPhoto(AppConnection(), *Photo, newKey, writeRows, oldKey); },
+                                              [&] { dropEdit(); openList(); });
         if (!saved) return;
     } catch (const std::exception& e) {
         // Rolled back: nothing changed, the typed values stay.
@@ -168,28 +170,8 @@ void TfrmCust::BtnSaveBasicClick()
         return;
     }
 
-    // The rows are saved: a photo that cannot be written is reported, and the
-    // list still shows what was saved.
-    try {
-        storePhoto(newKey, oldKey);
-    } catch (const std::exception& e) {
-        Dlg::ErrorBox(this, ErrorText(e));
-        openList();
-        return;
-    }
     openList();
     Dlg::Notice(this, QStringLiteral("客户信息修改完成！"));
-}
-
-void TfrmCust::storePhoto(const QString& newKey, const QString& oldKey)
-{
-    // The photo lives under the new number only. A number that cannot name a
-    // file has no photo (a picture to write was refused before the save).
-    if (!PhotoKeyFitsFolder(newKey)) {
-        if (oldKey != newKey) DeletePhotoFile(CustPicDir, oldKey);
-        return;
-    }
-    Photo->store(newKey, oldKey);
 }
 
 void TfrmCust::BtnDelClick()

@@ -38,8 +38,6 @@ private:
     void FormCreate();
     void DataSource1DataChange();
     void openList();
-    // What a save does with the photo, once the rows are committed.
-    void storePhoto(const QString& newKey, const QString& oldKey);
 };
 
 extern TfrmCust* frmCust;

@@ -152,8 +152,9 @@ bool TfrmNewCar::SaveOK()
         ui->EdtNewCarID->setFocus();
         return false;
     }
-    // The key names the photo file: it must stay inside the photo folder.
-    if (!CheckPhotoKey(this, id, QStringLiteral("车辆编号"))) {
+    // The key names the photo file: it must stay inside the photo folder, and
+    // name the picture when there is one.
+    if (!CheckPhotoKey(this, CarPicDir, id, QStringLiteral("车辆编号"), !Photo->pathEmpty())) {
         ui->EdtNewCarID->setFocus();
         return false;
     }

@@ -12,7 +12,7 @@
 
 TfrmNewCust* frmNewCust = nullptr;
 
-bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool photoToWrite)
+bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool checkKey, bool photoKept)
 {
     if (id->text().trimmed().isEmpty()) {
         Dlg::Notice(owner, QStringLiteral("请输入客户编号（证件号）！"));
@@ -24,7 +24,7 @@ bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool photoTo
         name->setFocus();
         return false;
     }
-    if (photoToWrite && !CheckPhotoKey(owner, id->text(), QStringLiteral("客户证件号"))) {
+    if (checkKey && !CheckPhotoKey(owner, CustPicDir, id->text(), QStringLiteral("客户证件号"), photoKept)) {
         id->setFocus();
         return false;
     }
@@ -74,8 +74,9 @@ void TfrmNewCust::FormShow()
 void TfrmNewCust::BitBtn1Click()
 {
     const QString id = ui->EdtCustID->text();
-    // The number names the photo file, picture or not: it must stay inside the photo folder.
-    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, true)) return;
+    // The number names the photo file, picture or not: it must stay inside the
+    // photo folder, and name the picture when there is one.
+    if (!CheckCustEntry(this, ui->EdtCustID, ui->EdtCustName, true, !Photo->pathEmpty())) return;
 
     ADOQry->close();
     ADOQry->clearParams();

@@ -9,10 +9,11 @@ class TDataSet;
 class TPhotoBox;
 
 // What a customer's number and name must be before they are stored, in the
-// add and the edit alike: both filled in, and the number able to name the
-// photo file when a picture is to be written under it. The first problem gets
-// a notice and the focus; false then.
-bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool photoToWrite);
+// add and the edit alike: both filled in; with checkKey, a number that stays
+// inside the photo folder and, when a photo is to be kept under it
+// (photoKept), can name the file. The first problem gets a notice and the
+// focus; false then.
+bool CheckCustEntry(QWidget* owner, QLineEdit* id, QLineEdit* name, bool checkKey, bool photoKept);
 
 // The add-customer dialog: records one new customer, with an optional photo.
 // A caller that gets OK back reads ui->EdtCustID, ui->EdtCustName and

@@ -1,5 +1,5 @@
 // The customer register driven through its real controls: the save with a
-// change of number, the refusals and the rollback.
+// change of number, the refusals and the rollback, and the delete.
 #include "ui_UnitCust.h"
 #include "ui_UnitMain.h"
 #include "support/AppFixture.h"
@@ -93,6 +93,33 @@ TEST_F(CustTest, RefusedNumberChangesLeaveEverythingAndAChangeMovesEveryHireAndT
     EXPECT_EQ(hiresOf(QStringLiteral("b2")), 1);
     EXPECT_EQ(photos(), QStringList{newId + QStringLiteral(".bmp")});
     EXPECT_EQ(photoSize(newId), QSize(40, 30));
+}
+
+// Any hire, a finished one included, keeps the customer and the photo; without
+// one the row and the stored photo go.
+TEST_F(CustTest, ADeleteIsRefusedWithAnyHireAndTakesTheStoredPhotoOtherwise)
+{
+    addCust(QStringLiteral("H1"), QStringLiteral("张三"));
+    addCust(QStringLiteral("N1"), QStringLiteral("李四"));
+    addHire(QStringLiteral("H1"), true);
+    storedPhoto(QStringLiteral("H1"), QSize(5, 5));
+    storedPhoto(QStringLiteral("N1"), QSize(5, 5));
+    const struct { const char* id; const char* notice; const char* left; QStringList photos; } cases[] = {
+        {"H1", "该客户存在租车纪录，不能删除！", "H1/N1", {"H1.bmp", "N1.bmp"}},
+        {"N1", "成功删除此客户信息！", "H1", {"H1.bmp"}},
+    };
+    inRegister([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.id);
+            select(QString::fromLatin1(c.id));
+            messages.clear();
+            answers = {Dlg::IdYes};
+            click(U()->BtnDel);
+            EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要删除本项客户信息吗？"), QString::fromUtf8(c.notice)}));
+            EXPECT_EQ(RowsText(db(), "Customer", {"CustID"}), QString::fromLatin1(c.left));
+            EXPECT_EQ(photos(), c.photos);
+        }
+    });
 }
 
 } // namespace

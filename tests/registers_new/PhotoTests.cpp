@@ -1,8 +1,14 @@
-// The shared photo piece: the kinds of file it reads, that no key reaches
-// outside its folder, and that files change only with a stored row.
+// The shared photo piece: the kinds of file it reads, which keys can name a
+// photo in the four windows that store one, and that files change only with a
+// stored row.
+#include "ui_UnitCar.h"
+#include "ui_UnitCust.h"
 #include "ui_UnitNewCar.h"
 #include "ui_UnitNewCust.h"
 #include "NewFixture.h"
+#include "registers/UnitCar.h"
+#include "registers/UnitCust.h"
+#include "platform/Transaction.h"
 #include <QtEndian>
 
 class Photos : public NewRecordTest {};
@@ -50,31 +56,95 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
     EXPECT_NEAR(qBlue(back.pixel(28, 18)), 200, 3);
 }
 
-// The row and its photo are stored together or not at all: a photo that cannot
-// be written leaves neither, the error shows and the dialog stays open.
-TEST_F(Photos, APhotoFailureLeavesNoRowAndNoFile)
+// A key names its record's photo file. One that cannot (it would leave the
+// folder, or key + ".bmp" is longer than the folder's 255 bytes) is refused
+// before anything is written whenever a photo is to be kept under it, in the
+// add dialogs and the key changes alike; without a photo the record is stored
+// under it. A photo that cannot be put in place undoes the whole save.
+enum class Place { NewCar, NewCust, CarKey, CustKey };
+
+class PhotoKeys : public NewRecordTest, public ::testing::WithParamInterface<Place> {};
+
+TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
 {
-    const QString bmp = makePicture(QStringLiteral("p.bmp"), "BMP");
-    ASSERT_TRUE(QDir(CarPicDir).removeRecursively() && QDir(CustPicDir).removeRecursively());
-    run(frmNewCar, [&] {
-        type(car()->EdtNewCarID, QStringLiteral("W1"));
-        pickPhoto(car()->BtnNewCarPath, bmp);
-        click(car()->BtnSaveExit);
-        EXPECT_TRUE(frmNewCar->isVisible());
-    });
-    run(frmNewCust, [&] {
-        type(cust()->EdtCustID, QStringLiteral("W1"));
-        type(cust()->EdtCustName, QStringLiteral("吴十"));
-        pickPhoto(cust()->BtnNewCarPath, bmp);
-        click(cust()->BitBtn1);
-        EXPECT_TRUE(frmNewCust->isVisible());
-    });
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("保存失败")) && messages[1].icon == Dlg::Icon::Error) << messages[0].text.toStdString();
-    EXPECT_EQ(count(QStringLiteral("Car")) + count(QStringLiteral("Customer")), 0);
-    EXPECT_FALSE(db().inTransaction());
-    EXPECT_EQ(files(CarPicDir) + files(CustPicDir), QStringList());
+    enum Outcome { Stored, Leaves, TooLong, Fails };
+    const QString long90(90, QChar(0x4EAC));   // 京: 270 bytes
+    const struct { const char* name; QString key; bool photo = true; Outcome outcome = Stored; bool blocked = false; } rows[] = {
+        {"90 Chinese characters", long90, true, TooLong},
+        {"255 bytes", QString(251, 'a')},
+        {"256 bytes", QString(252, 'a'), true, TooLong},
+        {"leaves the folder", QStringLiteral("../x"), true, Leaves},
+        {"ordinary", QStringLiteral("粤B 1'2")},
+        {"90 Chinese characters, no photo", long90, false},
+        {"its file name taken by a folder", QStringLiteral("粤B9"), true, Fails, true},
+    };
+    const Place place = GetParam();
+    const bool isCar = place == Place::NewCar || place == Place::CarKey, reg = place == Place::CarKey || place == Place::CustKey;
+    const QString folder = isCar ? CarPicDir : CustPicDir, what = isCar ? QStringLiteral("车辆编号") : QStringLiteral("客户证件号");
+    const QString done = QStringList{QStringLiteral("该车辆信息成功保存！"), QStringLiteral("保存成功！"), QStringLiteral("车辆信息修改完成！"),
+                                     QStringLiteral("客户信息修改完成！")}[int(place)];
+    makeStalePhoto(dir(), QStringLiteral("x"));   // where "../x" points
+    const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        {   // the record to change, with a hire and, when the row says, its stored photo
+            TTransaction tr(db());
+            for (const char* t : {"Car", "Customer", "Leaso"}) exec(QStringLiteral("delete from ") + QLatin1String(t));
+            if (reg) {
+                exec(isCar ? QStringLiteral("insert into Car(CarID,State) values('OLD','A')") : QStringLiteral("insert into Customer(CustID,CustName) values('OLD','张三')"));
+                exec(QStringLiteral("insert into Leaso(CarID,CustID,LeasoType,BeginTime) values(:c,:u,0,45000)"),
+                     {{"c", isCar ? "OLD" : "京A1"}, {"u", isCar ? "C1" : "OLD"}});
+            }
+            tr.commit();
+        }
+        for (const QString& f : {CarPicDir, CustPicDir}) ASSERT_TRUE(QDir(f).removeRecursively() && QDir().mkpath(f));
+        if (reg && r.photo) makeStalePhoto(folder, QStringLiteral("OLD"));
+        if (r.blocked) QDir(folder).mkdir(r.key + QStringLiteral(".bmp"));
+        messages.clear();
+        QLineEdit* keyBox = nullptr;
+        auto act = [&](QLineEdit* box, QAbstractButton* pick, QAbstractButton* save) {
+            keyBox = box;
+            box->setText(r.key);
+            if (r.photo && !reg) pickPhoto(pick, picture);
+            if (place == Place::CarKey) answers = {Dlg::IdYes};
+            click(save);
+            if (r.outcome != Stored) EXPECT_TRUE(box->isVisible() && box->text() == r.key);   // the window as it was
+        };
+        switch (place) {
+        case Place::NewCar: run(frmNewCar, [&] { act(car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar); }); break;
+        case Place::NewCust:
+            run(frmNewCust, [&] { type(cust()->EdtCustName, QStringLiteral("张三")); act(cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1); });
+            break;
+        case Place::CarKey: run(frmCar, [&] { auto* u = frmCar->ui.get(); act(u->EdtCarID, nullptr, u->BtnSaveBasic); }); break;
+        case Place::CustKey: run(frmCust, [&] { auto* u = frmCust->ui.get(); act(u->EdtCustID, nullptr, u->BtnSaveBasic); }); break;
+        }
+        ASSERT_TRUE(keyBox);
+        QStringList shown = messageTexts();
+        if (place == Place::CarKey) EXPECT_EQ(shown.isEmpty() ? QString() : shown.takeFirst(), QStringLiteral("确定要修改原信息吗？"));
+        switch (r.outcome) {
+        case Stored: EXPECT_EQ(shown, QStringList{done}); break;
+        case Leaves: EXPECT_EQ(shown, QStringList{what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！")}); break;
+        case TooLong:
+            EXPECT_EQ(shown, QStringList{what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")});
+            break;
+        case Fails: EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString(); break;
+        }
+        // The rows: the record under the new key, or as it was; its hire follows it.
+        const QString kept = r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
+        const QString hire = !reg ? QString() : isCar ? kept + QStringLiteral("|C1") : QStringLiteral("京A1|") + kept;
+        EXPECT_EQ(RowsText(db(), "Car", {"CarID"}) + '#' + RowsText(db(), "Customer", {"CustID"}) + '#' + RowsText(db(), "Leaso", {"CarID", "CustID"}),
+                  (isCar ? kept + '#' : '#' + kept) + '#' + hire);
+        EXPECT_FALSE(db().inTransaction());
+        // The files: the photo (the stored one, or the one picked) under the key it is kept with, nothing else.
+        const QString photo = !r.photo ? QString() : r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
+        EXPECT_EQ(FilesIn(CarPicDir) + FilesIn(CustPicDir), photo.isEmpty() ? QStringList() : QStringList{photo + QStringLiteral(".bmp")});
+        if (!photo.isEmpty()) EXPECT_EQ(bmpInfo(PhotoFileName(folder, photo)), reg ? "bmp 5x5" : "bmp 37x23");
+    }
+    EXPECT_EQ(bmpInfo(dir() + QStringLiteral("x.bmp")), "bmp 5x5");
 }
+
+INSTANTIATE_TEST_SUITE_P(, PhotoKeys, ::testing::Values(Place::NewCar, Place::NewCust, Place::CarKey, Place::CustKey),
+                         [](const auto& i) { return std::string(std::array{"NewCar", "NewCust", "CarKey", "CustKey"}[int(i.param)]); });
 
 // The staged photo undoes every file change unless the row was stored.
 TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
@@ -97,6 +167,6 @@ TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
         }
     }
     makeStalePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
-    EXPECT_FALSE(DeletePhotoFile(folder, QStringLiteral("../outside")) || MovePhotoFile(folder, QStringLiteral("A"), QStringLiteral("../x")));
+    EXPECT_FALSE(DeletePhotoFile(folder, QStringLiteral("../outside")));
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.bmp")}), QStringList{QStringLiteral("outside.bmp")});
 }
