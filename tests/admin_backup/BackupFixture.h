@@ -18,8 +18,18 @@ protected:
     const QString RestoredText = u"从备份文件成功恢复数据！"_s;
     const QString Stamp = u"Select [Value] from Config where Item='BACKUP'"_s;
 
+    QString root, folder;   // the target and the day's backup folder in it
+
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
+        root = mkdir(u"target"_s);
+        folder = folderOf(root, QDate(2025, 1, 9));
+    }
     Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
     void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
+    QString bak() const { return folder + u"2025-1-9.bak"_s; }
 
     void backupTo(const QString& folder)
     {

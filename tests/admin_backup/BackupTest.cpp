@@ -10,8 +10,6 @@ using BackupTest = BackupFixture;
 // still there, and keeps the photos deleted since.
 TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
-    const QString root = mkdir(u"target"_s), folder = root + u"Tesmarul2025-1-9/"_s, bak = folder + u"2025-1-9.bak"_s;
     write(CarPicDir + u"A.bmp"_s, "first A");
     write(CarPicDir + u"B.bmp"_s, "B");
     QDir().mkpath(CustPicDir + u"old"_s);
@@ -19,7 +17,7 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     backupTo(dir() + u"target"_s);   // without the trailing separator
     EXPECT_EQ(EntriesIn(folder), (QStringList{u"2025-1-9.bak"_s, u"DBCustPic"_s, u"DBPic"_s}));
     EXPECT_EQ(FileBytes(folder + u"DBCustPic/old/110101199001011234.bmp"_s), "cust");
-    EXPECT_EQ(inFile(bak, Stamp).toString(), u"2025/1/9 10:05:07"_s);
+    EXPECT_EQ(inFile(bak(), Stamp).toString(), u"2025/1/9 10:05:07"_s);
 
     QFile::remove(CarPicDir + u"B.bmp"_s);
     write(CarPicDir + u"A.bmp"_s, "second A");
@@ -28,8 +26,8 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     backupTo(root);
     EXPECT_EQ(FileBytes(folder + u"DBPic/A.bmp"_s), "second A");
     EXPECT_EQ(FileBytes(folder + u"DBPic/B.bmp"_s), "B");
-    EXPECT_EQ(inFile(bak, u"Select count(*) from Car"_s).toInt(), 1);
-    EXPECT_EQ(inFile(bak, Stamp).toString(), u"2025/1/9 17:30:05"_s);
+    EXPECT_EQ(inFile(bak(), u"Select count(*) from Car"_s).toInt(), 1);
+    EXPECT_EQ(inFile(bak(), Stamp).toString(), u"2025/1/9 17:30:05"_s);
     EXPECT_TRUE(scalar(Stamp).isNull());
     EXPECT_EQ(messageTexts(), (QStringList{Done, Done}));
     EXPECT_EQ(messages.back().icon, Dlg::Icon::Information);
@@ -39,7 +37,6 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 // the copy holds the committed state, and restoring it gives back those counts.
 TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
     addCar(u"京A1"_s);
     TADOConnection writer;
     writer.open(dbFile());
@@ -48,14 +45,14 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
     {
         TStatement reading(db(), u"Select CarID from Car"_s);
         ASSERT_TRUE(reading.next());
-        backupTo(mkdir(u"target"_s));
+        backupTo(root);
     }
     writer.commitTrans();
     writer.close();
     ASSERT_EQ(messageTexts(), QStringList{Done});
     EXPECT_EQ(count(u"Car"_s), 2);
 
-    ASSERT_TRUE(restoreFrom(folderOf(dir() + u"target/"_s, QDate(2025, 1, 9))));
+    ASSERT_TRUE(restoreFrom(folder));
     EXPECT_EQ(lastMessage(), RestoredText);
     EXPECT_EQ(count(u"Car"_s), 1);
 }
@@ -64,8 +61,6 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
 // success notice, and no half-made copy is left.
 TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9));
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
     backupTo(root);
     EXPECT_EQ(EntriesIn(folder), QStringList{u"2025-1-9.bak"_s});
@@ -77,8 +72,7 @@ TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 // others land beside what stood in the way.
 TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9)), pics = folder + u"DBPic/"_s;
+    const QString pics = folder + u"DBPic/"_s;
     QDir().mkpath(CarPicDir + u"sub"_s);
     for (const char* f : {"a.bmp", "b.bmp", "c.bmp", "sub/x.bmp", "sub/y.bmp"}) write(CarPicDir + QString::fromUtf8(f), f);
     const struct { const char* name; QStringList files, folders; int count; QStringList after; } cases[] = {
@@ -104,8 +98,7 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 // second of two folders linked to each other, is followed no further and named.
 TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), outside = mkdir(u"outside"_s), pics = CarPicDir;
+    const QString outside = mkdir(u"outside"_s), pics = CarPicDir;
     for (const char* f : {"p", "q", "sub"}) QDir().mkpath(pics + QString::fromUtf8(f));
     for (const QString& f : {outside + u"o.bmp"_s, pics + u"p/p.bmp"_s, pics + u"q/q.bmp"_s, pics + u"sub/x.bmp"_s}) write(f, "photo");
     link(outside, pics + u"linked"_s);
@@ -115,13 +108,12 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     backupTo(root);
     EXPECT_EQ(messageTexts(), QStringList{u"备份完成！\n以下目录链接指向上层目录或备份目录，没有跟随复制："
                                           "“%1p/toQ/toP”、“%1q/toP/toQ”、“%1sub/up”。"_s.arg(pics)});
-    EXPECT_EQ(filesUnder(folderOf(root, QDate(2025, 1, 9)) + u"DBPic"_s),
+    EXPECT_EQ(filesUnder(folder + u"DBPic"_s),
               (QStringList{u"linked/o.bmp"_s, u"p/p.bmp"_s, u"p/toQ/q.bmp"_s, u"q/q.bmp"_s, u"q/toP/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
 TEST_F(BackupTest, TargetInsidePhotoFolderDoesNotCopyItself)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
     write(CarPicDir + u"A.bmp"_s, "A");
     backupTo(CarPicDir);
     EXPECT_EQ(messageTexts(), QStringList{Done});

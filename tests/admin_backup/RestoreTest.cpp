@@ -8,16 +8,6 @@ namespace {
 
 class RestoreTest : public BackupFixture {
 protected:
-    QString root, folder;   // the target and the day's backup folder in it
-
-    void SetUp() override
-    {
-        BackupFixture::SetUp();
-        fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
-        root = mkdir(u"target"_s);
-        folder = folderOf(root, QDate(2025, 1, 9));
-    }
-    QString bak() const { return folder + u"2025-1-9.bak"_s; }
     QString safety() const { return dir() + u"R.~tmp"_s; }
     QString cars() { return scalar(u"Select group_concat(CarID) from Car"_s).toString(); }
     // A backup holding one vehicle, which the live data then lose.

@@ -62,17 +62,7 @@ TEST(LookTexts, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
 
-class Look : public AppFixture {
-protected:
-    // Opens w through open(), runs fn while it shows, then closes it.
-    void whileShown(QWidget* w, const std::function<void()>& open, const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] { ran = true; fn(); if (w->isVisible()) QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
-        open();
-        EXPECT_TRUE(ran) << w->objectName().toStdString();
-    }
-};
+using Look = AppFixture;
 
 TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
 {
@@ -84,7 +74,7 @@ TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
     CentreOnOwner(frmMain);
     frmMain->show();
     QRect first, second;
-    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] {
+    inWindow(frmLend, &TfrmMain::BtnLendClick, [&] {
         first = frmLend->geometry();
         Ui::TfrmLend* u = frmLend->ui.get();
         whenShown(frmSelectScheme, [&] { click(frmSelectScheme->ui->BtnOK); });
@@ -93,7 +83,7 @@ TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
         EXPECT_EQ(u->EdtScheme->cursorPosition(), 0);
         frmLend->move(frmLend->pos() + QPoint(37, 23));   // a user's move is not kept
     });
-    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] { second = frmLend->geometry(); });
+    inWindow(frmLend, &TfrmMain::BtnLendClick, [&] { second = frmLend->geometry(); });
     EXPECT_EQ(first, second);
     EXPECT_LE((first.center() - frmMain->geometry().center()).manhattanLength(), 2);
 }
