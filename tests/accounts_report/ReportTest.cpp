@@ -50,16 +50,8 @@ protected:
                     {"m", charge ? QVariant::fromValue(StrToCurr(QString::fromUtf8(charge))) : QVariant()},
                     {"ct", charge ? QVariant(e.addSecs(600)) : QVariant()}});
     }
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        if (frmReport) frmReport->show();
-    }
-    void TearDown() override
-    {
-        if (frmReport) frmReport->hide();
-        AppFixture::TearDown();
-    }
+    void SetUp() override { AppFixture::SetUp(); frmReport->show(); }
+    void TearDown() override { frmReport->hide(); AppFixture::TearDown(); }
 
     Ui::TfrmReport* R() { return frmReport->ui.get(); }
     static QString cell(TDBGrid* g, int row, int col) { return g->model()->index(row, col).data().toString(); }

@@ -1,4 +1,5 @@
 // The workbook export: a real file written through a grid and read back.
+#include "support/FileTools.h"
 #include "support/PrintQString.h"
 #include "common/UnitPublic.h"
 #include "platform/Convert.h"
@@ -7,8 +8,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Moment.h"
 #include "support/XlsxRead.h"
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -112,13 +111,10 @@ TEST_F(ExportTest, WritesTitleVisibleCaptionsAndTypedCells)
 TEST_F(ExportTest, FailuresShowTheCauseAndLeaveNoFileAndAnOldFileUntouched)
 {
     const QString kept = path(u"kept.xlsx"_s);
-    QFile f(kept);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old content") > 0);
-    f.close();
+    ASSERT_TRUE(WriteFile(kept, "old content"));
     ExportGridToExcel(kept, u"t"_s, &ds, &grid);
     expectFailure(u"列表没有打开，没有可以导出的内容"_s);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("old content"));
+    EXPECT_EQ(FileBytes(kept), "old content");
 
     // Complete but cannot take its name (a folder holds it): the temporary file goes.
     ds.open();
