@@ -15,11 +15,7 @@ QDateTime M(int y, int mo, int d, int h = 0) { return CombineDateTime(QDate(y, m
 class AlertTest : public AppFixture {
 protected:
     QDateTime now = M(2025, 6, 15, 9);
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        SetClockHook([this] { return now; });
-    }
+    void SetUp() override { AppFixture::SetUp(); SetClockHook([this] { return now; }); }
     Ui::TfrmAlert* A() { return frmAlert->ui.get(); }
 
     void cost(const QString& car, const QString& name, const QVariant& end)
@@ -45,7 +41,6 @@ protected:
         whenShown(frmAlert, [&] { fn(); if (frmAlert->isVisible()) click(A()->Button2); });
         frmMain->ui->N13->trigger();
     }
-    void restart() { DestroyForms(); startApp(); }
 };
 
 } // namespace
@@ -111,7 +106,8 @@ TEST_F(AlertTest, SettingsRoundTripThroughConfigInOneTransaction)
     EXPECT_EQ(config("ALERT_CARCOST").toString(), "30");
     EXPECT_EQ(config("ALERT_USERDEFINE").toString(), "OBriens car");
     EXPECT_EQ(AlertMessages, QStringList{"O'Brien's car"});
-    restart();
+    DestroyForms();
+    startApp();
     EXPECT_EQ(A()->Edtbirthday->text(), "5");
     EXPECT_EQ(A()->EdtUserDefineAlert->text(), "OBriens car");
     inSettings([&] { A()->ChkUserDefineAlert->click(); click(A()->BtnOK); });
@@ -145,8 +141,7 @@ TEST_F(AlertTest, EachWrapOfLabelOneAndOnlyLabelOneBeeps)
         ASSERT_EQ(build("30", {}).size(), r.texts) << r.name;
         A()->ChkBeep->setChecked(r.sound);
         beeps.clear();
-        QWidget* l1 = frmMain->ui->lblAlert1;
-        QWidget* l2 = frmMain->ui->lblAlert2;
+        QWidget *l1 = frmMain->ui->lblAlert1, *l2 = frmMain->ui->lblAlert2;
         std::vector<int> wraps1, wraps2, beepSteps;
         for (int step = 0; step < 300; ++step) {
             const int x1 = l1->x(), x2 = l2->x();

@@ -55,14 +55,29 @@ protected:
 
 } // namespace
 
-TEST_F(ExportTest, WritesTitleVisibleCaptionsAndTypedCells)
+// A failure shows its cause and leaves no file and an old file as it was; a
+// complete export holds the title, the visible captions and typed cells.
+TEST_F(ExportTest, FailuresShowTheirCauseAndAnExportHoldsTitleCaptionsAndTypedCells)
 {
+    const QString kept = dir() + u"kept.xlsx"_s;
+    ASSERT_TRUE(WriteFile(kept, "old content"));
+    ExportGridToExcel(kept, u"t"_s, &ds, &grid);
+    expectFailure(u"列表没有打开，没有可以导出的内容"_s);
+    EXPECT_EQ(FileBytes(kept), "old content");
+
+    // Complete but cannot take its name (a folder holds it): the temporary file goes.
     ds.open();
+    const QString busy = dir() + u"busy.xlsx"_s;
+    ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));
+    ExportGridToExcel(busy, u"t"_s, &ds, &grid);
+    expectFailure(u"不能保存为“"_s + busy + u"”："_s);
+    EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
+
     const QString file = dir() + u"out.xlsx"_s, title = u"2024/2/1至2024/3/31  车辆租借情况统计"_s;
     ExportGridToExcel(file, title, &ds, &grid);
     ASSERT_EQ(messageTexts(), QStringList{u"导出完毕！"_s});
     EXPECT_EQ(messages[0].caption, u"Quorvane"_s);
-    EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"out.xlsx"_s})) << "nothing half-written stays";
+    EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"kept.xlsx"_s, u"out.xlsx"_s})) << "nothing half-written stays";
 
     XlsxSheet x;
     ASSERT_TRUE(x.load(file));
@@ -89,22 +104,4 @@ TEST_F(ExportTest, WritesTitleVisibleCaptionsAndTypedCells)
         if (w.kind == 'n') EXPECT_DOUBLE_EQ(c->number(), w.value.toDouble());
         if (w.kind == 'd') { EXPECT_EQ(c->moment(), w.value.toDateTime()); EXPECT_EQ(c->numFmt, w.fmt); }
     }
-}
-
-TEST_F(ExportTest, FailuresShowTheCauseAndLeaveNoFileAndAnOldFileUntouched)
-{
-    const QString kept = dir() + u"kept.xlsx"_s;
-    ASSERT_TRUE(WriteFile(kept, "old content"));
-    ExportGridToExcel(kept, u"t"_s, &ds, &grid);
-    expectFailure(u"列表没有打开，没有可以导出的内容"_s);
-    EXPECT_EQ(FileBytes(kept), "old content");
-
-    // Complete but cannot take its name (a folder holds it): the temporary file goes.
-    ds.open();
-    const QString busy = dir() + u"busy.xlsx"_s;
-    ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));
-    ExportGridToExcel(busy, u"t"_s, &ds, &grid);
-    expectFailure(u"不能保存为“"_s + busy + u"”："_s);
-    EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
-    EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"kept.xlsx"_s}));
 }
