@@ -45,8 +45,10 @@ protected:
 
 } // namespace
 
-// Both sides of now count, in fractional days; the latest expiry of an item is the one that counts.
-TEST_F(AlertTest, FeeItemsWithinTheWindowWithTheLatestExpiryPerItem)
+// Both sides of now count, in fractional days; the latest expiry of an item is
+// the one that counts. An unusable count switches its kind off; the kinds come
+// in order; nothing to show stops the strip.
+TEST_F(AlertTest, FeeItemsWithinTheWindowAndWrongCountsSwitchTheirKindOff)
 {
     cost("粤A1001", "保险", QDate(2025, 7, 15));   // 29.6 days ahead of 09:00
     cost("粤A1001", "年检", QDate(2025, 6, 5));    // 10.4 days past
@@ -54,8 +56,17 @@ TEST_F(AlertTest, FeeItemsWithinTheWindowWithTheLatestExpiryPerItem)
     cost("京B'2", "路桥费", QDate(2025, 4, 1));     // an old expiry of an item...
     cost("京B'2", "路桥费", QDate(2025, 6, 20));    // ...gives way to its latest
     cost("京B'2", "保养", QVariant());              // no expiry: nothing to say
-    EXPECT_EQ(build("30", {}), (QStringList{"京B'2路桥费将在2025/6/20到期", "粤A1001保险将在2025/7/15到期",
-                                           "粤A1001年检将在2025/6/5到期"}));
+    const QStringList fees{"京B'2路桥费将在2025/6/20到期", "粤A1001保险将在2025/7/15到期", "粤A1001年检将在2025/6/5到期"};
+    EXPECT_EQ(build("30", {}), fees);
+    customer("110105850616123", "张三");
+    EXPECT_EQ(build("30", "3", "  周五盘点  "), (fees + QStringList{"客户张三生日(6/16)", "  周五盘点  "}));
+    EXPECT_TRUE(frmMain->Timer1->isActive());
+    for (const QString bad : {QString(""), QString("3x"), QString("-3"), QString("99999999999")}) {
+        EXPECT_EQ(build(bad, "3"), QStringList{"客户张三生日(6/16)"}) << bad.toStdString();
+        EXPECT_TRUE(build(bad, bad, "   ").isEmpty()) << bad.toStdString();
+        EXPECT_FALSE(frmMain->Timer1->isActive() || frmMain->ui->lblAlert1->isVisible());
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 // The birth date sits at characters 9-12 of a 15-character number and 11-14 of an
@@ -75,21 +86,6 @@ TEST_F(AlertTest, BirthdaysFromTheDocumentNumber)
     EXPECT_TRUE(build({}, "400").filter("#").isEmpty());
     now = M(2024, 3, 1, 9);
     EXPECT_EQ(build({}, "2"), QStringList{"客户#0229生日(2/29)"});
-}
-
-// An unusable count switches its kind off; the kinds come in order; nothing to show stops the strip.
-TEST_F(AlertTest, WrongCountsSwitchTheirKindOffAndNothingToShowStopsTheStrip)
-{
-    cost("粤A1", "保险", QDate(2025, 6, 16));
-    customer("110105850616123", "张三");
-    EXPECT_EQ(build("30", "3", "  周五盘点  "), (QStringList{"粤A1保险将在2025/6/16到期", "客户张三生日(6/16)", "  周五盘点  "}));
-    EXPECT_TRUE(frmMain->Timer1->isActive());
-    for (const QString bad : {QString(""), QString("3x"), QString("-3"), QString("99999999999")}) {
-        EXPECT_EQ(build(bad, "3"), QStringList{"客户张三生日(6/16)"}) << bad.toStdString();
-        EXPECT_TRUE(build(bad, bad, "   ").isEmpty()) << bad.toStdString();
-        EXPECT_FALSE(frmMain->Timer1->isActive() || frmMain->ui->lblAlert1->isVisible());
-    }
-    EXPECT_TRUE(messages.empty());
 }
 
 // Quotes are dropped in the database only; a kind switched off loses its row; a

@@ -247,10 +247,8 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         {"text file", [&] { QFile::remove(bak()); write(bak(), "2025-1-9 not a database\r\n"); }},
         {"without stamp", [&] { runOn(bak(), "Delete from Config where Item='BACKUP'"); }},
         {"damaged", [&] {   // every page but the first scribbled over
-             QFile file(bak());
-             ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.size() > 8192);
-             file.seek(4096);
-             file.write(QByteArray(int(file.size() - 4096), '\x5a'));
+             const QByteArray b = FileBytes(bak());
+             ASSERT_TRUE(b.size() > 8192 && WriteFile(bak(), b.left(4096) + QByteArray(b.size() - 4096, '\x5a')));
          }},
     };
     for (const auto& [name, spoil] : cases) {
