@@ -89,31 +89,22 @@ protected:
     qint64 lastId() { return scalar(u"Select max(ID) from Acct"_s).toLongLong(); }
 };
 
-TEST_F(Acct, TotalsAddExactlyOverLiveEntriesOfIncomeAndExpense)
-{
-    const QDateTime d5 = At(2026, 3, 5), d6 = At(2026, 3, 6);
-    for (const char* amount : {"0.1", "0.2", "1234567.89"}) add(1, QString::fromLatin1(amount), d5);
-    add(-1, u"0.3"_s, d5);
-    add(1, u"100"_s, d6, u"a"_s, 1);
-    add(1, u"200"_s, d6, u"a"_s, QVariant());
-    add(-1, u"7"_s, d6, u"a"_s, 1);
-    add(2, u"99"_s, d6);
-    inBook([&] {
-        query(QDate(2026, 3, 5), QDate(2026, 3, 5));
-        EXPECT_EQ(totals(), (QStringList{u"1234568.19"_s, u"0.3"_s, u"1234567.89"_s})) << "decimals and large sums add exactly";
-        query(QDate(2026, 3, 6), QDate(2026, 3, 6));
-        EXPECT_EQ(totals(), (QStringList{u"200"_s, u"0.00"_s, u"200"_s})) << "deleted left out, empty flag counted, other type in neither";
-        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 2);
-    });
-}
-
-TEST_F(Acct, RangeTakesWholeDaysAndDefaultsToTheLastThirtyDays)
+// Whole days, the last thirty by default; totals add exactly over live
+// entries of income and expense.
+TEST_F(Acct, RangeTakesWholeDaysAndTotalsAddExactlyOverLiveEntries)
 {
     add(1, u"10"_s, At(2026, 1, 1));
     add(1, u"20"_s, At(2026, 1, 31, 23, 59));
     add(1, u"40"_s, At(2026, 2, 1));
     add(-1, u"3"_s, At(2026, 2, 8));   // 30 days before the clock's day
     add(-1, u"4"_s, At(2026, 2, 7));   // 31 days before: out of the default range
+    const QDateTime d11 = At(2026, 3, 11), d12 = At(2026, 3, 12);   // after the clock's day
+    for (const char* amount : {"0.1", "0.2", "1234567.89"}) add(1, QString::fromLatin1(amount), d11);
+    add(-1, u"0.3"_s, d11);
+    add(1, u"100"_s, d12, u"a"_s, 1);
+    add(1, u"200"_s, d12, u"a"_s, QVariant());
+    add(-1, u"7"_s, d12, u"a"_s, 1);
+    add(2, u"99"_s, d12);
     inBook([&] {
         EXPECT_EQ(u()->DateTimePicker1->date(), QDate(2026, 2, 8));
         EXPECT_EQ(u()->DateTimePicker2->date(), QDate(2026, 3, 10));
@@ -124,6 +115,11 @@ TEST_F(Acct, RangeTakesWholeDaysAndDefaultsToTheLastThirtyDays)
         EXPECT_EQ(rows(), QStringList{u"收|2026/1/31|20|杂项|"_s});
         query(QDate(2026, 2, 1), QDate(2026, 1, 1));
         EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"0.00"_s, u"0"_s})) << "reversed dates cover no day";
+        query(QDate(2026, 3, 11), QDate(2026, 3, 11));
+        EXPECT_EQ(totals(), (QStringList{u"1234568.19"_s, u"0.3"_s, u"1234567.89"_s})) << "decimals and large sums add exactly";
+        query(QDate(2026, 3, 12), QDate(2026, 3, 12));
+        EXPECT_EQ(totals(), (QStringList{u"200"_s, u"0.00"_s, u"200"_s})) << "deleted left out, empty flag counted, other type in neither";
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 2);
     });
 }
 

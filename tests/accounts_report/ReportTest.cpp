@@ -1,7 +1,6 @@
 // The statistics window, driven through its real controls over a month of hires.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
-#include "support/Typing.h"
 #include "support/XlsxRead.h"
 #include "accounts/UnitReport.h"
 #include "platform/Convert.h"
@@ -75,12 +74,6 @@ protected:
             if (cell(g, r, col) == text) { QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(r, col)).center()); return; }
         ADD_FAILURE() << "no row " << text.toStdString();
     }
-    void setText(QComboBox* c, const QString& text)
-    {
-        c->lineEdit()->clear();
-        c->setFocus();
-        TypeText(c->lineEdit(), text);
-    }
     qint64 hires() { return scalar(QStringLiteral("select count(*) from Leaso")).toLongLong(); }
 };
 
@@ -124,7 +117,7 @@ TEST_F(Report, DeletesOnlyAFinishedHireKeepingItsIncomeEntryAndReportsOneGoneMea
     exec(QStringLiteral("INSERT INTO Acct (Type, Amount, LeasoID, Item, AcctTime, Deleted, Category) VALUES (1, 2000, 2, 'x', :t, 0, '租金')"),
          {{"t", at(2024, 3, 11, 16)}});
     R()->PageControl1->setCurrentIndex(1);
-    setText(R()->CmbCar, QStringLiteral("京a1"));   // another letter case still matches
+    clearAndType(R()->CmbCar->lineEdit(), QStringLiteral("京a1"));   // another letter case still matches
     click(R()->BtnQry2);
     ASSERT_EQ(R()->DBGrid3->model()->rowCount(), 3);
 
@@ -166,7 +159,7 @@ TEST_F(Report, CustomerLookUpsMatchSubstringsLiterally)
     for (const auto& c : cases) {
         QRadioButton* b = c.byName ? R()->RbName : R()->RbCardID;
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-        setText(R()->CmbCust, c.text);
+        clearAndType(R()->CmbCust->lineEdit(), c.text);
         click(R()->BtnQry4);
         EXPECT_EQ(R()->DBGrid4->model()->rowCount(), c.want) << c.name;
     }
