@@ -2,6 +2,7 @@
 // with a fixed clock: totals, ranges, hand entries, edits and deletes.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
+#include "support/WindowProbes.h"
 #include "support/XlsxRead.h"
 #include "ui_UnitAcct.h"
 #include "ui_UnitModAcct.h"
@@ -22,40 +23,21 @@ namespace {
 
 QDateTime At(int y, int mo, int d, int h = 0, int mi = 0) { return CombineDateTime(QDate(y, mo, d), QTime(h, mi)); }
 
-struct Entry {
-    int type = 1;
-    QString amount = u"100"_s;
-    QDateTime when = At(2026, 3, 1);
-    QString category = u"杂项"_s;
-    QVariant deleted = 0;
-    qint64 link = 0;
-    QString item = QString();
-};
-
 class Acct : public AppFixture {
 protected:
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        SetClockHook([] { return At(2026, 3, 10, 9, 30); });
-    }
+    void SetUp() override { AppFixture::SetUp(); SetClockHook([] { return At(2026, 3, 10, 9, 30); }); }
     Ui::TfrmAcct* u() { return frmAcct->ui.get(); }
     Ui::TfrmAcctMod* m() { return frmAcctMod->ui.get(); }
 
-    qint64 add(const Entry& e)
+    qint64 add(int type, const QString& amount, const QDateTime& when, const QString& category = u"杂项"_s,
+               const QVariant& deleted = 0, qint64 link = 0, const QString& item = {})
     {
-        exec(u"Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) "
-             "Values(:t,:a,:l,:i,:w,:d,:c)"_s,
-             {{"t", e.type}, {"a", QVariant::fromValue(StrToCurr(e.amount))}, {"l", e.link}, {"i", e.item},
-              {"w", e.when}, {"d", e.deleted}, {"c", e.category}});
+        exec(u"Insert Into [Acct]([Type],Amount,LeasoID,Item,AcctTime,Deleted,Category) Values(:t,:a,:l,:i,:w,:d,:c)"_s,
+             {{"t", type}, {"a", QVariant::fromValue(StrToCurr(amount))}, {"l", link}, {"i", item}, {"w", when},
+              {"d", deleted}, {"c", category}});
         return db().lastInsertId();
     }
-    // Opens the book from the main window, runs fn in it, then closes it.
-    void inBook(const std::function<void()>& fn)
-    {
-        whenShown(frmAcct, [&] { fn(); if (frmAcct->isVisible()) frmAcct->reject(); });
-        frmMain->ToolButton7Click();
-    }
+    void inBook(const std::function<void()>& fn) { inWindow(frmAcct, &TfrmMain::ToolButton7Click, fn); }
     // Clicks 修改 on the selected row and runs fn in the dialog, which fn closes.
     void inDialog(const std::function<void()>& fn)
     {
@@ -97,53 +79,32 @@ protected:
         return l;
     }
     void select(qint64 id) { ASSERT_TRUE(frmAcct->ADOQry->locate(u"ID"_s, id)) << id; }
-    // A stored row: type|amount in ten-thousandths|link|item|moment|deleted|category.
+    // A stored row: type|amount in ten-thousandths|link|item|moment|deleted|category ("" when gone).
     QString stored(qint64 id)
     {
-        TStatement st(db(), u"Select [Type],Amount,LeasoID,Item,AcctTime,Deleted,Category from Acct where ID=:id"_s, {{"id", id}});
-        if (!st.next()) return u"(none)"_s;
-        QStringList l;
-        for (int c = 0; c < 7; ++c) {
-            const QVariant v = st.value(c);
-            l << (v.isNull() ? u"-"_s : c == 4 ? DaysToDateTime(v.toDouble()).toString(u"yyyy-MM-dd HH:mm"_s) : v.toString());
-        }
-        return l.join(u'|');
+        return RowsText(db(), u"Acct"_s, {u"[Type]"_s, u"Amount"_s, u"LeasoID"_s, u"Item"_s,
+                        u"strftime('%Y-%m-%d %H:%M', AcctTime + 2415018.5)"_s, u"Deleted"_s, u"Category"_s}, u"ID=:id"_s, {{"id", id}});
     }
     int count() { return scalar(u"Select count(*) from Acct"_s).toInt(); }
     qint64 lastId() { return scalar(u"Select max(ID) from Acct"_s).toLongLong(); }
 };
 
-TEST_F(Acct, TotalsAddExactlyOverLiveEntriesOfIncomeAndExpense)
+// Whole days, the last thirty by default; totals add exactly over live
+// entries of income and expense.
+TEST_F(Acct, RangeTakesWholeDaysAndTotalsAddExactlyOverLiveEntries)
 {
-    const QDateTime d = At(2026, 3, 5);
-    const struct { const char* name; std::vector<Entry> entries; QStringList expected; int listed; } cases[] = {
-        {"empty book", {}, {u"0.00"_s, u"0.00"_s, u"0"_s}, 0},
-        {"decimals and large sums add exactly",
-         {{1, u"0.1"_s, d}, {1, u"0.2"_s, d}, {1, u"1234567.89"_s, d}, {-1, u"0.3"_s, d}},
-         {u"1234568.19"_s, u"0.3"_s, u"1234567.89"_s}, 4},
-        {"deleted left out, empty flag counted, other type in neither",
-         {{1, u"100"_s, d, u"a"_s, 1}, {1, u"200"_s, d, u"a"_s, QVariant()}, {-1, u"7"_s, d, u"a"_s, 1}, {2, u"99"_s, d}},
-         {u"200"_s, u"0.00"_s, u"200"_s}, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        exec(u"Delete from Acct"_s);
-        for (const auto& e : c.entries) add(e);
-        inBook([&] {
-            query(QDate(2026, 3, 1), QDate(2026, 3, 31));
-            EXPECT_EQ(totals(), c.expected);
-            EXPECT_EQ(u()->DBGrid1->model()->rowCount(), c.listed);
-        });
-    }
-}
-
-TEST_F(Acct, RangeTakesWholeDaysAndDefaultsToTheLastThirtyDays)
-{
-    add({1, u"10"_s, At(2026, 1, 1)});
-    add({1, u"20"_s, At(2026, 1, 31, 23, 59)});
-    add({1, u"40"_s, At(2026, 2, 1)});
-    add({-1, u"3"_s, At(2026, 2, 8)});   // 30 days before the clock's day
-    add({-1, u"4"_s, At(2026, 2, 7)});   // 31 days before: out of the default range
+    add(1, u"10"_s, At(2026, 1, 1));
+    add(1, u"20"_s, At(2026, 1, 31, 23, 59));
+    add(1, u"40"_s, At(2026, 2, 1));
+    add(-1, u"3"_s, At(2026, 2, 8));   // 30 days before the clock's day
+    add(-1, u"4"_s, At(2026, 2, 7));   // 31 days before: out of the default range
+    const QDateTime d11 = At(2026, 3, 11), d12 = At(2026, 3, 12);   // after the clock's day
+    for (const char* amount : {"0.1", "0.2", "1234567.89"}) add(1, QString::fromLatin1(amount), d11);
+    add(-1, u"0.3"_s, d11);
+    add(1, u"100"_s, d12, u"a"_s, 1);
+    add(1, u"200"_s, d12, u"a"_s, QVariant());
+    add(-1, u"7"_s, d12, u"a"_s, 1);
+    add(2, u"99"_s, d12);
     inBook([&] {
         EXPECT_EQ(u()->DateTimePicker1->date(), QDate(2026, 2, 8));
         EXPECT_EQ(u()->DateTimePicker2->date(), QDate(2026, 3, 10));
@@ -154,14 +115,19 @@ TEST_F(Acct, RangeTakesWholeDaysAndDefaultsToTheLastThirtyDays)
         EXPECT_EQ(rows(), QStringList{u"收|2026/1/31|20|杂项|"_s});
         query(QDate(2026, 2, 1), QDate(2026, 1, 1));
         EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"0.00"_s, u"0"_s})) << "reversed dates cover no day";
+        query(QDate(2026, 3, 11), QDate(2026, 3, 11));
+        EXPECT_EQ(totals(), (QStringList{u"1234568.19"_s, u"0.3"_s, u"1234567.89"_s})) << "decimals and large sums add exactly";
+        query(QDate(2026, 3, 12), QDate(2026, 3, 12));
+        EXPECT_EQ(totals(), (QStringList{u"200"_s, u"0.00"_s, u"200"_s})) << "deleted left out, empty flag counted, other type in neither";
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 2);
     });
 }
 
 TEST_F(Acct, CategoryFilterWithAQuoteListsExpensesSigned)
 {
-    add({1, u"800"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, 0, 7, u"京A-1租车款"_s});
-    add({-1, u"300"_s, At(2026, 3, 5), u"费用"_s});
-    add({-1, u"5"_s, At(2026, 3, 6), u"O'Brien's"_s, 0, -3, u"京A-1 保险"_s});
+    add(1, u"800"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, 0, 7, u"京A-1租车款"_s);
+    add(-1, u"300"_s, At(2026, 3, 5), u"费用"_s);
+    add(-1, u"5"_s, At(2026, 3, 6), u"O'Brien's"_s, 0, -3, u"京A-1 保险"_s);
     inBook([&] {
         query(QDate(2026, 3, 1), QDate(2026, 3, 31), u"O'Brien's"_s);
         EXPECT_EQ(rows(), QStringList{u"支|2026/3/6|-5|O'Brien's|京A-1 保险"_s});
@@ -184,9 +150,26 @@ TEST_F(Acct, CategoryFilterWithAQuoteListsExpensesSigned)
     });
 }
 
+// A bad amount writes nothing and keeps the typed texts for a second try; a
+// good entry is stored exactly as typed, and a delete asks with the signed amount.
 TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
 {
+    const QString filter = u"，这里只能输入数字和小数点（最多两位小数），请重新输入！"_s;
+    const struct { const char* name; QString pasted, rest; } bad[] = {
+        {"empty", QString(), QString()}, {"comma", u"1,5"_s, filter}, {"three decimals", u"1.234"_s, filter},
+    };
     inBook([&] {
+        for (const auto& c : bad) {
+            messages.clear();
+            enter(false, c.pasted, u"油费"_s, u"x"_s, QDate(2026, 3, 9), true);
+            EXPECT_EQ(messageTexts(), QStringList{u"“%1”不是有效的金额"_s.arg(c.pasted) + c.rest}) << c.name;
+            EXPECT_EQ(u()->EdtItem->text(), u"x"_s) << c.name;
+            EXPECT_EQ(count(), 0) << c.name;
+        }
+        // Typed, the filter keeps digits and one point with at most two decimals.
+        clearAndType(u()->EdtAmount, u"-1a2.3.45"_s);
+        EXPECT_EQ(u()->EdtAmount->text(), u"12.34"_s);
+
         query(QDate(2026, 3, 1), QDate(2026, 3, 31));
         enter(false, u"12.5"_s, u" 油费 "_s, u" 加油 O'Brien 100% -- "_s, QDate(2026, 3, 9));
         const qint64 expense = lastId();
@@ -206,7 +189,7 @@ TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
         answers = {Dlg::IdYes};
         click(u()->BtnDelete);
         EXPECT_EQ(lastMessage(), u"确定要删除本条纪录吗？\n\r收:1000"_s);
-        EXPECT_EQ(stored(income), u"(none)"_s) << "removed, not flagged";
+        EXPECT_EQ(stored(income), u""_s) << "removed, not flagged";
         EXPECT_EQ(totals(), (QStringList{u"0.00"_s, u"12.5"_s, u"-12.5"_s}));
         // Keys are never reused.
         enter(true, u"3"_s, u"押金"_s, u"押金"_s, QDate(2026, 3, 5));
@@ -214,37 +197,12 @@ TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
     });
 }
 
-TEST_F(Acct, BadAmountWritesNothingAndTheKeyFilterRefusesIt)
-{
-    const qint64 id = add({1, u"800"_s, At(2026, 3, 2), u"租车款"_s});
-    const QString before = stored(id);
-    const QString filter = u"，这里只能输入数字和小数点（最多两位小数），请重新输入！"_s;
-    const struct { const char* name; QString pasted, rest; } cases[] = {
-        {"empty", QString(), QString()}, {"comma", u"1,5"_s, filter}, {"three decimals", u"1.234"_s, filter},
-    };
-    inBook([&] {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.name);
-            messages.clear();
-            enter(false, c.pasted, u"油费"_s, u"x"_s, QDate(2026, 3, 9), true);
-            ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(lastMessage(), u"“%1”不是有效的金额"_s.arg(c.pasted) + c.rest);
-            EXPECT_EQ(u()->EdtItem->text(), u"x"_s) << "the typed texts stay for a second try";
-            EXPECT_EQ(count(), 1);
-        }
-        EXPECT_EQ(stored(id), before);
-        // Typed, the filter keeps digits and one point with at most two decimals.
-        clearAndType(u()->EdtAmount, u"-1a2.3.45"_s);
-        EXPECT_EQ(u()->EdtAmount->text(), u"12.34"_s);
-    });
-}
-
 // A settlement may carry more decimals than can be typed: left as filled in,
 // its amount saves with the edit.
 TEST_F(Acct, EditKeepsLinkAndAmountChangesOnlyItsRowAndSaysWhenTheEntryWentMeanwhile)
 {
-    const qint64 other = add({-1, u"2"_s, At(2026, 3, 1), u"保险"_s});
-    const qint64 id = add({1, u"800.1234"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, QVariant(), 7, u"京A-1租车款"_s});
+    const qint64 other = add(-1, u"2"_s, At(2026, 3, 1), u"保险"_s);
+    const qint64 id = add(1, u"800.1234"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, QVariant(), 7, u"京A-1租车款"_s);
     const QString untouched = stored(other);
     inBook([&] {
         select(id);
@@ -254,7 +212,7 @@ TEST_F(Acct, EditKeepsLinkAndAmountChangesOnlyItsRowAndSaysWhenTheEntryWentMeanw
             clearAndType(m()->EdtItem, u" 京A-1 O'Brien "_s);
             click(m()->BtnSave);
         });
-        EXPECT_EQ(stored(id), u"1|8001234|7|京A-1 O'Brien|2026-03-02 00:00|-|租车款"_s) << "trimmed, date only";
+        EXPECT_EQ(stored(id), u"1|8001234|7|京A-1 O'Brien|2026-03-02 00:00|NULL|租车款"_s) << "trimmed, date only";
         EXPECT_EQ(stored(other), untouched);
 
         select(id);
@@ -264,7 +222,7 @@ TEST_F(Acct, EditKeepsLinkAndAmountChangesOnlyItsRowAndSaysWhenTheEntryWentMeanw
             clearAndType(m()->EdtAmount, u"850.5"_s);
             click(m()->BtnSave);
         });
-        const QString edited = u"-1|8505000|7|京A-1 O'Brien|2026-03-02 00:00|-|退款"_s;
+        const QString edited = u"-1|8505000|7|京A-1 O'Brien|2026-03-02 00:00|NULL|退款"_s;
         EXPECT_EQ(stored(id), edited);
         EXPECT_EQ(u()->EdtPay->text(), u"852.5"_s) << "queried again";
 

@@ -1,7 +1,6 @@
 // The statistics window, driven through its real controls over a month of hires.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
-#include "support/Typing.h"
 #include "support/XlsxRead.h"
 #include "accounts/UnitReport.h"
 #include "platform/Convert.h"
@@ -50,16 +49,8 @@ protected:
                     {"m", charge ? QVariant::fromValue(StrToCurr(QString::fromUtf8(charge))) : QVariant()},
                     {"ct", charge ? QVariant(e.addSecs(600)) : QVariant()}});
     }
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        if (frmReport) frmReport->show();
-    }
-    void TearDown() override
-    {
-        if (frmReport) frmReport->hide();
-        AppFixture::TearDown();
-    }
+    void SetUp() override { AppFixture::SetUp(); frmReport->show(); }
+    void TearDown() override { frmReport->hide(); AppFixture::TearDown(); }
 
     Ui::TfrmReport* R() { return frmReport->ui.get(); }
     static QString cell(TDBGrid* g, int row, int col) { return g->model()->index(row, col).data().toString(); }
@@ -76,18 +67,12 @@ protected:
         out.sort();
         return out;
     }
-    void setRange(QDateEdit* from, QDateEdit* to, QDate a, QDate b) { from->setDate(a); to->setDate(b); }
+    void query(QDateEdit* from, QDateEdit* to, QAbstractButton* go, QDate a, QDate b) { from->setDate(a); to->setDate(b); click(go); }
     void selectRow(TDBGrid* g, const QString& text, int col)
     {
         for (int r = 0; r < g->model()->rowCount(); ++r)
             if (cell(g, r, col) == text) { QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(r, col)).center()); return; }
         ADD_FAILURE() << "no row " << text.toStdString();
-    }
-    void setText(QComboBox* c, const QString& text)
-    {
-        c->lineEdit()->clear();
-        c->setFocus();
-        TypeText(c->lineEdit(), text);
     }
     qint64 hires() { return scalar(QStringLiteral("select count(*) from Leaso")).toLongLong(); }
 };
@@ -97,23 +82,19 @@ protected:
 TEST_F(Report, TotalsPerVehicleAndCustomerAreExactOverHalfOpenDaysAndExportAsNumbers)
 {
     // Given backwards: the pickers exchange their dates.
-    setRange(R()->Dt1, R()->Dt2, QDate(2024, 3, 31), QDate(2024, 3, 1));
-    click(R()->BtnQry);
+    query(R()->Dt1, R()->Dt2, R()->BtnQry, QDate(2024, 3, 31), QDate(2024, 3, 1));
     EXPECT_EQ(R()->Dt1->date(), QDate(2024, 3, 1));
     // 京A1: 300.1 + 0.2 exactly, three hires (one still out), 2.5 + 1.333 days;
     // 沪B2: only a hire still out, so no sum and no days.
     EXPECT_EQ(rows(R()->DBGrid1), (QStringList{QStringLiteral("京A1|300.3|3|3.83"), QStringLiteral("沪B2||1|")}));
 
     // A hire at midnight belongs to its own day only, one at 23:59:59 to its day too.
-    setRange(R()->Dt1, R()->Dt2, QDate(2024, 4, 1), QDate(2024, 4, 1));
-    click(R()->BtnQry);
+    query(R()->Dt1, R()->Dt2, R()->BtnQry, QDate(2024, 4, 1), QDate(2024, 4, 1));
     EXPECT_EQ(rows(R()->DBGrid1), QStringList{QStringLiteral("沪B2|50|1|1")}) << "midnight after the month";
-    setRange(R()->Dt1, R()->Dt2, QDate(2024, 2, 29), QDate(2024, 2, 29));
-    click(R()->BtnQry);
+    query(R()->Dt1, R()->Dt2, R()->BtnQry, QDate(2024, 2, 29), QDate(2024, 2, 29));
     EXPECT_EQ(rows(R()->DBGrid1), QStringList{QStringLiteral("粤C3||1|0.25")}) << "last second of a leap day";
 
-    setRange(R()->Dt31, R()->Dt32, QDate(2024, 3, 1), QDate(2024, 3, 31));
-    click(R()->BtnQry3);
+    query(R()->Dt31, R()->Dt32, R()->BtnQry3, QDate(2024, 3, 1), QDate(2024, 3, 31));
     EXPECT_EQ(rows(R()->DBGrid2), (QStringList{Zhang + QStringLiteral("|张三|300.1|2|2.5"), Ming + QStringLiteral("|张小明||1|"),
                                                 OBrien + QStringLiteral("|O'Brien|0.2|1|1.33")}));
     const QString file = dir() + QStringLiteral("c.xlsx");
@@ -136,7 +117,7 @@ TEST_F(Report, DeletesOnlyAFinishedHireKeepingItsIncomeEntryAndReportsOneGoneMea
     exec(QStringLiteral("INSERT INTO Acct (Type, Amount, LeasoID, Item, AcctTime, Deleted, Category) VALUES (1, 2000, 2, 'x', :t, 0, '租金')"),
          {{"t", at(2024, 3, 11, 16)}});
     R()->PageControl1->setCurrentIndex(1);
-    setText(R()->CmbCar, QStringLiteral("京a1"));   // another letter case still matches
+    clearAndType(R()->CmbCar->lineEdit(), QStringLiteral("京a1"));   // another letter case still matches
     click(R()->BtnQry2);
     ASSERT_EQ(R()->DBGrid3->model()->rowCount(), 3);
 
@@ -178,7 +159,7 @@ TEST_F(Report, CustomerLookUpsMatchSubstringsLiterally)
     for (const auto& c : cases) {
         QRadioButton* b = c.byName ? R()->RbName : R()->RbCardID;
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
-        setText(R()->CmbCust, c.text);
+        clearAndType(R()->CmbCust->lineEdit(), c.text);
         click(R()->BtnQry4);
         EXPECT_EQ(R()->DBGrid4->model()->rowCount(), c.want) << c.name;
     }

@@ -15,11 +15,7 @@ QDateTime M(int y, int mo, int d, int h = 0) { return CombineDateTime(QDate(y, m
 class AlertTest : public AppFixture {
 protected:
     QDateTime now = M(2025, 6, 15, 9);
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        SetClockHook([this] { return now; });
-    }
+    void SetUp() override { AppFixture::SetUp(); SetClockHook([this] { return now; }); }
     Ui::TfrmAlert* A() { return frmAlert->ui.get(); }
 
     void cost(const QString& car, const QString& name, const QVariant& end)
@@ -45,13 +41,14 @@ protected:
         whenShown(frmAlert, [&] { fn(); if (frmAlert->isVisible()) click(A()->Button2); });
         frmMain->ui->N13->trigger();
     }
-    void restart() { DestroyForms(); startApp(); }
 };
 
 } // namespace
 
-// Both sides of now count, in fractional days; the latest expiry of an item is the one that counts.
-TEST_F(AlertTest, FeeItemsWithinTheWindowWithTheLatestExpiryPerItem)
+// Both sides of now count, in fractional days; the latest expiry of an item is
+// the one that counts. An unusable count switches its kind off; the kinds come
+// in order; nothing to show stops the strip.
+TEST_F(AlertTest, FeeItemsWithinTheWindowAndWrongCountsSwitchTheirKindOff)
 {
     cost("粤A1001", "保险", QDate(2025, 7, 15));   // 29.6 days ahead of 09:00
     cost("粤A1001", "年检", QDate(2025, 6, 5));    // 10.4 days past
@@ -59,8 +56,17 @@ TEST_F(AlertTest, FeeItemsWithinTheWindowWithTheLatestExpiryPerItem)
     cost("京B'2", "路桥费", QDate(2025, 4, 1));     // an old expiry of an item...
     cost("京B'2", "路桥费", QDate(2025, 6, 20));    // ...gives way to its latest
     cost("京B'2", "保养", QVariant());              // no expiry: nothing to say
-    EXPECT_EQ(build("30", {}), (QStringList{"京B'2路桥费将在2025/6/20到期", "粤A1001保险将在2025/7/15到期",
-                                           "粤A1001年检将在2025/6/5到期"}));
+    const QStringList fees{"京B'2路桥费将在2025/6/20到期", "粤A1001保险将在2025/7/15到期", "粤A1001年检将在2025/6/5到期"};
+    EXPECT_EQ(build("30", {}), fees);
+    customer("110105850616123", "张三");
+    EXPECT_EQ(build("30", "3", "  周五盘点  "), (fees + QStringList{"客户张三生日(6/16)", "  周五盘点  "}));
+    EXPECT_TRUE(frmMain->Timer1->isActive());
+    for (const QString bad : {QString(""), QString("3x"), QString("-3"), QString("99999999999")}) {
+        EXPECT_EQ(build(bad, "3"), QStringList{"客户张三生日(6/16)"}) << bad.toStdString();
+        EXPECT_TRUE(build(bad, bad, "   ").isEmpty()) << bad.toStdString();
+        EXPECT_FALSE(frmMain->Timer1->isActive() || frmMain->ui->lblAlert1->isVisible());
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 // The birth date sits at characters 9-12 of a 15-character number and 11-14 of an
@@ -82,21 +88,6 @@ TEST_F(AlertTest, BirthdaysFromTheDocumentNumber)
     EXPECT_EQ(build({}, "2"), QStringList{"客户#0229生日(2/29)"});
 }
 
-// An unusable count switches its kind off; the kinds come in order; nothing to show stops the strip.
-TEST_F(AlertTest, WrongCountsSwitchTheirKindOffAndNothingToShowStopsTheStrip)
-{
-    cost("粤A1", "保险", QDate(2025, 6, 16));
-    customer("110105850616123", "张三");
-    EXPECT_EQ(build("30", "3", "  周五盘点  "), (QStringList{"粤A1保险将在2025/6/16到期", "客户张三生日(6/16)", "  周五盘点  "}));
-    EXPECT_TRUE(frmMain->Timer1->isActive());
-    for (const QString bad : {QString(""), QString("3x"), QString("-3"), QString("99999999999")}) {
-        EXPECT_EQ(build(bad, "3"), QStringList{"客户张三生日(6/16)"}) << bad.toStdString();
-        EXPECT_TRUE(build(bad, bad, "   ").isEmpty()) << bad.toStdString();
-        EXPECT_FALSE(frmMain->Timer1->isActive() || frmMain->ui->lblAlert1->isVisible());
-    }
-    EXPECT_TRUE(messages.empty());
-}
-
 // Quotes are dropped in the database only; a kind switched off loses its row; a
 // save whose last write fails undoes the earlier ones and keeps the dialog open.
 TEST_F(AlertTest, SettingsRoundTripThroughConfigInOneTransaction)
@@ -111,7 +102,8 @@ TEST_F(AlertTest, SettingsRoundTripThroughConfigInOneTransaction)
     EXPECT_EQ(config("ALERT_CARCOST").toString(), "30");
     EXPECT_EQ(config("ALERT_USERDEFINE").toString(), "OBriens car");
     EXPECT_EQ(AlertMessages, QStringList{"O'Brien's car"});
-    restart();
+    DestroyForms();
+    startApp();
     EXPECT_EQ(A()->Edtbirthday->text(), "5");
     EXPECT_EQ(A()->EdtUserDefineAlert->text(), "OBriens car");
     inSettings([&] { A()->ChkUserDefineAlert->click(); click(A()->BtnOK); });
@@ -145,8 +137,7 @@ TEST_F(AlertTest, EachWrapOfLabelOneAndOnlyLabelOneBeeps)
         ASSERT_EQ(build("30", {}).size(), r.texts) << r.name;
         A()->ChkBeep->setChecked(r.sound);
         beeps.clear();
-        QWidget* l1 = frmMain->ui->lblAlert1;
-        QWidget* l2 = frmMain->ui->lblAlert2;
+        QWidget *l1 = frmMain->ui->lblAlert1, *l2 = frmMain->ui->lblAlert2;
         std::vector<int> wraps1, wraps2, beepSteps;
         for (int step = 0; step < 300; ++step) {
             const int x1 = l1->x(), x2 = l2->x();

