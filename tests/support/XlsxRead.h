@@ -23,17 +23,14 @@ struct XlsxCell {
 
 class XlsxSheet {
 public:
-    // Reads the first worksheet of the file; false with a reason on failure.
-    bool load(const QString& path, QString* error = nullptr);
+    // Reads the first worksheet of the file; false when it cannot.
+    bool load(const QString& path);
     // Row and column from 1, as the spreadsheet counts them; nullopt for a cell not written.
     std::optional<XlsxCell> cell(int row, int col) const;
     // Text of a cell as a string (a number's stored text); "" when not written.
     QString text(int row, int col) const;
     int rowCount() const { return m_maxRow; }        // the last row holding a cell
     int columnCount(int row) const;                  // the last column holding a cell in that row
-
-    // Every file in the container by name, for checks on the raw parts.
-    QMap<QString, QByteArray> parts;
 
 private:
     QMap<QPair<int, int>, XlsxCell> m_cells;
