@@ -34,13 +34,13 @@ void AppFixture::SetUp()
         return int(c.defaultButton);
     };
     h.printers = [this] { return printers; };
-    h.openUrl = [this](const QString& u) { openedUrls << u; };
     h.beep = [this](int hz, int ms) { beeps.emplace_back(hz, ms); };
     h.openFile = [this](const QString&, const QString&) { return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst(); };
     h.saveFile = [this](const QString&, const QString&, const QString&) { return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst(); };
     h.browseFolder = [this](const QString&) { return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst(); };
-    h.printPreview = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++previews; lastReport = p; };
-    h.printDirect = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++directPrints; lastReport = p; };
+    // Nothing leaves the test: no browser, no preview window, no printer.
+    h.openUrl = [](const QString&) {};
+    h.printPreview = h.printDirect = [](const QString&, const std::function<void(QPrinter&)>&) {};
     if (createForms) startApp();
 }
 

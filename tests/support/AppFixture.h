@@ -47,16 +47,12 @@ protected:
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
     QStringList messageTexts() const;
 
-    // Printers the platform reports; URLs opened; beeps asked for (pitch, length).
+    // Printers the platform reports; beeps asked for (pitch, length).
     QStringList printers;
-    QStringList openedUrls;
     QStringList openFileAnswers;   // next file picked in an open dialog ("" cancels)
     QStringList saveFileAnswers;
     QStringList folderAnswers;
     std::vector<std::pair<int, int>> beeps;
-    int previews = 0;
-    int directPrints = 0;
-    std::function<void(QPrinter&)> lastReport;
 
     // Runs fn once w is showing as the active modal window (fn must close it).
     // Fails the test when w does not show within a few seconds.
