@@ -60,15 +60,12 @@ protected:
 
 } // namespace
 
-TEST(Currency, TextIsExactAndBadTextIsRefused)
+TEST(Convert, MoneyAndWholeNumbersAreExactAndBadTextIsRefused)
 {
-    EXPECT_EQ(C("0.1").raw(), 1000);
     EXPECT_EQ((C("0.1") + C("0.2")).raw(), C("0.3").raw());
-    EXPECT_EQ(C("29.6").toString(), "29.6");
-    EXPECT_EQ(C("-3.25").toString(), "-3.25");
-    EXPECT_EQ(C(" 12.50 ").toString(), "12.5");
-    // More than four decimals: rounded half up on the fifth.
-    EXPECT_EQ(C("1.00005").toString(), "1.0001");
+    // Blanks around are dropped; more than four decimals round half up on the fifth.
+    for (const auto& [text, shown] : {std::pair{"29.6", "29.6"}, {"-3.25", "-3.25"}, {" 12.50 ", "12.5"}, {"1.00005", "1.0001"}})
+        EXPECT_EQ(C(text).toString(), shown) << text;
     for (const char* bad : {"", "abc", "1.2.3", "1,5", "1e5", "１２"})
         EXPECT_TRUE(ErrorOf([&] { C(bad); }).contains(u"不是有效的金额"_s)) << bad;
     EXPECT_THROW(C("99999999999999999"), EConvertError);
@@ -76,29 +73,23 @@ TEST(Currency, TextIsExactAndBadTextIsRefused)
     EXPECT_THROW(big + big, EConvertError);
     EXPECT_THROW(big * 3, EConvertError);
     EXPECT_EQ((C("0.8") * 200).toString(), "160");
-}
 
-TEST(Currency, RoundingRules)
-{
-    // Whole yuan, halfway to even; cents, halfway up.
-    EXPECT_EQ(C("2.5").roundedToYuanHalfEven().toString(), "2");
-    EXPECT_EQ(C("3.5").roundedToYuanHalfEven().toString(), "4");
-    EXPECT_EQ(C("2.5001").roundedToYuanHalfEven().toString(), "3");
-    EXPECT_EQ(C("-3.5").roundedToYuanHalfEven().toString(), "-4");
-    EXPECT_EQ(C("2.004").roundedToCentsHalfUp().toString(), "2");
-    EXPECT_EQ(C("2.005").roundedToCentsHalfUp().toString(), "2.01");
-    EXPECT_EQ(C("-0.125").roundedToCentsHalfUp().toString(), "-0.13");
-}
-
-TEST(Convert, IntegersAreCheckedNotSilentlyZero)
-{
     EXPECT_EQ(StrToInt(u" -5 "_s), -5);
-    EXPECT_THROW(StrToInt(u""_s), EConvertError);
+    EXPECT_THROW(StrToInt(u""_s), EConvertError);   // never silently zero
     EXPECT_THROW(StrToInt(u"2147483648"_s), EConvertError);
     EXPECT_EQ(StrToIntDef(u""_s, 7), 7);
     EXPECT_THROW(StrToIntDef(u"x"_s, 7), EConvertError);
     EXPECT_EQ(ErrorOf([] { StrToInt(u"abc"_s); }), u"“abc”不是有效的整数"_s);
     EXPECT_THROW(StrToFloat(u"."_s), EConvertError);
+}
+
+// Whole yuan, halfway to even; cents, halfway up.
+TEST(Currency, RoundingRules)
+{
+    for (const auto& [amount, yuan] : {std::pair{"2.5", "2"}, {"3.5", "4"}, {"2.5001", "3"}, {"-3.5", "-4"}})
+        EXPECT_EQ(C(amount).roundedToYuanHalfEven().toString(), yuan) << amount;
+    for (const auto& [amount, cents] : {std::pair{"2.004", "2"}, {"2.005", "2.01"}, {"-0.125", "-0.13"}})
+        EXPECT_EQ(C(amount).roundedToCentsHalfUp().toString(), cents) << amount;
 }
 
 TEST(Moment, DayNumbersAndFormats)

@@ -66,44 +66,37 @@ protected:
 
 TEST_F(FilteredBoxes, EveryFilteredBoxRefusesWhatItsFilterRefuses)
 {
-    QLineEdit* const costDays = frmAlert->ui->EdtCostDays;         // whole number
-    QLineEdit* const birthday = frmAlert->ui->Edtbirthday;         // whole number
-    QLineEdit* const feeAmount = frmCost->ui->EdtCost;             // money
-    QLineEdit* const reading = frmReturn->ui->EdtOdograph;         // whole number
-    QLineEdit* const acctAmount = frmAcct->ui->EdtAmount;          // money, two decimals at most
-    QLineEdit* const mileage = frmCar->ui->EdtCarOdograph;         // whole number
-    QLineEdit* const allowance = frmLend->ui->EdtLimit;            // money
     // before: the box's text, all of it selected, or with "|" the cursor and no selection.
     struct Row { QLineEdit* edit; const char* before; const char* text; Put how; const char* after; };
     const Row rows[] = {
-        {feeAmount, "", "12.3.4a-5", Put::Type, "12.345"},
-        {feeAmount, "", "１2元", Put::Type, "2"},
-        {reading, "", "1a2.3 -4", Put::Type, "1234"},
-        {acctAmount, "", ".12.345", Put::Type, "12.34"},
-        {reading, "", "１２公里", Put::InputMethod, ""},
-        {costDays, "30", "-5x", Put::CtrlV, "30"},
-        {costDays, "30", "12", Put::CtrlV, "12"},
-        {costDays, "30", "１２", Put::ShiftInsert, "30"},
-        {costDays, "30", "3.5", Put::Menu, "30"},
-        {birthday, "3|", "1e3", Put::Drop, "3"},
-        {birthday, "3|", "0", Put::Drop, "30"},
-        {birthday, "3", " 7", Put::Menu, "3"},
-        {feeAmount, "100", "3.5", Put::Menu, "3.5"},
-        {feeAmount, "100", "1e3", Put::CtrlV, "100"},
-        {feeAmount, "100", "-5", Put::ShiftInsert, "100"},
-        {feeAmount, "1.5|", ".2", Put::CtrlV, "1.5"},
-        {feeAmount, "1.5|", "25", Put::Drop, "1.525"},
-        {reading, "", "12", Put::CtrlV, "12"},
-        {reading, "8", "3.5", Put::CtrlV, "8"},
-        {acctAmount, "12.34", "3.5", Put::CtrlV, "3.5"},
-        {acctAmount, "12.3|", "45", Put::CtrlV, "12.3"},
-        {acctAmount, "|", ".5", Put::Drop, ""},
-        {acctAmount, "-300", "-5x", Put::CtrlV, "-300"},   // shown by the program
-        {acctAmount, "12|", ".5", Put::Drop, "12.5"},
-        {mileage, "5000", "7 ", Put::CtrlV, "5000"},
-        {mileage, "5000", "70000", Put::Menu, "70000"},
-        {allowance, "200", "1,000", Put::CtrlV, "200"},
-        {allowance, "200", "300", Put::CtrlV, "300"},
+        {frmCost->ui->EdtCost, "", "12.3.4a-5", Put::Type, "12.345"},
+        {frmCost->ui->EdtCost, "", "１2元", Put::Type, "2"},
+        {frmReturn->ui->EdtOdograph, "", "1a2.3 -4", Put::Type, "1234"},
+        {frmAcct->ui->EdtAmount, "", ".12.345", Put::Type, "12.34"},
+        {frmReturn->ui->EdtOdograph, "", "１２公里", Put::InputMethod, ""},
+        {frmAlert->ui->EdtCostDays, "30", "-5x", Put::CtrlV, "30"},
+        {frmAlert->ui->EdtCostDays, "30", "12", Put::CtrlV, "12"},
+        {frmAlert->ui->EdtCostDays, "30", "１２", Put::ShiftInsert, "30"},
+        {frmAlert->ui->EdtCostDays, "30", "3.5", Put::Menu, "30"},
+        {frmAlert->ui->Edtbirthday, "3|", "1e3", Put::Drop, "3"},
+        {frmAlert->ui->Edtbirthday, "3|", "0", Put::Drop, "30"},
+        {frmAlert->ui->Edtbirthday, "3", " 7", Put::Menu, "3"},
+        {frmCost->ui->EdtCost, "100", "3.5", Put::Menu, "3.5"},
+        {frmCost->ui->EdtCost, "100", "1e3", Put::CtrlV, "100"},
+        {frmCost->ui->EdtCost, "100", "-5", Put::ShiftInsert, "100"},
+        {frmCost->ui->EdtCost, "1.5|", ".2", Put::CtrlV, "1.5"},
+        {frmCost->ui->EdtCost, "1.5|", "25", Put::Drop, "1.525"},
+        {frmReturn->ui->EdtOdograph, "", "12", Put::CtrlV, "12"},
+        {frmReturn->ui->EdtOdograph, "8", "3.5", Put::CtrlV, "8"},
+        {frmAcct->ui->EdtAmount, "12.34", "3.5", Put::CtrlV, "3.5"},
+        {frmAcct->ui->EdtAmount, "12.3|", "45", Put::CtrlV, "12.3"},
+        {frmAcct->ui->EdtAmount, "|", ".5", Put::Drop, ""},
+        {frmAcct->ui->EdtAmount, "-300", "-5x", Put::CtrlV, "-300"},   // shown by the program
+        {frmAcct->ui->EdtAmount, "12|", ".5", Put::Drop, "12.5"},
+        {frmCar->ui->EdtCarOdograph, "5000", "7 ", Put::CtrlV, "5000"},
+        {frmCar->ui->EdtCarOdograph, "5000", "70000", Put::Menu, "70000"},
+        {frmLend->ui->EdtLimit, "200", "1,000", Put::CtrlV, "200"},
+        {frmLend->ui->EdtLimit, "200", "300", Put::CtrlV, "300"},
     };
     for (const Row& r : rows) {
         QString before = QString::fromUtf8(r.before);

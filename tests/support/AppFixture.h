@@ -18,13 +18,7 @@ class QAbstractButton;
 class TfrmMain;
 class QLineEdit;
 
-struct ShownMessage {
-    QString text;
-    QString caption;
-    Dlg::Icon icon;
-    Dlg::Buttons buttons;
-    Dlg::Result defaultButton;
-};
+using ShownMessage = Dlg::MessageCall;   // text, caption, icon, buttons, default button
 
 class AppFixture : public ::testing::Test {
 protected:
