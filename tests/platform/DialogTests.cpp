@@ -5,11 +5,11 @@
 #include "support/PrintQString.h"
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -32,24 +32,20 @@ void CheckOpenFileDialog()
     QDir::setCurrent(tmp.path());   // the dialog opens in the working folder
 
     QMap<QString, QStringList> rows;   // name: size, type, date
-    QElapsedTimer clock;
-    clock.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        auto* view = dialog->findChild<QTreeView*>();
-        const QAbstractItemModel* m = view ? view->model() : nullptr;
-        const QModelIndex root = view ? view->rootIndex() : QModelIndex();
-        if (m && m->rowCount(root) >= 2) {   // the folder is read in the background
-            for (int r = 0; r < m->rowCount(root); ++r)
-                for (int c = 1; c <= 3; ++c) rows[m->index(r, 0, root).data().toString()] << m->index(r, c, root).data().toString();
-        } else if (clock.elapsed() < 10000) {
-            return;
-        }
-        dialog->reject();
+    QTimer::singleShot(0, [&] {
+        QFileDialog* dialog = nullptr;
+        QTreeView* view = nullptr;
+        // The dialog shows, then reads the folder in the background.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            view = dialog ? dialog->findChild<QTreeView*>() : nullptr;
+            return view && view->model()->rowCount(view->rootIndex()) >= 2;
+        }, 10000));
+        const auto cell = [&](int r, int c) { return view->model()->index(r, c, view->rootIndex()).data().toString(); };
+        for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r)
+            for (int c = 1; c <= 3; ++c) rows[cell(r, 0)] << cell(r, c);
+        if (dialog) dialog->reject();
     });
-    poll.start(20);
     EXPECT_EQ(Dlg::OpenFile(nullptr, QStringLiteral("打开"), QString()), QString());
 
     // Size, type and date; a file's type is its MIME type's own name.

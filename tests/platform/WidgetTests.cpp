@@ -114,10 +114,8 @@ TEST_F(FilteredBoxes, EveryFilteredBoxRefusesWhatItsFilterRefuses)
 TEST_F(FilteredBoxes, ARefusedDayCountIsNotSaved)
 {
     whenShown(frmAlert, [&] {
-        QLineEdit* days = frmAlert->ui->EdtCostDays;
-        days->setFocus();
-        days->selectAll();
-        put(days, QStringLiteral("-5x"), Put::CtrlV);
+        frmAlert->ui->EdtCostDays->selectAll();
+        put(frmAlert->ui->EdtCostDays, QStringLiteral("-5x"), Put::CtrlV);
         click(frmAlert->ui->BtnOK);
     });
     frmMain->ui->N13->trigger();
