@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QVector>
 #include <QXmlStreamReader>
-#include <cmath>
 #include <zlib.h>
 
 namespace {
@@ -83,17 +82,11 @@ bool XlsxCell::isDate() const
     return code.contains(QRegularExpression(QStringLiteral("[dmy]"), QRegularExpression::CaseInsensitiveOption));
 }
 
-QDateTime XlsxCell::moment() const
-{
-    return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(std::llround(number() * 86400000.0));
-}
-
 bool XlsxSheet::load(const QString& path)
 {
     QFile f(path);
     QMap<QString, QByteArray> parts;
     m_cells.clear();
-    m_maxRow = 0;
     if (!f.open(QIODevice::ReadOnly) || !unzip(f.readAll(), parts)) return false;
 
     QStringList shared;
@@ -144,7 +137,6 @@ bool XlsxSheet::load(const QString& path)
         if (!any) continue;   // a styled blank holds nothing
         c.text = c.type == QLatin1String("s") ? shared.value(v.toInt()) : v;
         m_cells.insert(rc, c);
-        m_maxRow = std::max(m_maxRow, rc.first);
     }
     return !x.hasError();
 }

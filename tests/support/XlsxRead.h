@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <cmath>
 #include <optional>
 
 struct XlsxCell {
@@ -18,7 +19,7 @@ struct XlsxCell {
     // A number shown through a date format (d, m, y in the code outside quotes).
     bool isDate() const;
     // The moment a date cell stands for (serial days since 1899-12-30).
-    QDateTime moment() const;
+    QDateTime moment() const { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(std::llround(number() * 86400000.0)); }
 };
 
 class XlsxSheet {
@@ -29,10 +30,9 @@ public:
     std::optional<XlsxCell> cell(int row, int col) const;
     // Text of a cell as a string (a number's stored text); "" when not written.
     QString text(int row, int col) const;
-    int rowCount() const { return m_maxRow; }        // the last row holding a cell
-    int columnCount(int row) const;                  // the last column holding a cell in that row
+    int rowCount() const { return m_cells.isEmpty() ? 0 : m_cells.lastKey().first; }   // the last row holding a cell
+    int columnCount(int row) const;   // the last column holding a cell in that row
 
 private:
-    QMap<QPair<int, int>, XlsxCell> m_cells;
-    int m_maxRow = 0;
+    QMap<QPair<int, int>, XlsxCell> m_cells;   // by row, then column
 };
