@@ -1,18 +1,20 @@
 // The program's file dialogs read in Chinese whatever the desktop's language.
 #include "platform/Dialogs.h"
 #include "platform/Look.h"
+#include "support/FileTools.h"
+#include "support/PrintQString.h"
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
-#include <map>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,46 +28,35 @@ void CheckOpenFileDialog()
     ASSERT_NE(QLocale::system().language(), QLocale::Chinese) << "the desktop's language should be another";
     QTemporaryDir tmp;
     ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("备份")));
-    QFile file(tmp.filePath(QStringLiteral("帐本.txt")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("12345") == 5);
-    file.close();
+    ASSERT_TRUE(WriteFile(tmp.filePath(QStringLiteral("帐本.txt")), "12345"));
     QDir::setCurrent(tmp.path());   // the dialog opens in the working folder
 
     QMap<QString, QStringList> rows;   // name: size, type, date
-    QElapsedTimer clock;
-    clock.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        auto* view = dialog->findChild<QTreeView*>();
-        const QAbstractItemModel* m = view ? view->model() : nullptr;
-        const QModelIndex root = view ? view->rootIndex() : QModelIndex();
-        if (m && m->rowCount(root) >= 2) {   // the folder is read in the background
-            for (int r = 0; r < m->rowCount(root); ++r)
-                rows[m->index(r, 0, root).data().toString()] = QStringList{
-                    m->index(r, 1, root).data().toString(), m->index(r, 2, root).data().toString(),
-                    m->index(r, 3, root).data().toString()};
-        } else if (clock.elapsed() < 10000) {
-            return;
-        }
-        dialog->reject();
+    QTimer::singleShot(0, [&] {
+        QFileDialog* dialog = nullptr;
+        QTreeView* view = nullptr;
+        // The dialog shows, then reads the folder in the background.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            view = dialog ? dialog->findChild<QTreeView*>() : nullptr;
+            return view && view->model()->rowCount(view->rootIndex()) >= 2;
+        }, 10000));
+        const auto cell = [&](int r, int c) { return view->model()->index(r, c, view->rootIndex()).data().toString(); };
+        for (int r = 0; view && r < view->model()->rowCount(view->rootIndex()); ++r)
+            for (int c = 1; c <= 3; ++c) rows[cell(r, 0)] << cell(r, c);
+        if (dialog) dialog->reject();
     });
-    poll.start(20);
     EXPECT_EQ(Dlg::OpenFile(nullptr, QStringLiteral("打开"), QString()), QString());
 
+    // Size, type and date; a file's type is its MIME type's own name.
     const QLocale chinese(QLocale::Chinese, QLocale::China);
     const auto date = [&](const QString& name) {
-        return chinese.toString(QFileInfo(tmp.filePath(name)).lastModified(), QLocale::ShortFormat).toStdString();
+        return chinese.toString(QFileInfo(tmp.filePath(name)).lastModified(), QLocale::ShortFormat);
     };
-    // Size, type and date; a file's type is its MIME type's own name.
-    std::map<std::string, std::vector<std::string>> shown;
-    for (auto r = rows.cbegin(); r != rows.cend(); ++r)
-        shown[r.key().toStdString()] = {r->value(0).toStdString(),
-                                        r.key().contains('.') ? "*" : r->value(1).toStdString(), r->value(2).toStdString()};
-    EXPECT_EQ(shown, (std::map<std::string, std::vector<std::string>>{
-                         {"备份", {"", "文件夹", date(QStringLiteral("备份"))}},
-                         {"帐本.txt", {"5 字节", "*", date(QStringLiteral("帐本.txt"))}}}));
+    ASSERT_EQ(rows.keys(), (QStringList{u"备份"_s, u"帐本.txt"_s}));
+    EXPECT_EQ(rows[u"备份"_s], (QStringList{u""_s, u"文件夹"_s, date(u"备份"_s)}));
+    EXPECT_EQ(rows[u"帐本.txt"_s][0], u"5 字节"_s);
+    EXPECT_EQ(rows[u"帐本.txt"_s][2], date(u"帐本.txt"_s));
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 // The alert tone's samples: pitch and length measured from the generated buffer.
 #include "platform/Tone.h"
 #include <cmath>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <span>
 
 struct ToneCase { int hz, ms, rate; };

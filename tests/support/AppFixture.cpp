@@ -8,12 +8,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QPointer>
-#include <memory>
+#include <utility>
 
 void AppFixture::SetUp()
 {
@@ -29,18 +29,18 @@ void AppFixture::SetUp()
     auto& h = Dlg::hooks();
     h = Dlg::Hooks{};
     h.message = [this](const Dlg::MessageCall& c) {
-        messages.push_back({c.text, c.caption, c.icon, c.buttons, c.defaultButton});
+        messages.push_back(c);
         if (!answers.empty()) { int a = answers.front(); answers.pop_front(); return a; }
         return int(c.defaultButton);
     };
     h.printers = [this] { return printers; };
-    h.openUrl = [this](const QString& u) { openedUrls << u; };
     h.beep = [this](int hz, int ms) { beeps.emplace_back(hz, ms); };
     h.openFile = [this](const QString&, const QString&) { return openFileAnswers.isEmpty() ? QString() : openFileAnswers.takeFirst(); };
     h.saveFile = [this](const QString&, const QString&, const QString&) { return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.takeFirst(); };
     h.browseFolder = [this](const QString&) { return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst(); };
-    h.printPreview = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++previews; lastReport = p; };
-    h.printDirect = [this](const QString&, const std::function<void(QPrinter&)>& p) { ++directPrints; lastReport = p; };
+    // Nothing leaves the test: no browser, no preview window, no printer.
+    h.openUrl = [](const QString&) {};
+    h.printPreview = h.printDirect = [](const QString&, const std::function<void(QPrinter&)>&) {};
     if (createForms) startApp();
 }
 
@@ -52,8 +52,7 @@ void AppFixture::startApp()
 
 void AppFixture::TearDown()
 {
-    delete m_timers;
-    m_timers = nullptr;
+    delete std::exchange(m_timers, nullptr);
     if (m_started || frmMain) DestroyForms();
     Dlg::hooks() = Dlg::Hooks{};
     SetClockHook({});
@@ -74,23 +73,19 @@ void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
     // Polls until w is the active modal window; the timer dies with the test.
     if (!m_timers) m_timers = new QObject;
     auto* timer = new QTimer(m_timers);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
+    const QDeadlineTimer grace(2000), limit(20000);
     QPointer<QWidget> target(w);
     const std::string name = w->objectName().toStdString();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, target, fn, name] {
+    QObject::connect(timer, &QTimer::timeout, [timer, grace, limit, target, fn, name] {
         // Focus checks need the window active too; a platform that never
         // activates it gets two seconds' grace.
-        if (target && target->isVisible() && QApplication::activeModalWidget() == target
-            && (target->isActiveWindow() || clock->elapsed() > 2000)) {
-            timer->stop();
-            timer->deleteLater();
-            fn();
-        } else if (!target || clock->elapsed() > 20000) {
-            timer->stop();
-            timer->deleteLater();
-            ADD_FAILURE() << "window " << name << " did not show";
-        }
+        const bool shown = target && target->isVisible() && QApplication::activeModalWidget() == target
+                           && (target->isActiveWindow() || grace.hasExpired());
+        if (!shown && target && !limit.hasExpired()) return;
+        timer->stop();
+        timer->deleteLater();
+        if (shown) fn();
+        else ADD_FAILURE() << "window " << name << " did not show";
     });
     timer->start(5);
 }

@@ -18,13 +18,7 @@ class QAbstractButton;
 class TfrmMain;
 class QLineEdit;
 
-struct ShownMessage {
-    QString text;
-    QString caption;
-    Dlg::Icon icon;
-    Dlg::Buttons buttons;
-    Dlg::Result defaultButton;
-};
+using ShownMessage = Dlg::MessageCall;   // text, caption, icon, buttons, default button
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -47,16 +41,12 @@ protected:
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
     QStringList messageTexts() const;
 
-    // Printers the platform reports; URLs opened; beeps asked for (pitch, length).
+    // Printers the platform reports; beeps asked for (pitch, length).
     QStringList printers;
-    QStringList openedUrls;
     QStringList openFileAnswers;   // next file picked in an open dialog ("" cancels)
     QStringList saveFileAnswers;
     QStringList folderAnswers;
     std::vector<std::pair<int, int>> beeps;
-    int previews = 0;
-    int directPrints = 0;
-    std::function<void(QPrinter&)> lastReport;
 
     // Runs fn once w is showing as the active modal window (fn must close it).
     // Fails the test when w does not show within a few seconds.

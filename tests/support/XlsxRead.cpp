@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <QVector>
 #include <QXmlStreamReader>
-#include <cmath>
 #include <zlib.h>
 
 namespace {
@@ -27,28 +26,27 @@ bool inflateRaw(const QByteArray& in, qsizetype size, QByteArray& out)
 }
 
 // Unpacks every entry through the central directory.
-bool unzip(const QByteArray& zip, QMap<QString, QByteArray>& parts, QString* error)
+bool unzip(const QByteArray& zip, QMap<QString, QByteArray>& parts)
 {
     qsizetype eocd = -1;
     for (qsizetype i = zip.size() - 22; i >= 0 && i >= zip.size() - 22 - 65535; --i)
         if (le32(zip, i) == 0x06054b50) { eocd = i; break; }
-    if (eocd < 0) { if (error) *error = QStringLiteral("not a zip file"); return false; }
+    if (eocd < 0) return false;
     const int entries = le16(zip, eocd + 10);
     qsizetype p = le32(zip, eocd + 16);
     for (int e = 0; e < entries; ++e) {
-        if (p + 46 > zip.size() || le32(zip, p) != 0x02014b50) { if (error) *error = QStringLiteral("bad central directory"); return false; }
+        if (p + 46 > zip.size() || le32(zip, p) != 0x02014b50) return false;
         const int method = le16(zip, p + 10);
         const quint32 csize = le32(zip, p + 20), usize = le32(zip, p + 24);
         const int nlen = le16(zip, p + 28), xlen = le16(zip, p + 30), clen = le16(zip, p + 32);
         const quint32 local = le32(zip, p + 42);
         const QString name = QString::fromUtf8(zip.mid(p + 46, nlen));
         p += 46 + nlen + xlen + clen;
-        if (le32(zip, local) != 0x04034b50) { if (error) *error = QStringLiteral("bad local header"); return false; }
+        if (le32(zip, local) != 0x04034b50) return false;
         const qsizetype data = local + 30 + le16(zip, local + 26) + le16(zip, local + 28);
         const QByteArray raw = zip.mid(data, csize);
-        QByteArray out;
-        if (method == 0) out = raw;
-        else if (method != 8 || !inflateRaw(raw, usize, out)) { if (error) *error = QStringLiteral("cannot inflate ") + name; return false; }
+        QByteArray out = raw;
+        if (method != 0 && (method != 8 || !inflateRaw(raw, usize, out))) return false;
         parts.insert(name, out);
     }
     return true;
@@ -84,21 +82,12 @@ bool XlsxCell::isDate() const
     return code.contains(QRegularExpression(QStringLiteral("[dmy]"), QRegularExpression::CaseInsensitiveOption));
 }
 
-QDateTime XlsxCell::moment() const
-{
-    const double days = number();
-    const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-    return base.addMSecs(qint64(std::llround(days * 86400000.0)));
-}
-
-bool XlsxSheet::load(const QString& path, QString* error)
+bool XlsxSheet::load(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) { if (error) *error = f.errorString(); return false; }
-    parts.clear();
+    QMap<QString, QByteArray> parts;
     m_cells.clear();
-    m_maxRow = 0;
-    if (!unzip(f.readAll(), parts, error)) return false;
+    if (!f.open(QIODevice::ReadOnly) || !unzip(f.readAll(), parts)) return false;
 
     QStringList shared;
     {
@@ -127,7 +116,7 @@ bool XlsxSheet::load(const QString& path, QString* error)
     }
 
     const QByteArray sheet = parts.value(QStringLiteral("xl/worksheets/sheet1.xml"));
-    if (sheet.isEmpty()) { if (error) *error = QStringLiteral("no first worksheet"); return false; }
+    if (sheet.isEmpty()) return false;
     QXmlStreamReader x(sheet);
     while (!x.atEnd()) {
         x.readNext();
@@ -136,8 +125,7 @@ bool XlsxSheet::load(const QString& path, QString* error)
         const auto rc = refToCell(a.value(QLatin1String("r")).toString());
         XlsxCell c;
         c.type = a.value(QLatin1String("t")).toString();
-        const int style = a.value(QLatin1String("s")).toInt();
-        if (style >= 0 && style < styleFmt.size()) c.numFmt = styleFmt[style];
+        c.numFmt = styleFmt.value(a.value(QLatin1String("s")).toInt());
         QString v;
         bool any = false;
         while (!x.atEnd()) {
@@ -149,24 +137,17 @@ bool XlsxSheet::load(const QString& path, QString* error)
         if (!any) continue;   // a styled blank holds nothing
         c.text = c.type == QLatin1String("s") ? shared.value(v.toInt()) : v;
         m_cells.insert(rc, c);
-        m_maxRow = std::max(m_maxRow, rc.first);
     }
-    if (x.hasError()) { if (error) *error = x.errorString(); return false; }
-    return true;
+    return !x.hasError();
 }
 
 std::optional<XlsxCell> XlsxSheet::cell(int row, int col) const
 {
     auto it = m_cells.constFind({row, col});
-    if (it == m_cells.constEnd()) return std::nullopt;
-    return *it;
+    return it == m_cells.constEnd() ? std::nullopt : std::optional(*it);
 }
 
-QString XlsxSheet::text(int row, int col) const
-{
-    auto c = cell(row, col);
-    return c ? c->text : QString();
-}
+QString XlsxSheet::text(int row, int col) const { return m_cells.value({row, col}).text; }
 
 int XlsxSheet::columnCount(int row) const
 {

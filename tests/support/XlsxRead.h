@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <cmath>
 #include <optional>
 
 struct XlsxCell {
@@ -18,24 +19,20 @@ struct XlsxCell {
     // A number shown through a date format (d, m, y in the code outside quotes).
     bool isDate() const;
     // The moment a date cell stands for (serial days since 1899-12-30).
-    QDateTime moment() const;
+    QDateTime moment() const { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(std::llround(number() * 86400000.0)); }
 };
 
 class XlsxSheet {
 public:
-    // Reads the first worksheet of the file; false with a reason on failure.
-    bool load(const QString& path, QString* error = nullptr);
+    // Reads the first worksheet of the file; false when it cannot.
+    bool load(const QString& path);
     // Row and column from 1, as the spreadsheet counts them; nullopt for a cell not written.
     std::optional<XlsxCell> cell(int row, int col) const;
     // Text of a cell as a string (a number's stored text); "" when not written.
     QString text(int row, int col) const;
-    int rowCount() const { return m_maxRow; }        // the last row holding a cell
-    int columnCount(int row) const;                  // the last column holding a cell in that row
-
-    // Every file in the container by name, for checks on the raw parts.
-    QMap<QString, QByteArray> parts;
+    int rowCount() const { return m_cells.isEmpty() ? 0 : m_cells.lastKey().first; }   // the last row holding a cell
+    int columnCount(int row) const;   // the last column holding a cell in that row
 
 private:
-    QMap<QPair<int, int>, XlsxCell> m_cells;
-    int m_maxRow = 0;
+    QMap<QPair<int, int>, XlsxCell> m_cells;   // by row, then column
 };
