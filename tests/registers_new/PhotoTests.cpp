@@ -3,8 +3,6 @@
 // stored row.
 #include "ui_UnitCar.h"
 #include "ui_UnitCust.h"
-#include "ui_UnitNewCar.h"
-#include "ui_UnitNewCust.h"
 #include "NewFixture.h"
 #include "registers/UnitCar.h"
 #include "registers/UnitCust.h"
@@ -30,11 +28,12 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
     qToLittleEndian<qint32>(8000, bmp.data() + 18);   // 8000 x 8000 in the header
     qToLittleEndian<qint32>(8000, bmp.data() + 22);
     const QString unread = QStringLiteral("无法读取图片文件“");
+    auto file = [&](const char* name, const QByteArray& content) { EXPECT_TRUE(WriteFile(dir() + name, content)); return dir() + name; };
     const std::pair<QString, QString> bad[] = {
         {makePicture(QStringLiteral("photo.png"), "PNG"), QStringLiteral("只能选择BMP或JPEG格式的图片文件！\n")},
-        {makeFile(dir() + QStringLiteral("broken.jpg"), "this is not a picture"), unread},
-        {makeFile(dir() + QStringLiteral("third.jpg"), jpeg.left(jpeg.size() / 3)), unread},
-        {makeFile(dir() + QStringLiteral("huge.bmp"), bmp), QStringLiteral("图片文件“")}};
+        {file("broken.jpg", "this is not a picture"), unread},
+        {file("third.jpg", jpeg.left(jpeg.size() / 3)), unread},
+        {file("huge.bmp", bmp), QStringLiteral("图片文件“")}};
     run(frmNewCar, [&] {
         type(car()->EdtNewCarID, QStringLiteral("P1"));
         pickPhoto(car()->BtnNewCarPath, good);
@@ -81,8 +80,12 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
     const Place place = GetParam();
     const bool isCar = place == Place::NewCar || place == Place::CarKey, reg = place == Place::CarKey || place == Place::CustKey;
     const QString folder = isCar ? CarPicDir : CustPicDir, what = isCar ? QStringLiteral("车辆编号") : QStringLiteral("客户证件号");
-    const QString done = QStringList{QStringLiteral("该车辆信息成功保存！"), QStringLiteral("保存成功！"), QStringLiteral("车辆信息修改完成！"),
-                                     QStringLiteral("客户信息修改完成！")}[int(place)];
+    struct Window { TForm* form; QLineEdit* key; QAbstractButton *pick, *save; QString done; };
+    const Window w = std::array<Window, 4>{{
+        {frmNewCar, car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar, QStringLiteral("该车辆信息成功保存！")},
+        {frmNewCust, cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1, QStringLiteral("保存成功！")},
+        {frmCar, frmCar->ui->EdtCarID, nullptr, frmCar->ui->BtnSaveBasic, QStringLiteral("车辆信息修改完成！")},
+        {frmCust, frmCust->ui->EdtCustID, nullptr, frmCust->ui->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
     makeStalePhoto(dir(), QStringLiteral("x"));   // where "../x" points
     const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
     for (const auto& r : rows) {
@@ -101,28 +104,18 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         if (reg && r.photo) makeStalePhoto(folder, QStringLiteral("OLD"));
         if (r.blocked) QDir(folder).mkdir(r.key + QStringLiteral(".bmp"));
         messages.clear();
-        QLineEdit* keyBox = nullptr;
-        auto act = [&](QLineEdit* box, QAbstractButton* pick, QAbstractButton* save) {
-            keyBox = box;
-            box->setText(r.key);
-            if (r.photo && !reg) pickPhoto(pick, picture);
+        run(w.form, [&] {
+            if (place == Place::NewCust) type(cust()->EdtCustName, QStringLiteral("张三"));
+            w.key->setText(r.key);
+            if (r.photo && !reg) pickPhoto(w.pick, picture);
             if (place == Place::CarKey) answers = {Dlg::IdYes};
-            click(save);
-            if (r.outcome != Stored) EXPECT_TRUE(box->isVisible() && box->text() == r.key);   // the window as it was
-        };
-        switch (place) {
-        case Place::NewCar: run(frmNewCar, [&] { act(car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar); }); break;
-        case Place::NewCust:
-            run(frmNewCust, [&] { type(cust()->EdtCustName, QStringLiteral("张三")); act(cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1); });
-            break;
-        case Place::CarKey: run(frmCar, [&] { auto* u = frmCar->ui.get(); act(u->EdtCarID, nullptr, u->BtnSaveBasic); }); break;
-        case Place::CustKey: run(frmCust, [&] { auto* u = frmCust->ui.get(); act(u->EdtCustID, nullptr, u->BtnSaveBasic); }); break;
-        }
-        ASSERT_TRUE(keyBox);
+            click(w.save);
+            if (r.outcome != Stored) EXPECT_TRUE(w.key->isVisible() && w.key->text() == r.key);   // the window as it was
+        });
         QStringList shown = messageTexts();
         if (place == Place::CarKey) EXPECT_EQ(shown.isEmpty() ? QString() : shown.takeFirst(), QStringLiteral("确定要修改原信息吗？"));
         switch (r.outcome) {
-        case Stored: EXPECT_EQ(shown, QStringList{done}); break;
+        case Stored: EXPECT_EQ(shown, QStringList{w.done}); break;
         case Leaves: EXPECT_EQ(shown, QStringList{what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！")}); break;
         case TooLong:
             EXPECT_EQ(shown, QStringList{what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")});
@@ -136,7 +129,7 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
                   (isCar ? kept + '#' : '#' + kept) + '#' + hire);
         EXPECT_FALSE(db().inTransaction());
         // The files: the photo (the stored one, or the one picked) under the key it is kept with, nothing else.
-        const QString photo = !r.photo ? QString() : r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
+        const QString photo = r.photo ? kept : QString();
         EXPECT_EQ(FilesIn(CarPicDir) + FilesIn(CustPicDir), photo.isEmpty() ? QStringList() : QStringList{photo + QStringLiteral(".bmp")});
         if (!photo.isEmpty()) EXPECT_EQ(bmpInfo(PhotoFileName(folder, photo)), reg ? "bmp 5x5" : "bmp 37x23");
     }
@@ -158,11 +151,8 @@ TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
     using Act = TStagedPhoto::Action;
     for (Act act : {Act::Write, Act::Remove, Act::Keep}) {
         for (const QString& old : {QString(), QStringLiteral("B")}) {
-            {
-                TStagedPhoto staged(folder, act, red);
-                staged.commitTo(QStringLiteral("A"), old);
-            }   // not kept: the row was not stored
-            EXPECT_EQ(files(folder), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
+            TStagedPhoto(folder, act, red).commitTo(QStringLiteral("A"), old);   // not kept: the row was not stored
+            EXPECT_EQ(FilesIn(folder), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
             EXPECT_EQ(FileBytes(PhotoFileName(folder, QStringLiteral("A"))), a);
         }
     }

@@ -1,15 +1,13 @@
-// The add-vehicle dialog: the save with every column, the checks that refuse
-// before anything is written, and what a save does with photo files.
-#include "ui_UnitNewCar.h"
-#include "ui_UnitNewCust.h"
+// The add dialogs: the save with every column and the photo, and the checks
+// that refuse before anything is written.
 #include "NewFixture.h"
 
 namespace {
-const QString Saved = QStringLiteral("该车辆信息成功保存！");
 const QStringList Columns = {"CarID", "State", "Style", "Mark", "Color", "MotorID", "Odograph", "Defend", "Pledge", "Description"};
 }
 
 class NewCar : public NewRecordTest {};
+class NewCust : public NewRecordTest {};
 
 TEST_F(NewCar, StoresEveryColumnAndAJpegAsBitmapAndKeepsTheSharedFields)
 {
@@ -41,14 +39,14 @@ TEST_F(NewCar, StoresEveryColumnAndAJpegAsBitmapAndKeepsTheSharedFields)
         click(car()->BtnNewCarClearImg);
         click(car()->BtnSaveExit);
     });
-    EXPECT_EQ(messageTexts(), QStringList({Saved, Saved}));
+    EXPECT_EQ(messageTexts(), QStringList(2, QStringLiteral("该车辆信息成功保存！")));
     EXPECT_EQ(columns("Car", Columns),
               QStringLiteral("粤B12345|D|越野车|O'Brien|100% 红|M-77'--|1234|5000|押金3000'|x -- y'; drop table car/") + key
                   + QStringLiteral("|D|越野车|O'Brien|100% 红||2147483647|0|") + QString(50, 'p') + '|' + QString(255, 'r'));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from Car where BuyDate=:b and CheckDate=:c"),
                      {{"b", QDateTime(QDate(2024, 2, 29), QTime(0, 0))}, {"c", QDateTime(QDate(2027, 1, 31), QTime(0, 0))}}).toInt(), 2);   // the dates carry over too
     EXPECT_EQ(bmpInfo(CarPicDir + QStringLiteral("粤B12345.bmp")), "bmp 41x29");
-    EXPECT_EQ(files(CarPicDir), QStringList{QStringLiteral("粤B12345.bmp")});
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("粤B12345.bmp")});
 }
 
 // Keys that cannot name a photo are in the photo tests.
@@ -78,6 +76,45 @@ TEST_F(NewCar, EmptyAndTakenKeysAndBadMileagesAreRefusedBeforeAnythingIsWritten)
         }
     });
     EXPECT_EQ(columns("Car", {"CarID", "Odograph"}), "ab-123|7");
-    EXPECT_EQ(files(CarPicDir), QStringList{QStringLiteral("ab-123.bmp")});
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("ab-123.bmp")});
     EXPECT_EQ(bmpInfo(CarPicDir + QStringLiteral("ab-123.bmp")), "bmp 5x5");
+}
+
+// A taken number (in any letter case) still closes with OK, so the hire desk can
+// use the customer, but writes nothing and leaves the stored photo.
+TEST_F(NewCust, StoresEveryColumnAndThePhotoAndATakenNumberWritesNothing)
+{
+    const QString id = QStringLiteral("11010519491231002X");
+    EXPECT_EQ(run(frmNewCust, [&] {
+        type(cust()->EdtCustID, id);
+        type(cust()->EdtCustName, QStringLiteral("O'Brien 奥布莱恩"));
+        type(cust()->EdtTel, QStringLiteral("138-0000'0000"));
+        type(cust()->EdtAddress, QStringLiteral("北京 100% -- 路"));
+        type(cust()->EdtBankCard, QStringLiteral("6222 0200 0000 0000"));
+        type(cust()->EdtBankCard_memo, QStringLiteral("工行'卡"));
+        typeMemo(cust()->MmMemo, QStringLiteral("VIP; --'"));
+        typeCombo(cust()->CmbCardType, QStringLiteral("驾驶证"));
+        pickPhoto(cust()->BtnNewCarPath, makePicture(QStringLiteral("face.jpg"), "JPG", QSize(64, 80)));
+        click(cust()->BitBtn1);
+    }), QDialog::Accepted);
+    const QString row = QStringLiteral("11010519491231002X|驾驶证|O'Brien 奥布莱恩|138-0000'0000|北京 100% -- 路|VIP; --'|"
+                                       "6222 0200 0000 0000|工行'卡");
+    const QStringList cols = {"CustID", "CardType", "CustName", "Tel", "Address", "Memo", "BankCard", "BankCard_Memo"};
+    EXPECT_EQ(columns("Customer", cols), row);
+    EXPECT_EQ(bmpInfo(CustPicDir + id + QStringLiteral(".bmp")), "bmp 64x80");
+
+    EXPECT_EQ(run(frmNewCust, [&] {
+        type(cust()->EdtCustID, id.toLower());
+        type(cust()->EdtCustName, QStringLiteral(" "));
+        pickPhoto(cust()->BtnNewCarPath, makePicture(QStringLiteral("p.bmp"), "BMP"));
+        click(cust()->BitBtn1);
+        EXPECT_TRUE(frmNewCust->isVisible());
+        clearAndType(cust()->EdtCustName, QStringLiteral("王五"));
+        click(cust()->BitBtn1);
+    }), QDialog::Accepted);
+    EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("保存成功！"), QStringLiteral("请输入客户名称！"), QStringLiteral("该证件号的客户已经存在！")}));
+    EXPECT_EQ(cust()->EdtCustID->text() + cust()->EdtCustName->text(), id.toLower() + QStringLiteral("王五"));   // as the caller reads them
+    EXPECT_EQ(columns("Customer", cols), row);
+    EXPECT_EQ(FilesIn(CustPicDir), QStringList{id + QStringLiteral(".bmp")});
+    EXPECT_EQ(bmpInfo(CustPicDir + id + QStringLiteral(".bmp")), "bmp 64x80");
 }
