@@ -1,61 +1,28 @@
 // The vehicle register driven through its real controls: the state offered,
 // the edit with a change of key, the guards and rollback, the delete and the
 // photo page.
-#include "ui_UnitCar.h"
-#include "ui_UnitMain.h"
-#include "support/AppFixture.h"
-#include "support/WindowProbes.h"
-#include "common/AppContext.h"
-#include "app/UnitMain.h"
-#include "platform/DataSet.h"
+#include "registers_new/RegisterFixture.h"
 #include "platform/Moment.h"
-#include "registers/UnitCar.h"
-#include "common/UnitPhoto.h"
-#include <QImageReader>
 
 namespace {
 
 const QString Done = QStringLiteral("车辆信息修改完成！");
 
-class CarTest : public AppFixture {
+class CarTest : public RegisterTest {
 protected:
-    Ui::TfrmCar* C() { return frmCar->ui.get(); }
-
-    // Opens the register from the main window, runs fn in it, then leaves with 退出.
-    void inRegister(const std::function<void()>& fn)
-    {
-        whenShown(frmCar, [&] { fn(); if (frmCar->isVisible()) click(C()->BtnExit1); });
-        frmMain->ui->BtnCar->click();
-    }
     void addCar(const QString& key, const QString& state)
     {
         exec(QStringLiteral("Insert into Car(CarID,State,Style,Mark,Color,MotorID,Odograph,Defend,Pledge,BuyDate,CheckDate,Description) "
                             "values(:k,:s,'轿车','大众','白','M-1',1000,5000,'5000元',:b,:b,'备注')"),
              {{QStringLiteral("k"), key}, {QStringLiteral("s"), state}, {QStringLiteral("b"), QDate(2020, 3, 4)}});
     }
-    // A hire of the vehicle; finished ones are returned and settled.
-    void addHire(const QString& car, bool finished)
-    {
-        exec(QStringLiteral("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,EndTime,ChargeTime) values(:c,'C1',0,45000,:e,:e)"),
-             {{QStringLiteral("c"), car}, {QStringLiteral("e"), finished ? QVariant(45003.0) : QVariant()}});
-    }
-    QString makePhoto(const QString& key, QSize size = QSize(30, 20))
-    {
-        return SavePicture(key.startsWith(QLatin1Char('/')) ? key : PhotoFileName(CarPicDir, key), "BMP", size);
-    }
-    static QSize photoSize(const QString& key) { return QImageReader(PhotoFileName(CarPicDir, key)).size(); }
-    static QStringList photos() { return FilesIn(CarPicDir); }
-
+    static QString photo(const QString& key) { return bmpInfo(PhotoFileName(CarPicDir, key)); }
     void select(const QString& key) { ASSERT_TRUE(frmCar->ADOQry->locate(QStringLiteral("CarID"), key)) << key.toStdString(); }
     // 修改 answered Yes.
     void save() { answers = {Dlg::IdYes}; click(C()->BtnSaveBasic); }
     QString stored(const QString& key, const QString& cols)
     {
         return scalar(QStringLiteral("select %1 from Car where CarID=:k").arg(cols), {{QStringLiteral("k"), key}}).toString();
-    }
-    QString hiresOf(const QString& car)
-    {
-        return scalar(QStringLiteral("select count(*) from Leaso where CarID=:c"), {{QStringLiteral("c"), car}}).toString();
     }
 };
 
@@ -68,7 +35,7 @@ TEST_F(CarTest, ASaveWritesOnlyAnOfferedStateChangeOverTheStateListed)
         {"hired out", "B", "租出", nullptr, "B"},
     };
     for (const auto& c : cases) addCar(QString::fromLatin1(c.key), QString::fromLatin1(c.letter));
-    inRegister([&] {
+    inCars([&] {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.key);
             select(QString::fromLatin1(c.key));
@@ -95,13 +62,13 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
     const QString oldKey = QStringLiteral("O'Brien 1"), newKey = QStringLiteral("京B 2'--");
     addCar(oldKey, QStringLiteral("B"));
     addCar(QStringLiteral("K1"), QStringLiteral("A"));
-    addHire(oldKey, true);
-    addHire(oldKey, false);
+    addHire(oldKey, "C1", true);
+    addHire(oldKey, "C1");
     exec(QStringLiteral("Insert into CarCost(CarID,Name,Cost) values(:c,'保险',10000)"), {{QStringLiteral("c"), oldKey}});
-    makePhoto(oldKey, QSize(40, 30));
-    makePhoto(newKey, QSize(5, 5));
-    makePhoto(QStringLiteral("K2"));
-    inRegister([&] {
+    storePhoto(CarPicDir, oldKey, QSize(40, 30));
+    storePhoto(CarPicDir, newKey);
+    storePhoto(CarPicDir, QStringLiteral("K2"));
+    inCars([&] {
         select(oldKey);
         clearAndType(C()->EdtCarID, newKey);
         clearAndType(C()->EdtCarOdograph, QStringLiteral("2147483647"));
@@ -114,26 +81,26 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
         clearAndType(C()->EdtCarID, QStringLiteral("K2"));
         save();
     });
-    EXPECT_EQ(hiresOf(newKey) + hiresOf(oldKey), "20");
+    EXPECT_EQ(columns("Leaso", {"CarID"}), newKey + '/' + newKey);
     EXPECT_EQ(stored(newKey, QStringLiteral("State||'|'||Pledge||'|'||Odograph||'|'||Defend||'|'||BuyDate")),
               QStringLiteral("B|押'金 50% --|2147483647|5000|") + QString::number(DateToDays(QDate(2019, 1, 2))));
-    EXPECT_EQ(RowsText(db(), "CarCost", {"CarID"}), oldKey);
-    EXPECT_EQ(photos(), QStringList{newKey + QStringLiteral(".bmp")});
-    EXPECT_EQ(photoSize(newKey), QSize(40, 30));
+    EXPECT_EQ(columns("CarCost", {"CarID"}), oldKey);
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{newKey + QStringLiteral(".bmp")});
+    EXPECT_EQ(photo(newKey), "bmp 40x30");
 }
 
 TEST_F(CarTest, ARefusedOrFailingEditWritesNothingAndMovesNothing)
 {
     addCar(QStringLiteral("ab1"), QStringLiteral("A"));
-    addHire(QStringLiteral("ab1"), false);
-    makePhoto(QStringLiteral("ab1"));
+    addHire(QStringLiteral("ab1"), "C1");
+    storePhoto(CarPicDir, QStringLiteral("ab1"));
     const QString range = QStringLiteral("必须是0到2147483647之间的整数！");
     const struct { const char* name; QString key, defend, message; } cases[] = {
         {"case only", QStringLiteral("AB1"), {}, QStringLiteral("该编号的车辆已经存在，请重新输入！")},
         {"empty key", QStringLiteral("   "), {}, QStringLiteral("请输入车辆编号！")},
         {"pasted mileage", QStringLiteral("new1"), QStringLiteral("12a"), QStringLiteral("保养里程数") + range},
     };
-    inRegister([&] {
+    inCars([&] {
         for (const auto& c : cases) {
             SCOPED_TRACE(c.name);
             select(QStringLiteral("ab1"));
@@ -155,8 +122,8 @@ TEST_F(CarTest, ARefusedOrFailingEditWritesNothingAndMovesNothing)
         EXPECT_FALSE(db().inTransaction());
     });
     EXPECT_EQ(stored(QStringLiteral("ab1"), QStringLiteral("CarID||Mark||Defend")), QStringLiteral("ab1大众5000"));
-    EXPECT_EQ(hiresOf(QStringLiteral("ab1")), "1");
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("ab1.bmp")});
+    EXPECT_EQ(columns("Leaso", {"CarID"}), "ab1");
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("ab1.bmp")});
 }
 
 // The photo page writes under the selected key, never under one typed and not
@@ -167,22 +134,21 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
     addCar(longKey, QStringLiteral("A"));
     addCar(QStringLiteral("K'1"), QStringLiteral("A"));
     addCar(QStringLiteral("K3"), QStringLiteral("A"));
-    addHire(QStringLiteral("K3"), true);   // finished and settled
-    makePhoto(QStringLiteral("K'1"), QSize(7, 7));
-    const QString picked = makePhoto(dir() + QStringLiteral("pick.bmp"), QSize(12, 9));
-    inRegister([&] {
+    addHire(QStringLiteral("K3"), "C1", true);   // finished and settled
+    storePhoto(CarPicDir, QStringLiteral("K'1"), QSize(7, 7));
+    const QString picked = makePicture(QStringLiteral("pick.bmp"), "BMP", QSize(12, 9));
+    inCars([&] {
         C()->PageControl1->setCurrentWidget(C()->TabSheet4);
         for (const QString& key : {longKey, QStringLiteral("K3")}) {
             select(key);
-            openFileAnswers << picked;
-            click(C()->BtnNewCarPath);
+            pickPhoto(C()->BtnNewCarPath, picked);
             if (key == longKey) click(C()->BtnSave);
         }
         EXPECT_EQ(lastMessage(), QStringLiteral("车辆编号太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！"));
         C()->EdtCarID->setText(QStringLiteral("K'1"));
         click(C()->BtnSave);
         EXPECT_EQ(lastMessage(), QStringLiteral("图片保存成功！"));
-        EXPECT_EQ(photoSize(QStringLiteral("K'1")), QSize(7, 7));
+        EXPECT_EQ(photo(QStringLiteral("K'1")), "bmp 7x7");
         messages.clear();
         answers = {Dlg::IdYes};
         click(C()->BtnDel);
@@ -193,9 +159,9 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
         click(C()->BtnDel);
         EXPECT_EQ(lastMessage(), QStringLiteral("成功删除此车辆信息！"));
     });
-    EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), longKey + QStringLiteral("/K3"));
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("K3.bmp")});
-    EXPECT_EQ(photoSize(QStringLiteral("K3")), QSize(12, 9));
+    EXPECT_EQ(columns("Car", {"CarID"}), longKey + QStringLiteral("/K3"));
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("K3.bmp")});
+    EXPECT_EQ(photo(QStringLiteral("K3")), "bmp 12x9");
 }
 
 } // namespace

@@ -1,16 +1,10 @@
 // The vehicle register's fee-item page and its dialog, driven through the real
 // windows: each command with its linked account-book expense, the questions,
 // and the failures that must leave nothing written.
-#include "ui_UnitCar.h"
 #include "ui_UnitCost.h"
-#include "ui_UnitMain.h"
-#include "support/AppFixture.h"
-#include "support/WindowProbes.h"
-#include "app/UnitMain.h"
-#include "platform/DataSet.h"
+#include "registers_new/RegisterFixture.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
-#include "registers/UnitCar.h"
 #include "registers/UnitCost.h"
 
 namespace {
@@ -24,25 +18,16 @@ struct Fee {
     QString content = QStringLiteral("备注");
 };
 
-class CostTest : public AppFixture {
+class CostTest : public RegisterTest {
 protected:
-    Ui::TfrmCar* C() { return frmCar->ui.get(); }
     Ui::TfrmCost* D() { return frmCost->ui.get(); }
 
     void prepareDatabase(TADOConnection& cn) override
     {
         cn.execute(QStringLiteral("Insert into Car(CarID,State,Mark,Odograph) values(:k,'A','大众',100)"), {{QStringLiteral("k"), Plate}});
     }
-    // Opens the register on its fee page, runs fn in it, then leaves with its 退出.
-    void inRegister(const std::function<void()>& fn)
-    {
-        whenShown(frmCar, [&] {
-            C()->PageControl1->setCurrentWidget(C()->TabSheet1);
-            fn();
-            if (frmCar->isVisible()) click(C()->BtnExit4);
-        });
-        frmMain->ui->BtnCar->click();
-    }
+    // Opens the register on its fee page and runs fn in it.
+    void inRegister(const std::function<void()>& fn) { inCars([&] { C()->PageControl1->setCurrentWidget(C()->TabSheet1); fn(); }); }
     void selectFee(const QString& name) { ASSERT_TRUE(frmCar->ADOTable1->locate(QStringLiteral("Name"), name)) << name.toStdString(); }
     // Clicks a page button and fills the dialog it opens, then OK.
     void inDialog(QAbstractButton* btn, const Fee& f)
@@ -66,8 +51,8 @@ protected:
         click(C()->BtnDelCost);
     }
     // Money as stored (ten-thousandths), dates as days since 1899-12-30.
-    QString fees() { return RowsText(db(), "CarCost", {"Name", "Cost", "Content", "CreateTime"}); }
-    QString entries() { return RowsText(db(), "Acct", {"Type", "Amount", "LeasoID", "Item", "AcctTime", "Category"}); }
+    QString fees() { return columns("CarCost", {"Name", "Cost", "Content", "CreateTime"}); }
+    QString entries() { return columns("Acct", {"Type", "Amount", "LeasoID", "Item", "AcctTime", "Category"}); }
     qint64 costId(const QString& name) { return scalar("select CostID from CarCost where Name=:n", {{"n", name}}).toLongLong(); }
     QString link(const QString& name) { return QString::number(-costId(name)); }
 };
@@ -143,8 +128,8 @@ TEST_F(CostTest, TheDeleteAsksOutsideTheTransactionAndDropsOnlyItsOwnEntry)
         EXPECT_EQ(messageTexts(), c.asked);
         EXPECT_EQ(askedInTransaction, 0);
         EXPECT_EQ(costId(QStringLiteral("保险")) == 0, c.itemGone);
-        EXPECT_EQ(RowsText(db(), "Acct", {"Item"}, "LeasoID=:l", {{"l", l}}).isEmpty(), c.entryGone);
-        EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("别的"))}}), "70000");
+        EXPECT_EQ(columns("Acct", {"Item"}, "LeasoID=:l", {{"l", l}}).isEmpty(), c.entryGone);
+        EXPECT_EQ(columns("Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("别的"))}}), "70000");
     }
 }
 
@@ -170,8 +155,8 @@ TEST_F(CostTest, AFailureOrAnItemGoneMeanwhileLeavesNothingWrittenAndKeysAreNotR
         EXPECT_EQ(lastMessage(), EChangedError().message());
         add({QStringLiteral("新"), QStringLiteral("30")});   // keys are never reused: no old entry is adopted
     });
-    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("新"))}}), "300000");
-    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}), "800000/900000/300000");   // the commands that failed wrote nothing
+    EXPECT_EQ(columns("Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("新"))}}), "300000");
+    EXPECT_EQ(columns("Acct", {"Amount"}), "800000/900000/300000");   // the commands that failed wrote nothing
 }
 
 } // namespace

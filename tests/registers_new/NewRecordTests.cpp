@@ -1,18 +1,18 @@
 // The add dialogs: the save with every column and the photo, and the checks
 // that refuse before anything is written.
-#include "NewFixture.h"
+#include "RegisterFixture.h"
 
 namespace {
 const QStringList Columns = {"CarID", "State", "Style", "Mark", "Color", "MotorID", "Odograph", "Defend", "Pledge", "Description"};
 }
 
-class NewCar : public NewRecordTest {};
-class NewCust : public NewRecordTest {};
+class NewCar : public RegisterTest {};
+class NewCust : public RegisterTest {};
 
 TEST_F(NewCar, StoresEveryColumnAndAJpegAsBitmapAndKeepsTheSharedFields)
 {
     const QString key = QStringLiteral(" 沪A 001 ");
-    makeStalePhoto(CarPicDir, key);
+    storePhoto(CarPicDir, key);
     run(frmNewCar, [&] {
         type(car()->EdtNewCarID, QStringLiteral("粤B12345"));
         typeCombo(car()->CmbCarStyle, QStringLiteral("越野车"));
@@ -53,7 +53,7 @@ TEST_F(NewCar, StoresEveryColumnAndAJpegAsBitmapAndKeepsTheSharedFields)
 TEST_F(NewCar, EmptyAndTakenKeysAndBadMileagesAreRefusedBeforeAnythingIsWritten)
 {
     exec(QStringLiteral("insert into Car (CarID, State, Odograph) values ('ab-123', 'A', 7)"));
-    makeStalePhoto(CarPicDir, QStringLiteral("ab-123"));
+    storePhoto(CarPicDir, QStringLiteral("ab-123"));
     // Mileages are set as pasted, past the key filters.
     const struct { QString key, odo, notice; bool errorBox = false; } cases[] = {
         {"   ", "99", QStringLiteral("请输入车辆编号！")},

@@ -1,15 +1,11 @@
 // The shared photo piece: the kinds of file it reads, which keys can name a
 // photo in the four windows that store one, and that files change only with a
 // stored row.
-#include "ui_UnitCar.h"
-#include "ui_UnitCust.h"
-#include "NewFixture.h"
-#include "registers/UnitCar.h"
-#include "registers/UnitCust.h"
+#include "RegisterFixture.h"
 #include "platform/Transaction.h"
 #include <QtEndian>
 
-class Photos : public NewRecordTest {};
+class Photos : public RegisterTest {};
 
 // A grey JPEG is taken; files of another kind, unreadable, cut off (the decoder
 // would fill the rest grey) or too large to store and show change nothing.
@@ -62,7 +58,7 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
 // under it. A photo that cannot be put in place undoes the whole save.
 enum class Place { NewCar, NewCust, CarKey, CustKey };
 
-class PhotoKeys : public NewRecordTest, public ::testing::WithParamInterface<Place> {};
+class PhotoKeys : public RegisterTest, public ::testing::WithParamInterface<Place> {};
 
 TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
 {
@@ -84,9 +80,9 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
     const Window w = std::array<Window, 4>{{
         {frmNewCar, car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar, QStringLiteral("该车辆信息成功保存！")},
         {frmNewCust, cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1, QStringLiteral("保存成功！")},
-        {frmCar, frmCar->ui->EdtCarID, nullptr, frmCar->ui->BtnSaveBasic, QStringLiteral("车辆信息修改完成！")},
-        {frmCust, frmCust->ui->EdtCustID, nullptr, frmCust->ui->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
-    makeStalePhoto(dir(), QStringLiteral("x"));   // where "../x" points
+        {frmCar, C()->EdtCarID, nullptr, C()->BtnSaveBasic, QStringLiteral("车辆信息修改完成！")},
+        {frmCust, U()->EdtCustID, nullptr, U()->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
+    storePhoto(dir(), QStringLiteral("x"));   // where "../x" points
     const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -95,13 +91,12 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
             for (const char* t : {"Car", "Customer", "Leaso"}) exec(QStringLiteral("delete from ") + QLatin1String(t));
             if (reg) {
                 exec(isCar ? QStringLiteral("insert into Car(CarID,State) values('OLD','A')") : QStringLiteral("insert into Customer(CustID,CustName) values('OLD','张三')"));
-                exec(QStringLiteral("insert into Leaso(CarID,CustID,LeasoType,BeginTime) values(:c,:u,0,45000)"),
-                     {{"c", isCar ? "OLD" : "京A1"}, {"u", isCar ? "C1" : "OLD"}});
+                addHire(isCar ? "OLD" : "京A1", isCar ? "C1" : "OLD");
             }
             tr.commit();
         }
         for (const QString& f : {CarPicDir, CustPicDir}) ASSERT_TRUE(QDir(f).removeRecursively() && QDir().mkpath(f));
-        if (reg && r.photo) makeStalePhoto(folder, QStringLiteral("OLD"));
+        if (reg && r.photo) storePhoto(folder, QStringLiteral("OLD"));
         if (r.blocked) QDir(folder).mkdir(r.key + QStringLiteral(".bmp"));
         messages.clear();
         run(w.form, [&] {
@@ -145,8 +140,8 @@ TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
     QImage red(3, 2, QImage::Format_RGB32);
     red.fill(Qt::red);
     const QString folder = CarPicDir;
-    makeStalePhoto(folder, QStringLiteral("A"));
-    makeStalePhoto(folder, QStringLiteral("B"));
+    storePhoto(folder, QStringLiteral("A"));
+    storePhoto(folder, QStringLiteral("B"));
     const QByteArray a = FileBytes(PhotoFileName(folder, QStringLiteral("A")));
     using Act = TStagedPhoto::Action;
     for (Act act : {Act::Write, Act::Remove, Act::Keep}) {
@@ -156,7 +151,7 @@ TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
             EXPECT_EQ(FileBytes(PhotoFileName(folder, QStringLiteral("A"))), a);
         }
     }
-    makeStalePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
+    storePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
     EXPECT_FALSE(DeletePhotoFile(folder, QStringLiteral("../outside")));
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.bmp")}), QStringList{QStringLiteral("outside.bmp")});
 }
