@@ -11,12 +11,7 @@ namespace {
 
 const QString Plate = QStringLiteral("京A12345");
 
-struct Fee {
-    QString name, cost;
-    bool book = true;
-    QDate paid = QDate(2024, 3, 5);
-    QString content = QStringLiteral("备注");
-};
+struct Fee { QString name, cost; bool book = true; QDate paid = QDate(2024, 3, 5); QString content = QStringLiteral("备注"); };
 
 class CostTest : public RegisterTest {
 protected:
@@ -44,15 +39,10 @@ protected:
     }
     void add(const Fee& f) { inDialog(C()->BtnAddCost, f); }
     void modify(const QString& name, const Fee& f) { selectFee(name); inDialog(C()->BtnModCost, f); }
-    void remove(const QString& name, std::deque<int> replies)
-    {
-        selectFee(name);
-        answers = std::move(replies);
-        click(C()->BtnDelCost);
-    }
+    void remove(const QString& name, std::deque<int> replies) { selectFee(name); answers = std::move(replies); click(C()->BtnDelCost); }
     // Money as stored (ten-thousandths), dates as days since 1899-12-30.
-    QString fees() { return columns("CarCost", {"Name", "Cost", "Content", "CreateTime"}); }
-    QString entries() { return columns("Acct", {"Type", "Amount", "LeasoID", "Item", "AcctTime", "Category"}); }
+    QString fees() { return RowsText(db(), "CarCost", {"Name", "Cost", "Content", "CreateTime"}); }
+    QString entries() { return RowsText(db(), "Acct", {"Type", "Amount", "LeasoID", "Item", "AcctTime", "Category"}); }
     qint64 costId(const QString& name) { return scalar("select CostID from CarCost where Name=:n", {{"n", name}}).toLongLong(); }
     QString link(const QString& name) { return QString::number(-costId(name)); }
 };
@@ -84,9 +74,7 @@ TEST_F(CostTest, AModifyUpdatesOnlyAmountItemAndDateOfAnEntryItHas)
         add({QStringLiteral("保险"), QStringLiteral("80.5")});
         add({QStringLiteral("无帐"), QStringLiteral("60"), false});
         add({QStringLiteral("有帐"), QStringLiteral("50")});
-    });
-    exec(QStringLiteral("Update Acct set Category='保险费', Type=1 where Item like '%保险'"));
-    inRegister([&] {
+        exec(QStringLiteral("Update Acct set Category='保险费', Type=1 where Item like '%保险'"));
         modify(QStringLiteral("保险"), {QStringLiteral("商业险"), QStringLiteral("1200.25"), true, QDate(2024, 4, 1)});
         modify(QStringLiteral("有帐"), {QStringLiteral("有帐"), QStringLiteral("55"), false});   // unticked: the entry stays
         modify(QStringLiteral("无帐"), {QStringLiteral("无帐"), QStringLiteral("66"), true});    // ticked: none is made
@@ -103,33 +91,33 @@ TEST_F(CostTest, TheDeleteAsksOutsideTheTransactionAndDropsOnlyItsOwnEntry)
 {
     const QString askDelete = QStringLiteral("确实要删除此项纪录吗？");
     const QString askEntry = QStringLiteral("在帐本中有本项费用的记录，是否同步删除帐本中的记录？");
-    const struct { const char* label; bool book; QVariant flag; std::deque<int> replies; QStringList asked; bool itemGone, entryGone; } cases[] = {
-        {"No keeps everything", true, 0, {Dlg::IdNo}, {askDelete}, false, false},
-        {"live entry, defaults", true, 0, {}, {askDelete, askEntry}, true, true},
-        {"live entry kept on No", true, 0, {Dlg::IdYes, Dlg::IdNo}, {askDelete, askEntry}, true, false},
-        {"entry flagged deleted goes silently", true, 1, {Dlg::IdYes}, {askDelete}, true, true},
+    const struct { const char* label; QVariant flag; std::deque<int> replies; QStringList asked; bool itemGone, entryGone; } cases[] = {
+        {"No keeps everything", 0, {Dlg::IdNo}, {askDelete}, false, false},
+        {"live entry, defaults", 0, {}, {askDelete, askEntry}, true, true},
+        {"live entry kept on No", 0, {Dlg::IdYes, Dlg::IdNo}, {askDelete, askEntry}, true, false},
+        {"entry flagged deleted goes silently", 1, {Dlg::IdYes}, {askDelete}, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        exec(QStringLiteral("Delete from CarCost"));
-        exec(QStringLiteral("Delete from Acct"));
-        inRegister([&] {
-            add({QStringLiteral("别的"), QStringLiteral("7")});
-            add({QStringLiteral("保险"), QStringLiteral("80"), c.book});
-        });
-        const qint64 l = -costId(QStringLiteral("保险"));
-        exec(QStringLiteral("Update Acct set Deleted=:d where LeasoID=:l"), {{QStringLiteral("d"), c.flag}, {QStringLiteral("l"), l}});
-        messages.clear();
+        for (const char* t : {"CarCost", "Acct"}) exec(QStringLiteral("Delete from ") + QLatin1String(t));
         int askedInTransaction = 0;
         auto prev = Dlg::hooks().message;
         Dlg::hooks().message = [&, prev](const Dlg::MessageCall& m) { askedInTransaction += db().inTransaction(); return prev(m); };
-        inRegister([&] { remove(QStringLiteral("保险"), c.replies); });
+        qint64 l = 0;
+        inRegister([&] {
+            add({QStringLiteral("别的"), QStringLiteral("7")});
+            add({QStringLiteral("保险"), QStringLiteral("80")});
+            l = -costId(QStringLiteral("保险"));
+            exec(QStringLiteral("Update Acct set Deleted=:d where LeasoID=:l"), {{QStringLiteral("d"), c.flag}, {QStringLiteral("l"), l}});
+            messages.clear();
+            remove(QStringLiteral("保险"), c.replies);
+        });
         Dlg::hooks().message = prev;
         EXPECT_EQ(messageTexts(), c.asked);
         EXPECT_EQ(askedInTransaction, 0);
         EXPECT_EQ(costId(QStringLiteral("保险")) == 0, c.itemGone);
-        EXPECT_EQ(columns("Acct", {"Item"}, "LeasoID=:l", {{"l", l}}).isEmpty(), c.entryGone);
-        EXPECT_EQ(columns("Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("别的"))}}), "70000");
+        EXPECT_EQ(RowsText(db(), "Acct", {"Item"}, "LeasoID=:l", {{"l", l}}).isEmpty(), c.entryGone);
+        EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("别的"))}}), "70000");
     }
 }
 
@@ -155,8 +143,8 @@ TEST_F(CostTest, AFailureOrAnItemGoneMeanwhileLeavesNothingWrittenAndKeysAreNotR
         EXPECT_EQ(lastMessage(), EChangedError().message());
         add({QStringLiteral("新"), QStringLiteral("30")});   // keys are never reused: no old entry is adopted
     });
-    EXPECT_EQ(columns("Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("新"))}}), "300000");
-    EXPECT_EQ(columns("Acct", {"Amount"}), "800000/900000/300000");   // the commands that failed wrote nothing
+    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("新"))}}), "300000");
+    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}), "800000/900000/300000");   // the commands that failed wrote nothing
 }
 
 } // namespace

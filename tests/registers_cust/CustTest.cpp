@@ -15,7 +15,7 @@ protected:
              {{QStringLiteral("i"), id}, {QStringLiteral("n"), name}});
     }
     void select(const QString& id) { ASSERT_TRUE(frmCust->ADOQry->locate(QStringLiteral("CustID"), id)) << id.toStdString(); }
-    QString rows() { return columns("Customer", {"CustID", "CardType", "CustName", "Tel", "Address", "Memo", "BankCard", "BankCard_Memo"}); }
+    QString rows() { return RowsText(db(), "Customer", {"CustID", "CardType", "CustName", "Tel", "Address", "Memo", "BankCard", "BankCard_Memo"}); }
 };
 
 // A taken number or a blank one changes nothing; the customer's own number in
@@ -53,7 +53,7 @@ TEST_F(CustTest, RefusedNumberChangesLeaveEverythingAndAChangeMovesEveryHireAndT
         EXPECT_EQ(messageTexts(), QStringList({Saved, Saved}));
     });
     EXPECT_EQ(rows(), newId + QStringLiteral("|身份证|王'五|changed|北京|老客户|6222|工行/b2|驾驶证|李四|139|北京|老客户|6222|工行"));
-    EXPECT_EQ(columns("Leaso", {"CustID"}), newId + '/' + newId + QStringLiteral("/b2"));
+    EXPECT_EQ(RowsText(db(), "Leaso", {"CustID"}), newId + '/' + newId + QStringLiteral("/b2"));
     EXPECT_EQ(FilesIn(CustPicDir), QStringList{newId + QStringLiteral(".bmp")});
     EXPECT_EQ(bmpInfo(PhotoFileName(CustPicDir, newId)), "bmp 40x30");
 }
@@ -79,7 +79,7 @@ TEST_F(CustTest, ADeleteIsRefusedWithAnyHireAndTakesTheStoredPhotoOtherwise)
             answers = {Dlg::IdYes};
             click(U()->BtnDel);
             EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要删除本项客户信息吗？"), QString::fromUtf8(c.notice)}));
-            EXPECT_EQ(columns("Customer", {"CustID"}), QString::fromLatin1(c.left));
+            EXPECT_EQ(RowsText(db(), "Customer", {"CustID"}), QString::fromLatin1(c.left));
             EXPECT_EQ(FilesIn(CustPicDir), c.photos);
         }
     });

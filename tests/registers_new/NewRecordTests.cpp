@@ -58,7 +58,7 @@ TEST_F(NewCar, RefusesBadKeysAndMileagesThenStoresEveryColumnAndAJpegAsBitmap)
         click(car()->BtnSaveExit);
     });
     EXPECT_EQ(messageTexts(), QStringList(2, QStringLiteral("该车辆信息成功保存！")));
-    EXPECT_EQ(columns("Car", {"CarID", "State", "Style", "Mark", "Color", "MotorID", "Odograph", "Defend", "Pledge", "Description"}),
+    EXPECT_EQ(RowsText(db(), "Car", {"CarID", "State", "Style", "Mark", "Color", "MotorID", "Odograph", "Defend", "Pledge", "Description"}),
               QStringLiteral("ab-123|A|NULL|NULL|NULL|NULL|7|NULL|NULL|NULL/粤B12345|D|越野车|O'Brien|100% 红|M-77'--|1234|5000|押金3000'|x -- y'; drop table car/")
                   + key + QStringLiteral("|D|越野车|O'Brien|100% 红||2147483647|0|") + QString(50, 'p') + '|' + QString(255, 'r'));
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from Car where BuyDate=:b and CheckDate=:c"),
@@ -87,7 +87,7 @@ TEST_F(NewCust, StoresEveryColumnAndThePhotoAndATakenNumberWritesNothing)
     const QString row = QStringLiteral("11010519491231002X|驾驶证|O'Brien 奥布莱恩|138-0000'0000|北京 100% -- 路|VIP; --'|"
                                        "6222 0200 0000 0000|工行'卡");
     const QStringList cols = {"CustID", "CardType", "CustName", "Tel", "Address", "Memo", "BankCard", "BankCard_Memo"};
-    EXPECT_EQ(columns("Customer", cols), row);
+    EXPECT_EQ(RowsText(db(), "Customer", cols), row);
     EXPECT_EQ(bmpInfo(CustPicDir + id + QStringLiteral(".bmp")), "bmp 64x80");
 
     EXPECT_EQ(run(frmNewCust, [&] {
@@ -101,7 +101,7 @@ TEST_F(NewCust, StoresEveryColumnAndThePhotoAndATakenNumberWritesNothing)
     }), QDialog::Accepted);
     EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("保存成功！"), QStringLiteral("请输入客户名称！"), QStringLiteral("该证件号的客户已经存在！")}));
     EXPECT_EQ(cust()->EdtCustID->text() + cust()->EdtCustName->text(), id.toLower() + QStringLiteral("王五"));   // as the caller reads them
-    EXPECT_EQ(columns("Customer", cols), row);
+    EXPECT_EQ(RowsText(db(), "Customer", cols), row);
     EXPECT_EQ(FilesIn(CustPicDir), QStringList{id + QStringLiteral(".bmp")});
     EXPECT_EQ(bmpInfo(CustPicDir + id + QStringLiteral(".bmp")), "bmp 64x80");
 }

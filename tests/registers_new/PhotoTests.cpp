@@ -137,8 +137,7 @@ INSTANTIATE_TEST_SUITE_P(, PhotoKeys, ::testing::Values(Place::NewCar, Place::Ne
 // The staged photo undoes every file change unless the row was stored.
 TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
 {
-    QImage red(3, 2, QImage::Format_RGB32);
-    red.fill(Qt::red);
+    const QImage red(makePicture(QStringLiteral("red.png"), "PNG"));
     const QString folder = CarPicDir;
     storePhoto(folder, QStringLiteral("A"));
     storePhoto(folder, QStringLiteral("B"));

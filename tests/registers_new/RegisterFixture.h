@@ -50,8 +50,4 @@ protected:
         QImageReader r(file);
         return QStringLiteral("%1 %2x%3").arg(QString::fromLatin1(r.format())).arg(r.size().width()).arg(r.size().height());
     }
-    QString columns(const QString& table, const QStringList& names, const QString& where = {}, const Params& params = {})
-    {
-        return RowsText(db(), table, names, where, params);
-    }
 };
