@@ -50,39 +50,33 @@ protected:
 QString days(QDate d) { return QString::number(DateToDays(d)); }
 
 // An expense is booked only when ticked and above zero; names and remarks are
-// cut at twenty bytes while the entry keeps the whole name, quotes and all.
-TEST_F(CostTest, AnAddBooksItsExpenseOnlyWhenTickedAndAboveZero)
+// cut at twenty bytes while the entry keeps the whole name, quotes and all. A
+// modify carries only amount, item and date to an entry the item has; its kind
+// and category stay, and unticking keeps it.
+TEST_F(CostTest, AnAddBooksItsExpenseOnlyWhenTickedAndAboveZeroAndAModifyUpdatesIt)
 {
-    const QString thirty = QString(30, QChar(0x9669)), march5 = days(QDate(2024, 3, 5));   // 险 × 30
+    const QString thirty = QString(30, QChar(0x9669)), quoted = QStringLiteral("O'Brien's 险' --");   // 险 × 30
+    const QString march5 = days(QDate(2024, 3, 5)), april1 = days(QDate(2024, 4, 1));
     inRegister([&] {
-        add({QStringLiteral("O'Brien's 险' --"), QStringLiteral("80.0001")});
+        add({quoted, QStringLiteral("80.0001")});
         add({QStringLiteral("洗车"), QStringLiteral("0")});
         add({QStringLiteral("停车"), QStringLiteral("15.5"), false});
         add({thirty, QStringLiteral("9"), true, QDate(2024, 3, 5), QStringLiteral("x") + thirty});
     });
-    EXPECT_EQ(fees(), QStringLiteral("O'Brien's 险' --|800001|备注|%1/洗车|0|备注|%1/停车|155000|备注|%1/").arg(march5)
+    EXPECT_EQ(fees(), QStringLiteral("%1|800001|备注|%2/洗车|0|备注|%2/停车|155000|备注|%2/").arg(quoted, march5)
                           + thirty.left(10) + "|90000|x" + thirty.left(9) + '|' + march5);
-    EXPECT_EQ(entries(), QStringLiteral("-1|800001|%1|%2 O'Brien's 险' --|%3|费用/-1|90000|%4|%2 %5|%3|费用")
-                             .arg(link(QStringLiteral("O'Brien's 险' --")), Plate, march5, link(thirty.left(10)), thirty));
+    EXPECT_EQ(entries(), QStringLiteral("-1|800001|%1|%2 %3|%4|费用/-1|90000|%5|%2 %6|%4|费用")
+                             .arg(link(quoted), Plate, quoted, march5, link(thirty.left(10)), thirty));
     EXPECT_TRUE(messages.empty()) << messageTexts().join('/').toStdString();
-}
-
-// Only amount, item and date of an existing entry follow; its kind and category stay.
-TEST_F(CostTest, AModifyUpdatesOnlyAmountItemAndDateOfAnEntryItHas)
-{
+    exec(QStringLiteral("Update Acct set Category='保险费', Type=1 where LeasoID=:l"), {{"l", link(quoted)}});
     inRegister([&] {
-        add({QStringLiteral("保险"), QStringLiteral("80.5")});
-        add({QStringLiteral("无帐"), QStringLiteral("60"), false});
-        add({QStringLiteral("有帐"), QStringLiteral("50")});
-        exec(QStringLiteral("Update Acct set Category='保险费', Type=1 where Item like '%保险'"));
-        modify(QStringLiteral("保险"), {QStringLiteral("商业险"), QStringLiteral("1200.25"), true, QDate(2024, 4, 1)});
-        modify(QStringLiteral("有帐"), {QStringLiteral("有帐"), QStringLiteral("55"), false});   // unticked: the entry stays
-        modify(QStringLiteral("无帐"), {QStringLiteral("无帐"), QStringLiteral("66"), true});    // ticked: none is made
+        modify(quoted, {QStringLiteral("商业险"), QStringLiteral("1200.25"), true, QDate(2024, 4, 1)});
+        modify(thirty.left(10), {QStringLiteral("有帐"), QStringLiteral("55"), false});   // unticked: the entry stays
+        modify(QStringLiteral("停车"), {QStringLiteral("停车"), QStringLiteral("66")});    // ticked: none is made
     });
-    const QString april1 = days(QDate(2024, 4, 1)), march5 = days(QDate(2024, 3, 5));
-    EXPECT_EQ(fees(), QStringLiteral("商业险|12002500|备注|%1/无帐|660000|备注|%2/有帐|550000|备注|%2").arg(april1, march5));
-    EXPECT_EQ(entries(), QStringLiteral("1|12002500|%1|%2 商业险|%3|保险费/-1|500000|%4|%2 有帐|%5|费用")
-                             .arg(link(QStringLiteral("商业险")), Plate, april1, link(QStringLiteral("有帐")), march5));
+    EXPECT_EQ(fees(), QStringLiteral("商业险|12002500|备注|%1/洗车|0|备注|%2/停车|660000|备注|%2/有帐|550000|备注|%2").arg(april1, march5));
+    EXPECT_EQ(entries(), QStringLiteral("1|12002500|%1|%2 商业险|%3|保险费/-1|90000|%4|%2 %5|%6|费用")
+                             .arg(link(QStringLiteral("商业险")), Plate, april1, link(QStringLiteral("有帐")), thirty, march5));
 }
 
 // Every question is asked before the transaction, Yes the default; the entry

@@ -109,14 +109,10 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         });
         QStringList shown = messageTexts();
         if (place == Place::CarKey) EXPECT_EQ(shown.isEmpty() ? QString() : shown.takeFirst(), QStringLiteral("确定要修改原信息吗？"));
-        switch (r.outcome) {
-        case Stored: EXPECT_EQ(shown, QStringList{w.done}); break;
-        case Leaves: EXPECT_EQ(shown, QStringList{what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！")}); break;
-        case TooLong:
-            EXPECT_EQ(shown, QStringList{what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")});
-            break;
-        case Fails: EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString(); break;
-        }
+        const QString notice[] = {w.done, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"),
+                                  what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")};
+        if (r.outcome == Fails) EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString();
+        else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
         // The rows: the record under the new key, or as it was; its hire follows it.
         const QString kept = r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
         const QString hire = !reg ? QString() : isCar ? kept + QStringLiteral("|C1") : QStringLiteral("京A1|") + kept;

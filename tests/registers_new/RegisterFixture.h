@@ -28,9 +28,8 @@ protected:
     Ui::TfrmNewCust* cust() { return frmNewCust->ui.get(); }
     // Shows the dialog modally, runs fn inside, closes it if fn left it open.
     int run(TForm* f, std::function<void()> fn) { whenShown(f, [f, fn] { fn(); if (f->isVisible()) f->reject(); }); return f->exec(); }
-    // The registers as the main window opens them.
+    // The vehicle register as the main window opens it.
     void inCars(const std::function<void()>& fn) { inWindow(frmCar, &TfrmMain::BtnCarClick, fn); }
-    void inCustomers(const std::function<void()>& fn) { inWindow(frmCust, &TfrmMain::BtnCustClick, fn); }
 
     // A hire; finished ones are returned and settled.
     void addHire(const QString& car, const QString& cust, bool finished = false)
