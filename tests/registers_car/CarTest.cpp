@@ -1,6 +1,5 @@
 // The vehicle register driven through its real controls: the state offered,
-// the edit with a change of key, the guards and rollback, the delete and the
-// photo page.
+// the edit with a change of key and its guards, the delete and the photo page.
 #include "registers_new/RegisterFixture.h"
 #include "platform/Moment.h"
 
@@ -10,13 +9,12 @@ const QString Done = QStringLiteral("车辆信息修改完成！");
 
 class CarTest : public RegisterTest {
 protected:
-    void addCar(const QString& key, const QString& state)
+    void addCar(const QString& key, const QString& state = QStringLiteral("A"))
     {
         exec(QStringLiteral("Insert into Car(CarID,State,Style,Mark,Color,MotorID,Odograph,Defend,Pledge,BuyDate,CheckDate,Description) "
                             "values(:k,:s,'轿车','大众','白','M-1',1000,5000,'5000元',:b,:b,'备注')"),
              {{QStringLiteral("k"), key}, {QStringLiteral("s"), state}, {QStringLiteral("b"), QDate(2020, 3, 4)}});
     }
-    static QString photo(const QString& key) { return bmpInfo(PhotoFileName(CarPicDir, key)); }
     void select(const QString& key) { ASSERT_TRUE(frmCar->ADOQry->locate(QStringLiteral("CarID"), key)) << key.toStdString(); }
     // 修改 answered Yes.
     void save() { answers = {Dlg::IdYes}; click(C()->BtnSaveBasic); }
@@ -27,7 +25,7 @@ protected:
 // even when it was hired out after the list was read.
 TEST_F(CarTest, ASaveWritesOnlyAnOfferedStateChangeOverTheStateListed)
 {
-    addCar(QStringLiteral("free"), QStringLiteral("A"));
+    addCar(QStringLiteral("free"));
     addCar(QStringLiteral("out"), QStringLiteral("B"));
     inCars([&] {
         select(QStringLiteral("out"));
@@ -56,13 +54,12 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
 {
     const QString oldKey = QStringLiteral("O'Brien 1"), newKey = QStringLiteral("京B 2'--");
     addCar(oldKey, QStringLiteral("B"));
-    addCar(QStringLiteral("K1"), QStringLiteral("A"));
+    addCar(QStringLiteral("K1"));
     addHire(oldKey, "C1", true);
     addHire(oldKey, "C1");
     exec(QStringLiteral("Insert into CarCost(CarID,Name,Cost) values(:c,'保险',10000)"), {{QStringLiteral("c"), oldKey}});
     storePhoto(CarPicDir, oldKey, QSize(40, 30));
-    storePhoto(CarPicDir, newKey);
-    storePhoto(CarPicDir, QStringLiteral("K2"));
+    for (const QString& key : {newKey, QStringLiteral("K2")}) storePhoto(CarPicDir, key);
     const struct { QString key, defend, message; } refused[] = {
         {QStringLiteral("O'BRIEN 1"), {}, QStringLiteral("该编号的车辆已经存在，请重新输入！")},
         {QStringLiteral("   "), {}, QStringLiteral("请输入车辆编号！")},
@@ -97,7 +94,7 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
               QStringLiteral("B|改过|押'金 50% --|2147483647|5000|") + QString::number(DateToDays(QDate(2019, 1, 2))));
     EXPECT_EQ(RowsText(db(), "CarCost", {"CarID"}), oldKey);
     EXPECT_EQ(FilesIn(CarPicDir), QStringList{newKey + QStringLiteral(".bmp")});
-    EXPECT_EQ(photo(newKey), "bmp 40x30");
+    EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, newKey)), "bmp 40x30");
 }
 
 // The photo page writes under the selected key, never under one typed and not
@@ -105,9 +102,7 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
 TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
 {
     const QString longKey(90, QChar(0x4EAC));   // stored without a photo
-    addCar(longKey, QStringLiteral("A"));
-    addCar(QStringLiteral("K'1"), QStringLiteral("A"));
-    addCar(QStringLiteral("K3"), QStringLiteral("A"));
+    for (const QString& key : {longKey, QStringLiteral("K'1"), QStringLiteral("K3")}) addCar(key);
     addHire(QStringLiteral("K3"), "C1", true);   // finished and settled
     storePhoto(CarPicDir, QStringLiteral("K'1"), QSize(7, 7));
     const QString picked = makePicture(QStringLiteral("pick.bmp"), "BMP", QSize(12, 9));
@@ -122,7 +117,7 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
         C()->EdtCarID->setText(QStringLiteral("K'1"));
         click(C()->BtnSave);
         EXPECT_EQ(lastMessage(), QStringLiteral("图片保存成功！"));
-        EXPECT_EQ(photo(QStringLiteral("K'1")), "bmp 7x7");
+        EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, QStringLiteral("K'1"))), "bmp 7x7");
         messages.clear();
         answers = {Dlg::IdYes};
         click(C()->BtnDel);
@@ -135,7 +130,7 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
     });
     EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), longKey + QStringLiteral("/K3"));
     EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("K3.bmp")});
-    EXPECT_EQ(photo(QStringLiteral("K3")), "bmp 12x9");
+    EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, QStringLiteral("K3"))), "bmp 12x9");
 }
 
 } // namespace

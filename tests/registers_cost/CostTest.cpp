@@ -47,8 +47,6 @@ protected:
     QString link(const QString& name) { return QString::number(-costId(name)); }
 };
 
-QString days(QDate d) { return QString::number(DateToDays(d)); }
-
 // An expense is booked only when ticked and above zero; names and remarks are
 // cut at twenty bytes while the entry keeps the whole name, quotes and all. A
 // modify carries only amount, item and date to an entry the item has; its kind
@@ -56,7 +54,7 @@ QString days(QDate d) { return QString::number(DateToDays(d)); }
 TEST_F(CostTest, AnAddBooksItsExpenseOnlyWhenTickedAndAboveZeroAndAModifyUpdatesIt)
 {
     const QString thirty = QString(30, QChar(0x9669)), quoted = QStringLiteral("O'Brien's 险' --");   // 险 × 30
-    const QString march5 = days(QDate(2024, 3, 5)), april1 = days(QDate(2024, 4, 1));
+    const QString march5 = QString::number(DateToDays(QDate(2024, 3, 5))), april1 = QString::number(DateToDays(QDate(2024, 4, 1)));
     inRegister([&] {
         add({quoted, QStringLiteral("80.0001")});
         add({QStringLiteral("洗车"), QStringLiteral("0")});

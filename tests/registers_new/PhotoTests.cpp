@@ -16,8 +16,7 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
     const QString good = dir() + QStringLiteral("good.JPG");
     ASSERT_TRUE(grey.save(good, "JPG"));
     QImage noise(64, 48, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    for (int i = 0; i < 64 * 48; ++i) noise.setPixel(i % 64, i / 64, qRgb(i * 7, i * 13, i * 31));
     ASSERT_TRUE(noise.save(dir() + QStringLiteral("noise.jpg"), "JPG", 95));
     const QByteArray jpeg = FileBytes(dir() + QStringLiteral("noise.jpg"));
     QByteArray bmp = FileBytes(makePicture(QStringLiteral("p.bmp"), "BMP"));
@@ -134,19 +133,18 @@ INSTANTIATE_TEST_SUITE_P(, PhotoKeys, ::testing::Values(Place::NewCar, Place::Ne
 TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
 {
     const QImage red(makePicture(QStringLiteral("red.png"), "PNG"));
-    const QString folder = CarPicDir;
-    storePhoto(folder, QStringLiteral("A"));
-    storePhoto(folder, QStringLiteral("B"));
-    const QByteArray a = FileBytes(PhotoFileName(folder, QStringLiteral("A")));
+    storePhoto(CarPicDir, QStringLiteral("A"));
+    storePhoto(CarPicDir, QStringLiteral("B"));
+    const QByteArray a = FileBytes(PhotoFileName(CarPicDir, QStringLiteral("A")));
     using Act = TStagedPhoto::Action;
     for (Act act : {Act::Write, Act::Remove, Act::Keep}) {
         for (const QString& old : {QString(), QStringLiteral("B")}) {
-            TStagedPhoto(folder, act, red).commitTo(QStringLiteral("A"), old);   // not kept: the row was not stored
-            EXPECT_EQ(FilesIn(folder), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
-            EXPECT_EQ(FileBytes(PhotoFileName(folder, QStringLiteral("A"))), a);
+            TStagedPhoto(CarPicDir, act, red).commitTo(QStringLiteral("A"), old);   // not kept: the row was not stored
+            EXPECT_EQ(FilesIn(CarPicDir), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
+            EXPECT_EQ(FileBytes(PhotoFileName(CarPicDir, QStringLiteral("A"))), a);
         }
     }
     storePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
-    EXPECT_FALSE(DeletePhotoFile(folder, QStringLiteral("../outside")));
+    EXPECT_FALSE(DeletePhotoFile(CarPicDir, QStringLiteral("../outside")));
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.bmp")}), QStringList{QStringLiteral("outside.bmp")});
 }

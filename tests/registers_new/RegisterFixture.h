@@ -12,7 +12,6 @@
 #include "common/AppContext.h"
 #include "common/UnitPhoto.h"
 #include "platform/DataSet.h"
-#include "platform/Form.h"
 #include "registers/UnitCar.h"
 #include "registers/UnitCust.h"
 #include "registers/UnitNewCar.h"
@@ -43,6 +42,7 @@ protected:
     void pickPhoto(QAbstractButton* pick, const QString& file) { openFileAnswers << file; click(pick); }
     static void typeMemo(QPlainTextEdit* m, const QString& text) { m->setFocus(); TypeText(m, text); }
     static void typeCombo(QComboBox* c, const QString& text) { c->lineEdit()->clear(); c->setFocus(); TypeText(c->lineEdit(), text); }
+    QString customers() { return RowsText(db(), "Customer", {"CustID", "CardType", "CustName", "Tel", "Address", "Memo", "BankCard", "BankCard_Memo"}); }
     // "bmp WxH" as the stored file reads back.
     static QString bmpInfo(const QString& file)
     {

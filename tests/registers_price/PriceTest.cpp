@@ -46,7 +46,7 @@ protected:
 // Amounts are stored to the ten-thousandth; empty extras are NULL on an add and
 // 0 on an edit. Names compare ignoring letter case, but a scheme may keep its
 // own name in another case.
-TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmounts)
+TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmountsUnlessDeletedMeanwhile)
 {
     const QString name = "O'Brien's 50% plan -- 周末", renamed = "O'Brien's 100% plan";
     inRegister([&] {
@@ -74,6 +74,26 @@ TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmounts)
     });
     EXPECT_EQ(messageTexts(), QStringList(2, "确定要删除本项信息吗？"));
     EXPECT_EQ(stored(), "MONTH|1|950000|0|0");
+
+    // Deleted meanwhile through a second copy of the program: neither edited
+    // nor deleted; the notice shows and the list is read afresh.
+    TADOConnection other;
+    other.open(dbFile());
+    for (bool deleting : {false, true}) {
+        SCOPED_TRACE(deleting ? "delete" : "edit");
+        messages.clear();
+        exec("Insert or replace into PriceList(PriceName,LeasoType,BasicPrice) values ('MONTH', 1, 950000)");
+        inRegister([&] {
+            select("MONTH");
+            other.execute("Delete from PriceList");
+            answers = {Dlg::IdYes};
+            if (deleting) click(P()->BtnDelPrice);
+            else edit("MONTH", {"新周末", 1, "99"});
+            EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0) << "the list was not read afresh";
+        });
+        EXPECT_EQ(lastMessage(), EChangedError().message());
+        EXPECT_EQ(stored(), "");
+    }
 }
 
 // Each refusal keeps the dialog open and writes nothing.
@@ -96,29 +116,6 @@ TEST_F(PriceTest, BadInputIsRefusedWithItsNotice)
         }
     });
     EXPECT_EQ(stored(), "");
-}
-
-// Through a second copy of the program on the same file: a scheme deleted
-// meanwhile is neither edited nor deleted; the notice shows and the list is read afresh.
-TEST_F(PriceTest, ASchemeDeletedMeanwhileIsNeitherEditedNorDeleted)
-{
-    TADOConnection other;
-    other.open(dbFile());
-    for (bool deleting : {false, true}) {
-        SCOPED_TRACE(deleting ? "delete" : "edit");
-        messages.clear();
-        exec("Insert into PriceList(PriceName,LeasoType,BasicPrice) values ('周末', 0, 1500000)");
-        inRegister([&] {
-            select("周末");
-            other.execute("Delete from PriceList");
-            answers = {Dlg::IdYes};
-            if (deleting) click(P()->BtnDelPrice);
-            else edit("周末", {"新周末", 1, "99"});
-            EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0) << "the list was not read afresh";
-        });
-        EXPECT_EQ(lastMessage(), EChangedError().message());
-        EXPECT_EQ(stored(), "");
-    }
 }
 
 } // namespace
