@@ -1,86 +1,43 @@
 // The vehicle register driven through its real controls: the state offered,
-// the edit with a change of key, the guards and rollback, the delete and the
-// photo page.
-#include "ui_UnitCar.h"
-#include "ui_UnitMain.h"
-#include "support/AppFixture.h"
-#include "support/WindowProbes.h"
-#include "common/AppContext.h"
-#include "app/UnitMain.h"
-#include "platform/DataSet.h"
+// the edit with a change of key and its guards, the delete and the photo page.
+#include "registers_new/RegisterFixture.h"
 #include "platform/Moment.h"
-#include "registers/UnitCar.h"
-#include "common/UnitPhoto.h"
-#include <QImageReader>
 
 namespace {
 
 const QString Done = QStringLiteral("车辆信息修改完成！");
 
-class CarTest : public AppFixture {
+class CarTest : public RegisterTest {
 protected:
-    Ui::TfrmCar* C() { return frmCar->ui.get(); }
-
-    // Opens the register from the main window, runs fn in it, then leaves with 退出.
-    void inRegister(const std::function<void()>& fn)
-    {
-        whenShown(frmCar, [&] { fn(); if (frmCar->isVisible()) click(C()->BtnExit1); });
-        frmMain->ui->BtnCar->click();
-    }
-    void addCar(const QString& key, const QString& state)
+    void addCar(const QString& key, const QString& state = QStringLiteral("A"))
     {
         exec(QStringLiteral("Insert into Car(CarID,State,Style,Mark,Color,MotorID,Odograph,Defend,Pledge,BuyDate,CheckDate,Description) "
                             "values(:k,:s,'轿车','大众','白','M-1',1000,5000,'5000元',:b,:b,'备注')"),
              {{QStringLiteral("k"), key}, {QStringLiteral("s"), state}, {QStringLiteral("b"), QDate(2020, 3, 4)}});
     }
-    // A hire of the vehicle; finished ones are returned and settled.
-    void addHire(const QString& car, bool finished)
-    {
-        exec(QStringLiteral("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,EndTime,ChargeTime) values(:c,'C1',0,45000,:e,:e)"),
-             {{QStringLiteral("c"), car}, {QStringLiteral("e"), finished ? QVariant(45003.0) : QVariant()}});
-    }
-    QString makePhoto(const QString& key, QSize size = QSize(30, 20))
-    {
-        return SavePicture(key.startsWith(QLatin1Char('/')) ? key : PhotoFileName(CarPicDir, key), "BMP", size);
-    }
-    static QSize photoSize(const QString& key) { return QImageReader(PhotoFileName(CarPicDir, key)).size(); }
-    static QStringList photos() { return FilesIn(CarPicDir); }
-
     void select(const QString& key) { ASSERT_TRUE(frmCar->ADOQry->locate(QStringLiteral("CarID"), key)) << key.toStdString(); }
     // 修改 answered Yes.
     void save() { answers = {Dlg::IdYes}; click(C()->BtnSaveBasic); }
-    QString stored(const QString& key, const QString& cols)
-    {
-        return scalar(QStringLiteral("select %1 from Car where CarID=:k").arg(cols), {{QStringLiteral("k"), key}}).toString();
-    }
-    QString hiresOf(const QString& car)
-    {
-        return scalar(QStringLiteral("select count(*) from Leaso where CarID=:c"), {{QStringLiteral("c"), car}}).toString();
-    }
+    QString stored(const QString& key, const QStringList& cols) { return RowsText(db(), "Car", cols, "CarID=:k", {{"k", key}}); }
 };
 
 // Free and out of service swap; a hired-out vehicle offers no change and is never set free,
 // even when it was hired out after the list was read.
 TEST_F(CarTest, ASaveWritesOnlyAnOfferedStateChangeOverTheStateListed)
 {
-    const struct { const char* key; const char* letter; const char* entries; const char* pick; const char* saved; } cases[] = {
-        {"free", "A", "空闲|停租", "停租", "D"},
-        {"hired out", "B", "租出", nullptr, "B"},
-    };
-    for (const auto& c : cases) addCar(QString::fromLatin1(c.key), QString::fromLatin1(c.letter));
-    inRegister([&] {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.key);
-            select(QString::fromLatin1(c.key));
-            EXPECT_EQ(ComboItems(C()->CmbState).join('|'), QString::fromUtf8(c.entries));
-            if (c.pick) C()->CmbState->setCurrentText(QString::fromUtf8(c.pick));
-            messages.clear();
-            save();
-            EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要修改原信息吗？"), Done}));
-            EXPECT_EQ(stored(QString::fromLatin1(c.key), QStringLiteral("State")), QString::fromLatin1(c.saved));
-        }
-        // Hired out meanwhile by the hire desk: not overwritten, and the list is read again.
+    addCar(QStringLiteral("free"));
+    addCar(QStringLiteral("out"), QStringLiteral("B"));
+    inCars([&] {
+        select(QStringLiteral("out"));
+        EXPECT_EQ(ComboItems(C()->CmbState), QStringList{QStringLiteral("租出")});
+        save();
         select(QStringLiteral("free"));
+        EXPECT_EQ(ComboItems(C()->CmbState), QStringList({QStringLiteral("空闲"), QStringLiteral("停租")}));
+        C()->CmbState->setCurrentText(QStringLiteral("停租"));
+        save();
+        EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要修改原信息吗？"), Done, QStringLiteral("确定要修改原信息吗？"), Done}));
+        EXPECT_EQ(RowsText(db(), "Car", {"CarID", "State"}), "free|D/out|B");
+        // Hired out meanwhile by the hire desk: not overwritten, and the list is read again.
         exec(QStringLiteral("Update Car set State='B', Odograph=2000 where CarID='free'"));
         C()->CmbState->setCurrentText(QStringLiteral("空闲"));
         save();
@@ -89,19 +46,37 @@ TEST_F(CarTest, ASaveWritesOnlyAnOfferedStateChangeOverTheStateListed)
     });
 }
 
-// Leftover photos under the new keys belong to no vehicle: a moved photo replaces one, a key without photo removes one.
+// A taken key (the vehicle's own in another letter case too), an empty one or a
+// mileage pasted past the key filter writes nothing. Leftover photos under the
+// new keys belong to no vehicle: a moved photo replaces one, a key without photo
+// removes one.
 TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeItem)
 {
     const QString oldKey = QStringLiteral("O'Brien 1"), newKey = QStringLiteral("京B 2'--");
     addCar(oldKey, QStringLiteral("B"));
-    addCar(QStringLiteral("K1"), QStringLiteral("A"));
-    addHire(oldKey, true);
-    addHire(oldKey, false);
+    addCar(QStringLiteral("K1"));
+    addHire(oldKey, "C1", true);
+    addHire(oldKey, "C1");
     exec(QStringLiteral("Insert into CarCost(CarID,Name,Cost) values(:c,'保险',10000)"), {{QStringLiteral("c"), oldKey}});
-    makePhoto(oldKey, QSize(40, 30));
-    makePhoto(newKey, QSize(5, 5));
-    makePhoto(QStringLiteral("K2"));
-    inRegister([&] {
+    storePhoto(CarPicDir, oldKey, QSize(40, 30));
+    for (const QString& key : {newKey, QStringLiteral("K2")}) storePhoto(CarPicDir, key);
+    const struct { QString key, defend, message; } refused[] = {
+        {QStringLiteral("O'BRIEN 1"), {}, QStringLiteral("该编号的车辆已经存在，请重新输入！")},
+        {QStringLiteral("   "), {}, QStringLiteral("请输入车辆编号！")},
+        {QStringLiteral("new1"), QStringLiteral("12a"), QStringLiteral("保养里程数必须是0到2147483647之间的整数！")},
+    };
+    inCars([&] {
+        for (const auto& c : refused) {
+            select(oldKey);
+            C()->EdtCarID->setText(c.key);
+            if (!c.defend.isEmpty()) C()->EdtDefend->setText(c.defend);
+            C()->CmbMark->setEditText(QStringLiteral("改过"));
+            messages.clear();
+            save();
+            ASSERT_EQ(messages.size(), 2u);
+            EXPECT_TRUE(messages[1].text.startsWith(c.message)) << messages[1].text.toStdString();
+            EXPECT_EQ(stored(oldKey, {"Mark"}), QStringLiteral("大众"));
+        }
         select(oldKey);
         clearAndType(C()->EdtCarID, newKey);
         clearAndType(C()->EdtCarOdograph, QStringLiteral("2147483647"));
@@ -114,49 +89,12 @@ TEST_F(CarTest, AKeyChangeWritesTheFieldsAndMovesEveryHireAndThePhotoButNoFeeIte
         clearAndType(C()->EdtCarID, QStringLiteral("K2"));
         save();
     });
-    EXPECT_EQ(hiresOf(newKey) + hiresOf(oldKey), "20");
-    EXPECT_EQ(stored(newKey, QStringLiteral("State||'|'||Pledge||'|'||Odograph||'|'||Defend||'|'||BuyDate")),
-              QStringLiteral("B|押'金 50% --|2147483647|5000|") + QString::number(DateToDays(QDate(2019, 1, 2))));
+    EXPECT_EQ(RowsText(db(), "Leaso", {"CarID"}), newKey + '/' + newKey);
+    EXPECT_EQ(stored(newKey, {"State", "Mark", "Pledge", "Odograph", "Defend", "BuyDate"}),
+              QStringLiteral("B|改过|押'金 50% --|2147483647|5000|") + QString::number(DateToDays(QDate(2019, 1, 2))));
     EXPECT_EQ(RowsText(db(), "CarCost", {"CarID"}), oldKey);
-    EXPECT_EQ(photos(), QStringList{newKey + QStringLiteral(".bmp")});
-    EXPECT_EQ(photoSize(newKey), QSize(40, 30));
-}
-
-TEST_F(CarTest, ARefusedOrFailingEditWritesNothingAndMovesNothing)
-{
-    addCar(QStringLiteral("ab1"), QStringLiteral("A"));
-    addHire(QStringLiteral("ab1"), false);
-    makePhoto(QStringLiteral("ab1"));
-    const QString range = QStringLiteral("必须是0到2147483647之间的整数！");
-    const struct { const char* name; QString key, defend, message; } cases[] = {
-        {"case only", QStringLiteral("AB1"), {}, QStringLiteral("该编号的车辆已经存在，请重新输入！")},
-        {"empty key", QStringLiteral("   "), {}, QStringLiteral("请输入车辆编号！")},
-        {"pasted mileage", QStringLiteral("new1"), QStringLiteral("12a"), QStringLiteral("保养里程数") + range},
-    };
-    inRegister([&] {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.name);
-            select(QStringLiteral("ab1"));
-            C()->EdtCarID->setText(c.key);
-            if (!c.defend.isEmpty()) C()->EdtDefend->setText(c.defend);   // as pasted: the key filter sees no keys
-            C()->CmbMark->setEditText(QStringLiteral("改过"));
-            messages.clear();
-            save();
-            ASSERT_EQ(messages.size(), 2u);
-            EXPECT_TRUE(messages[1].text.startsWith(c.message)) << messages[1].text.toStdString();
-        }
-        // The vehicle row is refused after the hires moved: both stay as they were.
-        select(QStringLiteral("ab1"));
-        clearAndType(C()->EdtCarID, QStringLiteral("K2"));
-        C()->EdtDefend->clear();
-        exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Car BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-        save();
-        EXPECT_TRUE(lastMessage().contains(QStringLiteral("disk full")));
-        EXPECT_FALSE(db().inTransaction());
-    });
-    EXPECT_EQ(stored(QStringLiteral("ab1"), QStringLiteral("CarID||Mark||Defend")), QStringLiteral("ab1大众5000"));
-    EXPECT_EQ(hiresOf(QStringLiteral("ab1")), "1");
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("ab1.bmp")});
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{newKey + QStringLiteral(".bmp")});
+    EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, newKey)), "bmp 40x30");
 }
 
 // The photo page writes under the selected key, never under one typed and not
@@ -164,25 +102,22 @@ TEST_F(CarTest, ARefusedOrFailingEditWritesNothingAndMovesNothing)
 TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
 {
     const QString longKey(90, QChar(0x4EAC));   // stored without a photo
-    addCar(longKey, QStringLiteral("A"));
-    addCar(QStringLiteral("K'1"), QStringLiteral("A"));
-    addCar(QStringLiteral("K3"), QStringLiteral("A"));
-    addHire(QStringLiteral("K3"), true);   // finished and settled
-    makePhoto(QStringLiteral("K'1"), QSize(7, 7));
-    const QString picked = makePhoto(dir() + QStringLiteral("pick.bmp"), QSize(12, 9));
-    inRegister([&] {
+    for (const QString& key : {longKey, QStringLiteral("K'1"), QStringLiteral("K3")}) addCar(key);
+    addHire(QStringLiteral("K3"), "C1", true);   // finished and settled
+    storePhoto(CarPicDir, QStringLiteral("K'1"), QSize(7, 7));
+    const QString picked = makePicture(QStringLiteral("pick.bmp"), "BMP", QSize(12, 9));
+    inCars([&] {
         C()->PageControl1->setCurrentWidget(C()->TabSheet4);
         for (const QString& key : {longKey, QStringLiteral("K3")}) {
             select(key);
-            openFileAnswers << picked;
-            click(C()->BtnNewCarPath);
+            pickPhoto(C()->BtnNewCarPath, picked);
             if (key == longKey) click(C()->BtnSave);
         }
         EXPECT_EQ(lastMessage(), QStringLiteral("车辆编号太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！"));
         C()->EdtCarID->setText(QStringLiteral("K'1"));
         click(C()->BtnSave);
         EXPECT_EQ(lastMessage(), QStringLiteral("图片保存成功！"));
-        EXPECT_EQ(photoSize(QStringLiteral("K'1")), QSize(7, 7));
+        EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, QStringLiteral("K'1"))), "bmp 7x7");
         messages.clear();
         answers = {Dlg::IdYes};
         click(C()->BtnDel);
@@ -194,8 +129,8 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
         EXPECT_EQ(lastMessage(), QStringLiteral("成功删除此车辆信息！"));
     });
     EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), longKey + QStringLiteral("/K3"));
-    EXPECT_EQ(photos(), QStringList{QStringLiteral("K3.bmp")});
-    EXPECT_EQ(photoSize(QStringLiteral("K3")), QSize(12, 9));
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("K3.bmp")});
+    EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, QStringLiteral("K3"))), "bmp 12x9");
 }
 
 } // namespace

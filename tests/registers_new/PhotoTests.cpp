@@ -1,17 +1,11 @@
 // The shared photo piece: the kinds of file it reads, which keys can name a
 // photo in the four windows that store one, and that files change only with a
 // stored row.
-#include "ui_UnitCar.h"
-#include "ui_UnitCust.h"
-#include "ui_UnitNewCar.h"
-#include "ui_UnitNewCust.h"
-#include "NewFixture.h"
-#include "registers/UnitCar.h"
-#include "registers/UnitCust.h"
+#include "RegisterFixture.h"
 #include "platform/Transaction.h"
 #include <QtEndian>
 
-class Photos : public NewRecordTest {};
+class Photos : public RegisterTest {};
 
 // A grey JPEG is taken; files of another kind, unreadable, cut off (the decoder
 // would fill the rest grey) or too large to store and show change nothing.
@@ -22,19 +16,19 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
     const QString good = dir() + QStringLiteral("good.JPG");
     ASSERT_TRUE(grey.save(good, "JPG"));
     QImage noise(64, 48, QImage::Format_RGB32);
-    for (int y = 0; y < noise.height(); ++y)
-        for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 4, y * 5, (x * y) % 256));
+    for (int i = 0; i < 64 * 48; ++i) noise.setPixel(i % 64, i / 64, qRgb(i * 7, i * 13, i * 31));
     ASSERT_TRUE(noise.save(dir() + QStringLiteral("noise.jpg"), "JPG", 95));
     const QByteArray jpeg = FileBytes(dir() + QStringLiteral("noise.jpg"));
     QByteArray bmp = FileBytes(makePicture(QStringLiteral("p.bmp"), "BMP"));
     qToLittleEndian<qint32>(8000, bmp.data() + 18);   // 8000 x 8000 in the header
     qToLittleEndian<qint32>(8000, bmp.data() + 22);
     const QString unread = QStringLiteral("无法读取图片文件“");
+    auto file = [&](const char* name, const QByteArray& content) { EXPECT_TRUE(WriteFile(dir() + name, content)); return dir() + name; };
     const std::pair<QString, QString> bad[] = {
         {makePicture(QStringLiteral("photo.png"), "PNG"), QStringLiteral("只能选择BMP或JPEG格式的图片文件！\n")},
-        {makeFile(dir() + QStringLiteral("broken.jpg"), "this is not a picture"), unread},
-        {makeFile(dir() + QStringLiteral("third.jpg"), jpeg.left(jpeg.size() / 3)), unread},
-        {makeFile(dir() + QStringLiteral("huge.bmp"), bmp), QStringLiteral("图片文件“")}};
+        {file("broken.jpg", "this is not a picture"), unread},
+        {file("third.jpg", jpeg.left(jpeg.size() / 3)), unread},
+        {file("huge.bmp", bmp), QStringLiteral("图片文件“")}};
     run(frmNewCar, [&] {
         type(car()->EdtNewCarID, QStringLiteral("P1"));
         pickPhoto(car()->BtnNewCarPath, good);
@@ -63,7 +57,7 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
 // under it. A photo that cannot be put in place undoes the whole save.
 enum class Place { NewCar, NewCust, CarKey, CustKey };
 
-class PhotoKeys : public NewRecordTest, public ::testing::WithParamInterface<Place> {};
+class PhotoKeys : public RegisterTest, public ::testing::WithParamInterface<Place> {};
 
 TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
 {
@@ -81,9 +75,13 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
     const Place place = GetParam();
     const bool isCar = place == Place::NewCar || place == Place::CarKey, reg = place == Place::CarKey || place == Place::CustKey;
     const QString folder = isCar ? CarPicDir : CustPicDir, what = isCar ? QStringLiteral("车辆编号") : QStringLiteral("客户证件号");
-    const QString done = QStringList{QStringLiteral("该车辆信息成功保存！"), QStringLiteral("保存成功！"), QStringLiteral("车辆信息修改完成！"),
-                                     QStringLiteral("客户信息修改完成！")}[int(place)];
-    makeStalePhoto(dir(), QStringLiteral("x"));   // where "../x" points
+    struct Window { TForm* form; QLineEdit* key; QAbstractButton *pick, *save; QString done; };
+    const Window w = std::array<Window, 4>{{
+        {frmNewCar, car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar, QStringLiteral("该车辆信息成功保存！")},
+        {frmNewCust, cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1, QStringLiteral("保存成功！")},
+        {frmCar, C()->EdtCarID, nullptr, C()->BtnSaveBasic, QStringLiteral("车辆信息修改完成！")},
+        {frmCust, U()->EdtCustID, nullptr, U()->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
+    storePhoto(dir(), QStringLiteral("x"));   // where "../x" points
     const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -92,43 +90,28 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
             for (const char* t : {"Car", "Customer", "Leaso"}) exec(QStringLiteral("delete from ") + QLatin1String(t));
             if (reg) {
                 exec(isCar ? QStringLiteral("insert into Car(CarID,State) values('OLD','A')") : QStringLiteral("insert into Customer(CustID,CustName) values('OLD','张三')"));
-                exec(QStringLiteral("insert into Leaso(CarID,CustID,LeasoType,BeginTime) values(:c,:u,0,45000)"),
-                     {{"c", isCar ? "OLD" : "京A1"}, {"u", isCar ? "C1" : "OLD"}});
+                addHire(isCar ? "OLD" : "京A1", isCar ? "C1" : "OLD");
             }
             tr.commit();
         }
         for (const QString& f : {CarPicDir, CustPicDir}) ASSERT_TRUE(QDir(f).removeRecursively() && QDir().mkpath(f));
-        if (reg && r.photo) makeStalePhoto(folder, QStringLiteral("OLD"));
+        if (reg && r.photo) storePhoto(folder, QStringLiteral("OLD"));
         if (r.blocked) QDir(folder).mkdir(r.key + QStringLiteral(".bmp"));
         messages.clear();
-        QLineEdit* keyBox = nullptr;
-        auto act = [&](QLineEdit* box, QAbstractButton* pick, QAbstractButton* save) {
-            keyBox = box;
-            box->setText(r.key);
-            if (r.photo && !reg) pickPhoto(pick, picture);
+        run(w.form, [&] {
+            if (place == Place::NewCust) type(cust()->EdtCustName, QStringLiteral("张三"));
+            w.key->setText(r.key);
+            if (r.photo && !reg) pickPhoto(w.pick, picture);
             if (place == Place::CarKey) answers = {Dlg::IdYes};
-            click(save);
-            if (r.outcome != Stored) EXPECT_TRUE(box->isVisible() && box->text() == r.key);   // the window as it was
-        };
-        switch (place) {
-        case Place::NewCar: run(frmNewCar, [&] { act(car()->EdtNewCarID, car()->BtnNewCarPath, car()->BtnSaveNewCar); }); break;
-        case Place::NewCust:
-            run(frmNewCust, [&] { type(cust()->EdtCustName, QStringLiteral("张三")); act(cust()->EdtCustID, cust()->BtnNewCarPath, cust()->BitBtn1); });
-            break;
-        case Place::CarKey: run(frmCar, [&] { auto* u = frmCar->ui.get(); act(u->EdtCarID, nullptr, u->BtnSaveBasic); }); break;
-        case Place::CustKey: run(frmCust, [&] { auto* u = frmCust->ui.get(); act(u->EdtCustID, nullptr, u->BtnSaveBasic); }); break;
-        }
-        ASSERT_TRUE(keyBox);
+            click(w.save);
+            if (r.outcome != Stored) EXPECT_TRUE(w.key->isVisible() && w.key->text() == r.key);   // the window as it was
+        });
         QStringList shown = messageTexts();
         if (place == Place::CarKey) EXPECT_EQ(shown.isEmpty() ? QString() : shown.takeFirst(), QStringLiteral("确定要修改原信息吗？"));
-        switch (r.outcome) {
-        case Stored: EXPECT_EQ(shown, QStringList{done}); break;
-        case Leaves: EXPECT_EQ(shown, QStringList{what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！")}); break;
-        case TooLong:
-            EXPECT_EQ(shown, QStringList{what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")});
-            break;
-        case Fails: EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString(); break;
-        }
+        const QString notice[] = {w.done, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"),
+                                  what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")};
+        if (r.outcome == Fails) EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString();
+        else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
         // The rows: the record under the new key, or as it was; its hire follows it.
         const QString kept = r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
         const QString hire = !reg ? QString() : isCar ? kept + QStringLiteral("|C1") : QStringLiteral("京A1|") + kept;
@@ -136,7 +119,7 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
                   (isCar ? kept + '#' : '#' + kept) + '#' + hire);
         EXPECT_FALSE(db().inTransaction());
         // The files: the photo (the stored one, or the one picked) under the key it is kept with, nothing else.
-        const QString photo = !r.photo ? QString() : r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
+        const QString photo = r.photo ? kept : QString();
         EXPECT_EQ(FilesIn(CarPicDir) + FilesIn(CustPicDir), photo.isEmpty() ? QStringList() : QStringList{photo + QStringLiteral(".bmp")});
         if (!photo.isEmpty()) EXPECT_EQ(bmpInfo(PhotoFileName(folder, photo)), reg ? "bmp 5x5" : "bmp 37x23");
     }
@@ -149,24 +132,19 @@ INSTANTIATE_TEST_SUITE_P(, PhotoKeys, ::testing::Values(Place::NewCar, Place::Ne
 // The staged photo undoes every file change unless the row was stored.
 TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
 {
-    QImage red(3, 2, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    const QString folder = CarPicDir;
-    makeStalePhoto(folder, QStringLiteral("A"));
-    makeStalePhoto(folder, QStringLiteral("B"));
-    const QByteArray a = FileBytes(PhotoFileName(folder, QStringLiteral("A")));
+    const QImage red(makePicture(QStringLiteral("red.png"), "PNG"));
+    storePhoto(CarPicDir, QStringLiteral("A"));
+    storePhoto(CarPicDir, QStringLiteral("B"));
+    const QByteArray a = FileBytes(PhotoFileName(CarPicDir, QStringLiteral("A")));
     using Act = TStagedPhoto::Action;
     for (Act act : {Act::Write, Act::Remove, Act::Keep}) {
         for (const QString& old : {QString(), QStringLiteral("B")}) {
-            {
-                TStagedPhoto staged(folder, act, red);
-                staged.commitTo(QStringLiteral("A"), old);
-            }   // not kept: the row was not stored
-            EXPECT_EQ(files(folder), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
-            EXPECT_EQ(FileBytes(PhotoFileName(folder, QStringLiteral("A"))), a);
+            TStagedPhoto(CarPicDir, act, red).commitTo(QStringLiteral("A"), old);   // not kept: the row was not stored
+            EXPECT_EQ(FilesIn(CarPicDir), (QStringList{QStringLiteral("A.bmp"), QStringLiteral("B.bmp")}));
+            EXPECT_EQ(FileBytes(PhotoFileName(CarPicDir, QStringLiteral("A"))), a);
         }
     }
-    makeStalePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
-    EXPECT_FALSE(DeletePhotoFile(folder, QStringLiteral("../outside")));
+    storePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
+    EXPECT_FALSE(DeletePhotoFile(CarPicDir, QStringLiteral("../outside")));
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.bmp")}), QStringList{QStringLiteral("outside.bmp")});
 }

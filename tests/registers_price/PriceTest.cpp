@@ -17,12 +17,7 @@ protected:
     Ui::TfrmPrice* P() { return frmPrice->ui.get(); }
     Ui::TfrmNewPrice* D() { return frmNewPrice->ui.get(); }
 
-    // Opens the register from the main window and runs fn in it.
-    void inRegister(const std::function<void()>& fn)
-    {
-        whenShown(frmPrice, [&] { fn(); frmPrice->close(); });
-        frmMain->ToolButton10Click();
-    }
+    void inRegister(const std::function<void()>& fn) { inWindow(frmPrice, &TfrmMain::ToolButton10Click, fn); }
     // Fills the dialog btn opens, typed through the key filters or pasted past
     // them, and clicks OK; one left open is cancelled. True when OK closed it.
     bool save(QAbstractButton* btn, const Scheme& s, bool paste = false)
@@ -48,18 +43,27 @@ protected:
     QString stored() { return RowsText(db(), "PriceList", {"PriceName", "LeasoType", "BasicPrice", "[Limit]", "AdditionalPrice"}); }
 };
 
-// Amounts are stored to the ten-thousandth; empty extras are NULL on an add and 0 on an edit.
-TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmounts)
+// Amounts are stored to the ten-thousandth; empty extras are NULL on an add and
+// 0 on an edit. Names compare ignoring letter case, but a scheme may keep its
+// own name in another case.
+TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmountsUnlessDeletedMeanwhile)
 {
     const QString name = "O'Brien's 50% plan -- 周末", renamed = "O'Brien's 100% plan";
     inRegister([&] {
         EXPECT_TRUE(add({name, 0, "0.1", "120", "2.5"}));
-        EXPECT_TRUE(add({"月租", 1, "3000"}));
+        EXPECT_TRUE(add({"Month", 1, "3000"}));
+        EXPECT_FALSE(add({"month", 0, "1"}));
+        EXPECT_FALSE(edit(name, {"MONTH", 1, "1"}));   // renamed onto it
     });
-    EXPECT_EQ(stored(), name + "|0|1000|120|25000/月租|1|30000000|NULL|NULL");
-    inRegister([&] { EXPECT_TRUE(edit(name, {renamed, 2, "35.25"})); });
-    EXPECT_EQ(stored(), renamed + "|2|352500|0|0/月租|1|30000000|NULL|NULL");
+    EXPECT_EQ(messageTexts(), QStringList(2, "同名租赁方式已经存在，请重新输入！"));
+    EXPECT_EQ(stored(), name + "|0|1000|120|25000/Month|1|30000000|NULL|NULL");
+    inRegister([&] {
+        EXPECT_TRUE(edit(name, {renamed, 2, "35.25"}));
+        EXPECT_TRUE(edit("Month", {"MONTH", 1, "95"}));
+    });
+    EXPECT_EQ(stored(), renamed + "|2|352500|0|0/MONTH|1|950000|0|0");
 
+    messages.clear();
     answers = {Dlg::IdNo, Dlg::IdYes};
     inRegister([&] {
         select(renamed);
@@ -69,7 +73,27 @@ TEST_F(PriceTest, AddEditAndDeleteAQuotedNameWithExactAmounts)
         EXPECT_EQ(frmPrice->ADOQry->recordCount(), 1);
     });
     EXPECT_EQ(messageTexts(), QStringList(2, "确定要删除本项信息吗？"));
-    EXPECT_EQ(stored(), "月租|1|30000000|NULL|NULL");
+    EXPECT_EQ(stored(), "MONTH|1|950000|0|0");
+
+    // Deleted meanwhile through a second copy of the program: neither edited
+    // nor deleted; the notice shows and the list is read afresh.
+    TADOConnection other;
+    other.open(dbFile());
+    for (bool deleting : {false, true}) {
+        SCOPED_TRACE(deleting ? "delete" : "edit");
+        messages.clear();
+        exec("Insert or replace into PriceList(PriceName,LeasoType,BasicPrice) values ('MONTH', 1, 950000)");
+        inRegister([&] {
+            select("MONTH");
+            other.execute("Delete from PriceList");
+            answers = {Dlg::IdYes};
+            if (deleting) click(P()->BtnDelPrice);
+            else edit("MONTH", {"新周末", 1, "99"});
+            EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0) << "the list was not read afresh";
+        });
+        EXPECT_EQ(lastMessage(), EChangedError().message());
+        EXPECT_EQ(stored(), "");
+    }
 }
 
 // Each refusal keeps the dialog open and writes nothing.
@@ -92,43 +116,6 @@ TEST_F(PriceTest, BadInputIsRefusedWithItsNotice)
         }
     });
     EXPECT_EQ(stored(), "");
-}
-
-// Names compare ignoring letter case; a scheme may keep its own name in another case.
-TEST_F(PriceTest, TakenNamesAreRefusedIgnoringLetterCase)
-{
-    exec("Insert into PriceList(PriceName,LeasoType,BasicPrice,[Limit],AdditionalPrice) "
-         "values ('Day Plan', 0, 1500000, 200, 5000), ('Week', 1, 9000000, 1000, 4000)");
-    inRegister([&] {
-        EXPECT_FALSE(add({"day PLAN", 0, "1"}));
-        EXPECT_FALSE(edit("Week", {"DAY PLAN", 1, "1"}));   // renamed onto it
-        EXPECT_TRUE(edit("Week", {"WEEK", 1, "95"}));
-    });
-    EXPECT_EQ(messageTexts(), QStringList(2, "同名租赁方式已经存在，请重新输入！"));
-    EXPECT_EQ(stored(), "Day Plan|0|1500000|200|5000/WEEK|1|950000|0|0");
-}
-
-// Through a second copy of the program on the same file: a scheme deleted
-// meanwhile is neither edited nor deleted; the notice shows and the list is read afresh.
-TEST_F(PriceTest, ASchemeDeletedMeanwhileIsNeitherEditedNorDeleted)
-{
-    TADOConnection other;
-    other.open(dbFile());
-    for (bool deleting : {false, true}) {
-        SCOPED_TRACE(deleting ? "delete" : "edit");
-        messages.clear();
-        exec("Insert into PriceList(PriceName,LeasoType,BasicPrice) values ('周末', 0, 1500000)");
-        inRegister([&] {
-            select("周末");
-            other.execute("Delete from PriceList");
-            answers = {Dlg::IdYes};
-            if (deleting) click(P()->BtnDelPrice);
-            else edit("周末", {"新周末", 1, "99"});
-            EXPECT_EQ(frmPrice->ADOQry->recordCount(), 0) << "the list was not read afresh";
-        });
-        EXPECT_EQ(lastMessage(), EChangedError().message());
-        EXPECT_EQ(stored(), "");
-    }
 }
 
 } // namespace
