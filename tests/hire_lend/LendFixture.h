@@ -60,28 +60,16 @@ protected:
     }
     QDateTime leasoMoment(const QString& column, qint64 id = 1) { return DaysToDateTime(leaso(column, id).toDouble()); }
 
-    // Opens the desk from the main window, runs fn while it shows, then closes it.
-    void withDesk(const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(frmLend, [&] {
-            ran = true;
-            fn();
-            if (frmLend->isVisible()) frmLend->reject();
-        });
-        frmMain->BtnLendClick();
-        EXPECT_TRUE(ran);
-    }
+    void withDesk(const std::function<void()>& fn) { inWindow(frmLend, &TfrmMain::BtnLendClick, fn); }
 
     // Fails the test, and closes w, should w show before the returned watch is deleted.
     QTimer* forbidShown(QWidget* w)
     {
         auto* t = new QTimer(w);
-        QObject::connect(t, &QTimer::timeout, w, [w, t] {
+        QObject::connect(t, &QTimer::timeout, w, [w] {
             if (!w->isVisible()) return;
             ADD_FAILURE() << w->objectName().toStdString() << " was shown";
             QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
-            t->stop();
         });
         t->start(5);
         return t;

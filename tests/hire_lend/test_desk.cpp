@@ -4,6 +4,7 @@
 #include "ui_UnitSelectScheme.h"
 #include "LendFixture.h"
 #include "platform/Errors.h"
+#include "support/WindowProbes.h"
 
 TEST_F(LendFixture, HireFromLookedUpCustomerAndPickedSchemeWritesRowAndHiresVehicleOut)
 {
@@ -39,17 +40,13 @@ TEST_F(LendFixture, HireFromLookedUpCustomerAndPickedSchemeWritesRowAndHiresVehi
         expectTexts({{u()->EdtCar, u"京A12345"_s}, {u()->EdtCustID, {}}, {u()->EdtCustName, {}}});
     });
 
-    ASSERT_EQ(hires(), 1);
-    const QList<QPair<QString, QVariant>> row = {
-        {u"CarID"_s, kCar}, {u"CustID"_s, kO}, {u"LeasoType"_s, 2}, {u"BasicPrice"_s, 355000}, {u"[Limit]"_s, 20},
-        {u"AdditionalPrice"_s, 8000}, {u"Prepay"_s, 5001300}, {u"Odograph1"_s, 11990}, {u"Memo"_s, kMemo},
-        {u"ChangeCar"_s, 0}, {u"EndTime IS NULL AND Charge IS NULL"_s, 1}};
-    for (const auto& [column, want] : row) EXPECT_EQ(leaso(column).toString(), want.toString()) << column.toStdString();
+    EXPECT_EQ(RowsText(db(), u"Leaso"_s, {u"CarID"_s, u"CustID"_s, u"LeasoType"_s, u"BasicPrice"_s, u"[Limit]"_s, u"AdditionalPrice"_s,
+                                        u"Prepay"_s, u"Odograph1"_s, u"Memo"_s, u"ChangeCar"_s, u"EndTime"_s, u"Charge"_s}),
+              kCar + u'|' + kO + u"|2|355000|20|8000|5001300|11990|"_s + kMemo + u"|0|NULL|NULL"_s);
     EXPECT_EQ(leasoMoment(u"BeginTime"_s), at(10, 10, 0, 5));
     EXPECT_EQ(leasoMoment(u"PlanEndTime"_s), at(11, 18, 30));
     EXPECT_EQ(leasoMoment(u"CreateTime"_s), at(10, 10, 1, 2));
-    EXPECT_EQ(scalar(u"SELECT State||Odograph FROM Car WHERE CarID=:id"_s, {{"id", kCar}}).toString(), u"B11990"_s);
-    EXPECT_EQ(carState(u"京A12345"_s), u"A"_s);
+    EXPECT_EQ(RowsText(db(), u"Car"_s, {u"CarID"_s, u"State"_s, u"Odograph"_s}), u"京A12345|A|5000/"_s + kCar + u"|B|11990"_s);
 }
 
 TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)

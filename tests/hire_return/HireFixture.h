@@ -59,16 +59,8 @@ protected:
     // Returned on 3 May 15:00 at 10800 km, not settled; the vehicle free.
     qint64 returnedHire(Hire h = {}) { h.end = M(2026, 5, 3, 15); h.odo2 = 10800; return standardHire(h); }
 
-    // Opens a window from the main window's command; fn runs while it shows.
-    void withWindow(QWidget* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] { fn(); ran = true; w->close(); });
-        (frmMain->*command)();
-        EXPECT_TRUE(ran) << "the window did not show";
-    }
-    void openReturn(const std::function<void()>& fn) { withWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
-    void openCharge(const std::function<void()>& fn) { withWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
+    void openReturn(const std::function<void()>& fn) { inWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
+    void openCharge(const std::function<void()>& fn) { inWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
 
     int count(const QString& sql) { return scalar(sql).toInt(); }
     QVariant leaso(qint64 id, const QString& c) { return scalar("Select [" + c + "] from Leaso where LeasoID=:id", {{"id", id}}); }
