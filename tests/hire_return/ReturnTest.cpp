@@ -1,5 +1,5 @@
-// The return window: returning and return-and-settle with their checks,
-// transactions and guard, and the refusals both fee windows share.
+// The return and settlement windows: returning, return-and-settle and settling
+// with their checks, transactions and guards, and the refusals both share.
 #include "HireFixture.h"
 #include "platform/Errors.h"
 
@@ -34,8 +34,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
     EXPECT_EQ(messages[0].defaultButton, Dlg::IdYes);
     EXPECT_EQ(moment(leaso(ids[0], "EndTime")), M(2026, 5, 3, 15));
     EXPECT_EQ(leaso(ids[0], "Memo").toString(), memo);
-    EXPECT_TRUE(leaso(ids[0], "ChargeTime").isNull());
-    EXPECT_TRUE(leaso(ids[1], "Odograph2").isNull());
+    EXPECT_EQ(RowsText(db(), "Leaso", {"Odograph2", "ChargeTime"}, "LeasoID<=3"), "10800|NULL/NULL|NULL/10000|NULL");
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}, "CarID<>'returned'"), "A|10800/A|12345/A|12345");
     EXPECT_EQ(count("Select count(*) from Acct"), 0);
 }
@@ -118,6 +117,47 @@ TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAnd
     EXPECT_EQ(moment(leaso(id, "EndTime")), M(2026, 5, 3, 15));
     EXPECT_EQ(leaso(id, "Odograph2").toLongLong(), 10800);
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}), "B|10000/A|10800");
+}
+
+// Neither the open hire nor the settled one is listed. A second copy of the
+// program on the same file settles the first listed meanwhile: refused with the
+// notice, nothing written, the list read afresh. The next is settled with its
+// moment moved, a new reading and the income entry; the last, its date moved,
+// without the entry and with the reading box emptied, which keeps the recorded reading.
+TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
+{
+    SetClockHook({});   // the database's own clock: local time
+    TADOConnection other;
+    other.open(dbFile());
+    standardHire({.car = "open"});
+    exec("Update Leaso set Charge=1000000, ChargeTime=EndTime where LeasoID=:id", {{"id", returnedHire({.car = "settled"})}});
+    const qint64 taken = returnedHire({.car = "taken"}), id1 = returnedHire({.car = "苏E'55"}), id2 = returnedHire({.car = "苏F-6"});
+    openCharge([&] {
+        auto* ui = frmCharge->ui.get();
+        ASSERT_EQ(frmCharge->ADOQry->recordCount(), 3);
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "160", "610"}));   // moment and reading from the row
+        other.execute("Update Leaso set ChargeTime=Now(), Charge=5000000 where LeasoID=:id", {{"id", taken}});
+        clearAndType(ui->EdtLeaso, "300");
+        click(ui->Button1);
+        ASSERT_EQ(frmCharge->ADOQry->recordCount(), 2) << "the list was not read afresh";
+        ui->DtTime->setTime(QTime(16, 30));
+        clearAndType(ui->EdtOdograph, "10850");
+        clearAndType(ui->EdtLeaso, "650.25");
+        click(ui->Button1);
+        ASSERT_EQ(ui->EdtCarID->text(), "苏F-6");
+        ui->DtDate->setDate(QDate(2026, 5, 4));
+        clearAndType(ui->EdtOdograph, "");
+        ui->ChkSynchro->setChecked(false);
+        clearAndType(ui->EdtLeaso, "600");
+        click(ui->Button1);
+        EXPECT_EQ(frmCharge->ADOQry->recordCount(), 0);
+    });
+    EXPECT_EQ(messageTexts(), QStringList({EChangedError().message(), "结算信息已保存！", "结算信息已保存！"}));
+    expectMessage(0, EChangedError().message());
+    expectSettled(id1, Yuan("650.25"), "苏E'55");
+    EXPECT_EQ(RowsText(db(), "Leaso", {"Charge", "Odograph2"}, "LeasoID>=:id", {{"id", taken}}), "5000000|10800/6502500|10850/6000000|10800");
+    EXPECT_EQ(moment(leaso(id1, "EndTime")), M(2026, 5, 3, 16, 30));
+    EXPECT_EQ(moment(leaso(id2, "EndTime")), M(2026, 5, 4, 15));
 }
 
 // The list runs by planned return time; a hire whose planned return is before
