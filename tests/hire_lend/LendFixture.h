@@ -62,19 +62,6 @@ protected:
 
     void withDesk(const std::function<void()>& fn) { inWindow(frmLend, &TfrmMain::BtnLendClick, fn); }
 
-    // Fails the test, and closes w, should w show before the returned watch is deleted.
-    QTimer* forbidShown(QWidget* w)
-    {
-        auto* t = new QTimer(w);
-        QObject::connect(t, &QTimer::timeout, w, [w] {
-            if (!w->isVisible()) return;
-            ADD_FAILURE() << w->objectName().toStdString() << " was shown";
-            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
-        });
-        t->start(5);
-        return t;
-    }
-
     using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;
     void fill(Texts t) { for (const auto& [e, s] : t) clearAndType(e, s); }
     void expectTexts(Texts t) { for (const auto& [e, s] : t) EXPECT_EQ(e->text(), s) << e->objectName().toStdString(); }

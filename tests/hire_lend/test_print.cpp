@@ -15,13 +15,6 @@ public:
     QList<Run> runs;
     TextRecorder() : QPaintEngine(AllFeatures) {}
     QPaintEngine* paintEngine() const override { return const_cast<TextRecorder*>(this); }
-    // All drawn text in drawing order, blanks left out (a wrap may fall on one).
-    QString drawn() const
-    {
-        QString s;
-        for (const Run& r : runs) s += r.text;
-        return s.remove(u' ');
-    }
 
 protected:
     int metric(PaintDeviceMetric m) const override
@@ -31,7 +24,6 @@ protected:
         case PdmWidthMM: case PdmHeightMM: return 100;
         case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 2540;
         case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        case PdmDepth: return 32;
         default: return 1;
         }
     }
@@ -118,11 +110,7 @@ TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
 TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
 {
     const QString tel = u"紧急联系人王建国手机13800138000，办公室010-88886666转分机1234，"_s.repeated(3).left(150);
-    const struct {
-        const char* name;
-        QString custName, tel, custID, card, memo, car;
-        bool designSizes;
-    } cases[] = {
+    const struct { const char* name; QString custName, tel, custID, card, memo, car; bool designSizes; } cases[] = {
         {"short values", u"张三"_s, u"010-8888"_s, u"110101199001011234"_s, u"6222"_s, u"工行"_s, u"京A1"_s, true},
         {"long values", u"欧阳"_s + u"长名字"_s.repeated(16), tel, u"P1234567890"_s.repeated(5).left(50),
          u"6222020012345678901"_s, u"工商银行北京分行营业部"_s.repeated(10).left(100), u"京A"_s + u"1234567890"_s.repeated(5).left(48), false},
@@ -137,7 +125,8 @@ TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
             frmPrint->ui->QuickRep1->Draw(p, 100);
         });
 
-        const QString drawn = rec.drawn();
+        QString drawn;   // all text in drawing order, blanks left out (a wrap may fall on one)
+        for (const auto& r : rec.runs) drawn += QString(r.text).remove(u' ');
         for (const QString& v : {c.custName, c.tel, c.custID, QString(c.card + c.memo), c.car})
             EXPECT_TRUE(drawn.contains(v)) << "not drawn whole: " << v.toStdString();
         const QRectF printable(1000, 500, 8000, 9000);   // 10 mm left and right, 5 mm top and bottom
