@@ -1,9 +1,6 @@
 // The hire-out desk: a hire written exactly, the checks before it, the one
 // transaction, the prepayment in cents, and the customer look-up with its
 // notices, the exact match, and the picker with wildcards and quotes taken literally.
-#include "ui_UnitLend.h"
-#include "ui_UnitSelCust.h"
-#include "ui_UnitSelectScheme.h"
 #include "LendFixture.h"
 #include "platform/Errors.h"
 #include "support/WindowProbes.h"

@@ -1,5 +1,4 @@
 // Hire and print, and the values the hire sheet shows.
-#include "ui_UnitLend.h"
 #include "ui_UnitPrint.h"
 #include "LendFixture.h"
 #include <QPaintEngine>

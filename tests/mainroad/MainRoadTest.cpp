@@ -1,13 +1,10 @@
 // One hire along the main road, through the real windows opened from the main
 // window: a vehicle hired out to a customer made at the desk, moved to another
 // vehicle, returned with a reading and settled.
-#include "ui_UnitLend.h"
-#include "ui_UnitChangeCar.h"
 #include "ui_UnitCharge.h"
 #include "ui_UnitNewCust.h"
 #include "ui_UnitReturn.h"
-#include "ui_UnitSelectScheme.h"
-#include "hire_lend_mod/ModFixture.h"
+#include "hire_lend/LendFixture.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
 #include "registers/UnitNewCust.h"
@@ -17,7 +14,7 @@ namespace {
 
 const QString kOld = u"京A·O'88"_s, kNew = u"京B-99"_s, kCust = u"110101198005051234"_s;
 QDateTime may(int d, int h) { return CombineDateTime(QDate(2026, 5, d), QTime(h, 0)); }
-using MainRoad = ModFixture;
+using MainRoad = LendFixture;
 
 TEST_F(MainRoad, HireOutChangeVehicleReturnAndSettle)
 {
