@@ -117,11 +117,8 @@ TEST_F(ModFixture, UnitLabelsFollowOnlyAUnitTheUserPicks)
         QTest::keyClick(c, Qt::Key_Home);
         while (c->currentText() != text && c->currentIndex() < c->count() - 1) QTest::keyClick(c, Qt::Key_Down);
     };
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        QString modUnit, label;   // the hire-out page's labels begin with label
-    } steps[] = {
+    // The hire-out page's labels begin with label.
+    const struct { const char* what; std::function<void()> act; QString modUnit, label; } steps[] = {
         {"page opened on a hire by the month", [] {}, u"包月"_s, u"每日"_s},
         {"a hire by the hour selected", [&] { selectRow(1); }, u"按小时"_s, u"每日"_s},
         {"a hire by the day selected", [&] { selectRow(2); }, u"按天"_s, u"每日"_s},
@@ -140,23 +137,37 @@ TEST_F(ModFixture, UnitLabelsFollowOnlyAUnitTheUserPicks)
     });
 }
 
-class ChangeFixture : public ModFixture {
-protected:
-    qint64 h = 0;
-    void SetUp() override
-    {
-        ModFixture::SetUp();
-        addCust(u"C1"_s, u"张三"_s);
-        addHiredCar(kX, 12000);
-        addCar(kY, 3000);
-        addCar(kZ, 4000);
-        exec(u"UPDATE Car SET State='D' WHERE CarID=:z"_s, {{"z", kZ}});
-        h = addOpenHire(kX, u"C1"_s);
-    }
-};
-
-TEST_F(ChangeFixture, ChangeWritesTheHireBothVehiclesAndTheLog)
+// Refused, and nothing written, when the hire or the replacement changed after
+// the picker was filled; otherwise the hire, both vehicles and the log are written.
+TEST_F(ModFixture, ChangeWritesTheHireBothVehiclesAndTheLogUnlessSomethingChangedMeanwhile)
 {
+    addCust(u"C1"_s, u"张三"_s);
+    addHiredCar(kX, 12000);
+    addCar(kY, 3000);
+    addCar(kZ, 4000);
+    exec(u"UPDATE Car SET State='D' WHERE CarID=:z"_s, {{"z", kZ}});
+    const qint64 h = addOpenHire(kX, u"C1"_s);
+    const struct { const char* name; std::function<void()> meanwhile; QStringList listedAfter; } cases[] = {
+        {"hire returned", [&] { exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", h}}); }, {}},
+        {"replacement hired out", [&] { exec(u"UPDATE Car SET State='B' WHERE CarID=:y"_s, {{"y", kY}}); }, {kX}},
+        {"old vehicle out on a second open hire", [&] { addOpenHire(kX, u"C1"_s); }, {kX, kX}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QString before;
+        withModPage([&] {
+            messages.clear();
+            changeTo(kY, [&] { c.meanwhile(); before = snapshot(); });
+            expectBox(EChangedError().message());
+            EXPECT_EQ(listedCars(), c.listedAfter);
+        });
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_FALSE(db().inTransaction());
+        exec(u"DELETE FROM Leaso WHERE LeasoID<>:id"_s, {{"id", h}});
+        exec(u"UPDATE Leaso SET EndTime=NULL WHERE LeasoID=:id"_s, {{"id", h}});
+        exec(u"UPDATE Car SET State=CASE CarID WHEN :x THEN 'B' WHEN :y THEN 'A' ELSE 'D' END"_s, {{"x", kX}, {"y", kY}});
+    }
+
     const QString kept = leaso(u"CustID||BeginTime||PlanEndTime||BasicPrice||Prepay||Odograph1||Memo"_s, h).toString();
     withModPage([&] {
         // Neither its own vehicle nor one out of service is offered.
@@ -173,33 +184,4 @@ TEST_F(ChangeFixture, ChangeWritesTheHireBothVehiclesAndTheLog)
     EXPECT_EQ(leaso(u"CarID||ChangeCar"_s, h).toString(), kY + u"1"_s);
     EXPECT_EQ(leaso(u"CustID||BeginTime||PlanEndTime||BasicPrice||Prepay||Odograph1||Memo"_s, h).toString(), kept);
     EXPECT_EQ(changeLog(), u"%1:%2>%3"_s.arg(h).arg(kX, kY));
-}
-
-TEST_F(ChangeFixture, ChangeIsRefusedWhenTheHireOrTheReplacementChangedMeanwhile)
-{
-    struct Case {
-        const char* name;
-        std::function<void()> meanwhile;   // after the picker was filled
-        QStringList listedAfter;
-    };
-    const QList<Case> cases = {
-        {"hire returned", [&] { exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", h}}); }, {}},
-        {"replacement hired out", [&] { exec(u"UPDATE Car SET State='B' WHERE CarID=:y"_s, {{"y", kY}}); }, {kX}},
-        {"old vehicle out on a second open hire", [&] { addOpenHire(kX, u"C1"_s); }, {kX, kX}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        exec(u"DELETE FROM Leaso WHERE LeasoID<>:id"_s, {{"id", h}});
-        exec(u"UPDATE Leaso SET EndTime=NULL WHERE LeasoID=:id"_s, {{"id", h}});
-        exec(u"UPDATE Car SET State=CASE CarID WHEN :x THEN 'B' WHEN :y THEN 'A' ELSE 'D' END"_s, {{"x", kX}, {"y", kY}});
-        QString before;
-        withModPage([&] {
-            messages.clear();
-            changeTo(kY, [&] { c.meanwhile(); before = snapshot(); });
-            expectBox(EChangedError().message());
-            EXPECT_EQ(listedCars(), c.listedAfter);
-        });
-        EXPECT_EQ(snapshot(), before);
-        EXPECT_FALSE(db().inTransaction());
-    }
 }
