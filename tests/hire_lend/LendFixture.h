@@ -33,10 +33,10 @@ protected:
     static QVariant money(int64_t raw) { return QVariant::fromValue(Currency::fromRaw(raw)); }
     static QDateTime at(int d, int h, int m = 0, int s = 0) { return CombineDateTime(QDate(2026, 3, d), QTime(h, m, s)); }
 
-    void addCar(const QString& id, int odograph, const QString& pledge = u"3000元"_s)
+    void addCar(const QString& id, int odograph, const QString& state = u"A"_s)
     {
         exec(u"INSERT INTO Car (CarID, State, Style, Mark, Color, Odograph, Defend, Pledge) "
-             "VALUES (:id, 'A', '轿车', '大众', '白', :odo, 5000, :pl)"_s, {{"id", id}, {"odo", odograph}, {"pl", pledge}});
+             "VALUES (:id, :st, '轿车', '大众', '白', :odo, 5000, '3000元')"_s, {{"id", id}, {"st", state}, {"odo", odograph}});
     }
     void addCust(const QString& id, const QVariant& name, const QVariant& tel = {}, const QVariant& card = {},
                  const QVariant& memo = {})
@@ -93,11 +93,6 @@ protected:
     {
         u()->PageControl1->setCurrentWidget(u()->TabSheet1);
         withDesk(fn);
-    }
-    void addHiredCar(const QString& id, int odograph)
-    {
-        addCar(id, odograph);
-        exec(u"UPDATE Car SET State='B' WHERE CarID=:id"_s, {{"id", id}});
     }
     // By the day, 9:00 on the 8th to 9:00 on the 10th at 150 a day, 500 prepaid.
     qint64 addOpenHire(const QString& car, const QString& cust)

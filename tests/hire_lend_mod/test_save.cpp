@@ -14,7 +14,7 @@ TEST_F(ModFixture, SaveChecksRefuseWithTheirNoticesAndWriteNothing)
         click(u()->BtnSaveMod);
         expectBox(u"没有可修改的租借信息！"_s);
     });
-    addHiredCar(u"京A1"_s, 12000);
+    addCar(u"京A1"_s, 12000, u"B"_s);
     addCust(u"C1"_s, u"张三"_s);
     const qint64 h = addOpenHire(u"京A1"_s, u"C1"_s);
     const QString before = snapshot();
@@ -51,8 +51,8 @@ TEST_F(ModFixture, SaveChecksRefuseWithTheirNoticesAndWriteNothing)
 
 TEST_F(ModFixture, ListsOpenHiresSavesWhatWasTypedAndRefusesAReturnedHire)
 {
-    addHiredCar(u"京A1"_s, 12000);
-    addHiredCar(u"京A2"_s, 3000);
+    addCar(u"京A1"_s, 12000, u"B"_s);
+    addCar(u"京A2"_s, 3000, u"B"_s);
     addCust(u"C1"_s, u"O'Brien 张"_s, u"138"_s, u"6222 1111"_s);
     const qint64 h1 = addOpenHire(u"京A1"_s, u"C1"_s);
     exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", addOpenHire(u"京C3"_s, u"C1"_s)}});
@@ -142,10 +142,9 @@ TEST_F(ModFixture, UnitLabelsFollowOnlyAUnitTheUserPicks)
 TEST_F(ModFixture, ChangeWritesTheHireBothVehiclesAndTheLogUnlessSomethingChangedMeanwhile)
 {
     addCust(u"C1"_s, u"张三"_s);
-    addHiredCar(kX, 12000);
+    addCar(kX, 12000, u"B"_s);
     addCar(kY, 3000);
-    addCar(kZ, 4000);
-    exec(u"UPDATE Car SET State='D' WHERE CarID=:z"_s, {{"z", kZ}});
+    addCar(kZ, 4000, u"D"_s);
     const qint64 h = addOpenHire(kX, u"C1"_s);
     const struct { const char* name; std::function<void()> meanwhile; QStringList listedAfter; } cases[] = {
         {"hire returned", [&] { exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", h}}); }, {}},
