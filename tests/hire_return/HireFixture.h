@@ -2,7 +2,6 @@
 // Hires, vehicles and customers made with plain SQL, the return and settlement
 // windows opened the way the main window opens them, and the shared checks.
 #include "support/AppFixture.h"
-#include "support/PrintQString.h"
 #include "support/WindowProbes.h"
 #include "app/UnitMain.h"
 #include "hire/UnitCharge.h"
@@ -13,10 +12,7 @@
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 
-inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
-{
-    return CombineDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
+inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return CombineDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 
 // Amounts are written as text so no double takes part.
 inline Currency Yuan(const char* text) { return StrToCurr(QString::fromLatin1(text)); }
@@ -62,10 +58,9 @@ protected:
     void openReturn(const std::function<void()>& fn) { inWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
     void openCharge(const std::function<void()>& fn) { inWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
 
-    int count(const QString& sql) { return scalar(sql).toInt(); }
     QVariant leaso(qint64 id, const QString& c) { return scalar("Select [" + c + "] from Leaso where LeasoID=:id", {{"id", id}}); }
-    static QDateTime moment(const QVariant& v) { return v.isNull() ? QDateTime() : DaysToDateTime(v.toDouble()); }
-    static Currency money(const QVariant& v) { return Currency::fromRaw(v.toLongLong()); }
+    QDateTime moment(qint64 id, const QString& c) { return DaysToDateTime(leaso(id, c).toDouble()); }
+    int incomes() { return scalar("Select count(*) from Acct").toInt(); }
 
     // Message i: its text, the application title as caption, and its icon.
     void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
@@ -80,8 +75,8 @@ protected:
     void expectSettled(qint64 id, Currency amount, const QString& car)
     {
         const QDateTime n = QDateTime::currentDateTime();
-        EXPECT_EQ(money(leaso(id, "Charge")), amount);
-        EXPECT_LE(std::abs(moment(leaso(id, "ChargeTime")).secsTo(CombineDateTime(n.date(), n.time()))), 5);
+        EXPECT_EQ(leaso(id, "Charge").toLongLong(), amount.raw());
+        EXPECT_LE(std::abs(moment(id, "ChargeTime").secsTo(CombineDateTime(n.date(), n.time()))), 5);
         EXPECT_EQ(RowsText(db(), "Acct", {"[Type]", "Amount", "LeasoID", "Item", "Category", "Deleted"}),
                   QString("1|%1|%2|%3租车款|租车款|0").arg(amount.raw()).arg(id).arg(car));
     }
