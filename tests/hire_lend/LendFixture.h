@@ -72,13 +72,18 @@ protected:
     using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;
     void fill(Texts t) { for (const auto& [e, s] : t) clearAndType(e, s); }
     void expectTexts(Texts t) { for (const auto& [e, s] : t) EXPECT_EQ(e->text(), s) << e->objectName().toStdString(); }
+    // Message i: its text, the application title as caption, and its icon.
+    void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
+    {
+        ASSERT_GT(messages.size(), i) << text.toStdString();
+        EXPECT_EQ(messages[i].text + u'|' + messages[i].caption, text + u"|Quorvane"_s);
+        EXPECT_EQ(messages[i].icon, icon);
+    }
     // The one box shown since messages was last cleared.
     void expectBox(const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
     {
         ASSERT_EQ(messages.size(), 1u) << text.toStdString();
-        EXPECT_EQ(messages[0].text, text);
-        EXPECT_EQ(messages[0].caption, u"Quorvane"_s);
-        EXPECT_EQ(messages[0].icon, icon);
+        expectMessage(0, text, icon);
     }
 
     // A complete hire on the selected vehicle, ready for 租 出.

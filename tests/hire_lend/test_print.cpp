@@ -40,9 +40,6 @@ protected:
     Type type() const override { return User; }
 };
 
-// A point size in the recorder's pixels.
-qreal Px(qreal points) { return qRound(points * 25.4 / 72 * 100); }
-
 } // namespace
 
 class PrintFixture : public LendFixture {
@@ -134,7 +131,8 @@ TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
             EXPECT_TRUE(printable.contains(r.ink)) << r.text.toStdString() << " off the page";
             for (int j = i + 1; j < rec.runs.size(); ++j)
                 EXPECT_FALSE(r.ink.intersects(rec.runs[j].ink)) << r.text.toStdString() << " over " << rec.runs[j].text.toStdString();
-            if (c.designSizes) EXPECT_EQ(r.pixelSize, Px(r.text == c.tel ? 9 : 10)) << r.text.toStdString();
+            // 9 or 10 points in the recorder's pixels
+            if (c.designSizes) EXPECT_EQ(r.pixelSize, qRound((r.text == c.tel ? 9 : 10) * 25.4 / 72 * 100)) << r.text.toStdString();
         }
     }
 }

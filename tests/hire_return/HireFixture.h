@@ -1,16 +1,13 @@
 #pragma once
-// Hires, vehicles and customers made with plain SQL, the return and settlement
-// windows opened the way the main window opens them, and the shared checks.
-#include "support/AppFixture.h"
+// Hires made with plain SQL, the return and settlement windows opened the way
+// the main window opens them, and the shared checks.
+#include "hire_lend/LendFixture.h"
 #include "support/WindowProbes.h"
-#include "app/UnitMain.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
 #include "ui_UnitCharge.h"
 #include "ui_UnitReturn.h"
 #include "platform/Convert.h"
-#include "platform/Moment.h"
-#include "platform/Pickers.h"
 
 inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return CombineDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 
@@ -31,20 +28,19 @@ template <class U> QStringList Fee(U* ui)
     return {ui->EdtCalDays->text(), ui->EdtTimeOwe->text(), ui->EdtAdditionalOwe->text(), ui->EdtOwe->text()};
 }
 
-class HireFixture : public AppFixture {
+class HireFixture : public LendFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        SetClockHook([] { return M(2026, 6, 15, 12); });   // the present moment of most tests
-        exec("Insert into Customer(CustID,CardType,CustName,Tel) Values('C1','身份证','O''Brien','010-1234')");
+        LendFixture::SetUp();
+        now = M(2026, 6, 15, 12);   // the present moment of most tests
+        addCust("C1", "O'Brien", "010-1234");
     }
 
     // The hire of customer C1 and its own vehicle, out while the hire is open; its key.
     qint64 standardHire(const Hire& h = {})
     {
-        exec("Insert into Car(CarID,State,Style,Odograph) Values(:id,:state,'轿车',10000)",
-             {{"id", h.car}, {"state", h.end.isNull() ? "B" : "A"}});
+        addCar(h.car, 10000, h.end.isNull() ? "B" : "A");
         exec("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,PlanEndTime,EndTime,BasicPrice,[Limit],AdditionalPrice,"
              "Odograph1,Odograph2) Values(:car,'C1',0,:begin,:plan,:end,:price,200,8000,10000,:odo2)",
              {{"car", h.car}, {"begin", M(2026, 5, 1, 9)}, {"plan", h.planEnd}, {"end", h.end},
@@ -61,14 +57,6 @@ protected:
     QVariant leaso(qint64 id, const QString& c) { return scalar("Select [" + c + "] from Leaso where LeasoID=:id", {{"id", id}}); }
     QDateTime moment(qint64 id, const QString& c) { return DaysToDateTime(leaso(id, c).toDouble()); }
     int incomes() { return scalar("Select count(*) from Acct").toInt(); }
-
-    // Message i: its text, the application title as caption, and its icon.
-    void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
-    {
-        ASSERT_GT(messages.size(), i) << text.toStdString();
-        EXPECT_EQ(messages[i].text + '|' + messages[i].caption, text + "|Quorvane");
-        EXPECT_EQ(messages[i].icon, icon);
-    }
 
     // The settlement of hire id stamped now by the local clock (under SetClockHook({})),
     // with its one income row.
