@@ -8,16 +8,20 @@
 using ModFixture = LendFixture;
 namespace { const QString kSaved = u"修改已保存！"_s, kX = u"京X'1"_s, kY = u"京Y2"_s, kZ = u"京Z3"_s; }
 
-TEST_F(ModFixture, SaveChecksRefuseWithTheirNoticesAndWriteNothing)
+TEST_F(ModFixture, ListsOpenHiresChecksAndSavesWhatWasTypedAndRefusesAReturnedHire)
 {
     withModPage([&] {
         click(u()->BtnSaveMod);
         expectBox(u"没有可修改的租借信息！"_s);
     });
     addCar(u"京A1"_s, 12000, u"B"_s);
-    addCust(u"C1"_s, u"张三"_s);
-    const qint64 h = addOpenHire(u"京A1"_s, u"C1"_s);
-    const QString before = snapshot();
+    addCar(u"京A2"_s, 3000, u"B"_s);
+    addCust(u"C1"_s, u"O'Brien 张"_s, u"138"_s, u"6222 1111"_s);
+    const qint64 h1 = addOpenHire(u"京A1"_s, u"C1"_s);
+    exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", addOpenHire(u"京C3"_s, u"C1"_s)}});
+    const qint64 h2 = addOpenHire(u"京A2"_s, u"C1"_s);
+    const QString created = leaso(u"CreateTime"_s, h2).toString(), before = snapshot();
+    const QString memo = u"O'Brien 说: \"右后门\" -- 100%; _x"_s;
     auto save = [&](const QString& text, QWidget* focus = nullptr, Dlg::Icon icon = Dlg::Icon::Information) {
         SCOPED_TRACE(text.toStdString());
         messages.clear();
@@ -26,12 +30,18 @@ TEST_F(ModFixture, SaveChecksRefuseWithTheirNoticesAndWriteNothing)
         if (focus) EXPECT_EQ(frmLend->focusWidget(), focus);
         if (text != kSaved) EXPECT_EQ(snapshot(), before);
     };
+
     withModPage([&] {
+        EXPECT_EQ(listedCars(), QStringList({u"京A1"_s, u"京A2"_s}));
+        expectTexts({{u()->EdtModCustName, u"O'Brien 张"_s}, {u()->EdtModBankCard, u"6222 1111"_s},
+                     {u()->EdtModPrice, u"150"_s}, {u()->EdtModAdditionalPrice, u"0.8"_s}, {u()->EdtModPrepay, u"500"_s}});
         // Text pasted past the key filter.
         u()->EdtModPrepay->setText(u"-300"_s);
         u()->EdtModMemo->setFocus();
         save(u"“-300”不是有效的金额或数值，这里只能输入数字和小数点，请重新输入！"_s, u()->EdtModPrepay);
-        fill({{u()->EdtModPrepay, u"500"_s}, {u()->EdtModCustID, {}}, {u()->EdtModPrice, {}}, {u()->EdtModLimit, {}}});
+        // No prepayment typed: the stored one stays.
+        fill({{u()->EdtModPrepay, {}}, {u()->EdtModOdograph, u"10050"_s}, {u()->EdtModCustID, {}}, {u()->EdtModPrice, {}},
+              {u()->EdtModLimit, {}}});
         SetMoment(u()->DTMod2Date, u()->DTMod2Time, at(8, 9));
         save(u"请录入客户信息！"_s);
         fill({{u()->EdtModCustID, u"C1"_s}});
@@ -44,29 +54,6 @@ TEST_F(ModFixture, SaveChecksRefuseWithTheirNoticesAndWriteNothing)
         // One minute after the begin is enough.
         SetMoment(u()->DTMod2Date, u()->DTMod2Time, at(8, 9, 1));
         save(kSaved);
-    });
-    EXPECT_EQ(leaso(u"[Limit]||'|'||BasicPrice"_s, h).toString(), u"0|1600000"_s);
-    EXPECT_EQ(leasoMoment(u"PlanEndTime"_s, h), at(8, 9, 1));
-}
-
-TEST_F(ModFixture, ListsOpenHiresSavesWhatWasTypedAndRefusesAReturnedHire)
-{
-    addCar(u"京A1"_s, 12000, u"B"_s);
-    addCar(u"京A2"_s, 3000, u"B"_s);
-    addCust(u"C1"_s, u"O'Brien 张"_s, u"138"_s, u"6222 1111"_s);
-    const qint64 h1 = addOpenHire(u"京A1"_s, u"C1"_s);
-    exec(u"UPDATE Leaso SET EndTime=:e WHERE LeasoID=:id"_s, {{"e", now}, {"id", addOpenHire(u"京C3"_s, u"C1"_s)}});
-    const qint64 h2 = addOpenHire(u"京A2"_s, u"C1"_s);
-    const QString created = leaso(u"CreateTime"_s, h2).toString();
-    const QString memo = u"O'Brien 说: \"右后门\" -- 100%; _x"_s;
-
-    withModPage([&] {
-        EXPECT_EQ(listedCars(), QStringList({u"京A1"_s, u"京A2"_s}));
-        expectTexts({{u()->EdtModCustName, u"O'Brien 张"_s}, {u()->EdtModBankCard, u"6222 1111"_s},
-                     {u()->EdtModPrice, u"150"_s}, {u()->EdtModAdditionalPrice, u"0.8"_s}, {u()->EdtModPrepay, u"500"_s}});
-        // No prepayment typed: the stored one stays.
-        fill({{u()->EdtModPrepay, {}}, {u()->EdtModOdograph, u"10050"_s}});
-        click(u()->BtnSaveMod);
 
         ASSERT_TRUE(selectHire(h2));
         SetMoment(u()->DtMod1Date, u()->DtMod1Time, at(8, 7, 45, 30));
@@ -75,9 +62,7 @@ TEST_F(ModFixture, ListsOpenHiresSavesWhatWasTypedAndRefusesAReturnedHire)
         fill({{u()->EdtModCustID, u"C'未登记"_s}, {u()->EdtModPrice, u"99.99"_s}, {u()->EdtModLimit, u"0"_s},
               {u()->EdtModAdditionalPrice, {}}, {u()->EdtModPrepay, u"88.888"_s}, {u()->EdtModOdograph, {}},
               {u()->EdtModMemo, memo}});
-        messages.clear();
-        click(u()->BtnSaveMod);
-        expectBox(kSaved);
+        save(kSaved);
 
         // The first hire returned in another window after the page was read.
         ASSERT_TRUE(selectHire(h1));
@@ -90,7 +75,8 @@ TEST_F(ModFixture, ListsOpenHiresSavesWhatWasTypedAndRefusesAReturnedHire)
         EXPECT_EQ(snapshot(), returned);
         EXPECT_EQ(listedCars(), QStringList({u"京A2"_s}));
     });
-    EXPECT_EQ(leaso(u"Prepay||'|'||Odograph1"_s, h1).toString(), u"5000000|10050"_s);
+    EXPECT_EQ(leaso(u"[Limit]||'|'||BasicPrice||'|'||Prepay||'|'||Odograph1"_s, h1).toString(), u"0|1600000|5000000|10050"_s);
+    EXPECT_EQ(leasoMoment(u"PlanEndTime"_s, h1), at(8, 9, 1));
     EXPECT_EQ(RowsText(db(), u"Leaso"_s, {u"CarID"_s, u"CustID"_s, u"LeasoType"_s, u"BasicPrice"_s, u"[Limit]"_s, u"AdditionalPrice"_s,
                                         u"Prepay"_s, u"Odograph1"_s, u"Memo"_s, u"CreateTime"_s}, u"LeasoID=:id"_s, {{"id", h2}}),
               u"京A2|C'未登记|1|999900|0|0|888880|0|"_s + memo + u'|' + created);
