@@ -85,6 +85,13 @@ protected:
         ASSERT_EQ(messages.size(), 1u) << text.toStdString();
         expectMessage(0, text, icon);
     }
+    // Clicks b, and expects the one box it shows.
+    void clickFor(QAbstractButton* b, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
+    {
+        messages.clear();
+        click(b);
+        expectBox(text, icon);
+    }
 
     // A complete hire on the selected vehicle, ready for 租 出.
     void fillHire(const QString& custID, const QString& name, const QString& price = u"150"_s)

@@ -53,9 +53,7 @@ TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)
     addCar(u"京A1"_s, 8000);
     auto refused = [&](const QString& text, Dlg::Icon icon = Dlg::Icon::Information) {
         SCOPED_TRACE(text.toStdString());
-        messages.clear();
-        click(u()->BtnLend);
-        expectBox(text, icon);
+        clickFor(u()->BtnLend, text, icon);
         EXPECT_EQ(hires(), 0);
         EXPECT_EQ(carState(u"京A1"_s), u"A"_s);
     };
@@ -82,9 +80,7 @@ TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)
         u()->EdtAdditionalPrice->clear();
         click(u()->BtnLend);
         EXPECT_EQ(lastMessage(), u"车辆已借出！"_s);
-        messages.clear();
-        click(u()->BtnLend);
-        expectBox(u"当前没有空闲可租车辆！"_s);
+        clickFor(u()->BtnLend, u"当前没有空闲可租车辆！"_s);
     });
     EXPECT_EQ(hires(), 1);
     EXPECT_TRUE(leaso(u"Prepay"_s).isNull());

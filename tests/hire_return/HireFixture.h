@@ -41,11 +41,9 @@ protected:
     qint64 standardHire(const Hire& h = {})
     {
         addCar(h.car, 10000, h.end.isNull() ? "B" : "A");
-        exec("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,PlanEndTime,EndTime,BasicPrice,[Limit],AdditionalPrice,"
-             "Odograph1,Odograph2) Values(:car,'C1',0,:begin,:plan,:end,:price,200,8000,10000,:odo2)",
-             {{"car", h.car}, {"begin", M(2026, 5, 1, 9)}, {"plan", h.planEnd}, {"end", h.end},
-              {"price", QVariant::fromValue(h.price)}, {"odo2", h.odo2}});
-        return scalar("Select max(LeasoID) from Leaso").toLongLong();
+        const qint64 id = addHire(h.car, "C1", 0, M(2026, 5, 1, 9), h.planEnd, h.price.raw(), 200, 8000, {}, 10000);
+        exec("Update Leaso set EndTime=:end, Odograph2=:odo2 where LeasoID=:id", {{"end", h.end}, {"odo2", h.odo2}, {"id", id}});
+        return id;
     }
 
     // Returned on 3 May 15:00 at 10800 km, not settled; the vehicle free.
