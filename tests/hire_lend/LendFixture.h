@@ -2,6 +2,7 @@
 // The hire desk, its hire-out and open-hire pages and their pickers, over rows
 // set up by SQL, with a fixed clock.
 #include "support/AppFixture.h"
+#include "support/WindowProbes.h"
 #include "ui_UnitChangeCar.h"
 #include "ui_UnitLend.h"
 #include "ui_UnitSelCust.h"
@@ -60,7 +61,6 @@ protected:
     }
 
     int hires() { return scalar(u"SELECT count(*) FROM Leaso"_s).toInt(); }
-    QString carState(const QString& id) { return scalar(u"SELECT State FROM Car WHERE CarID=:id"_s, {{"id", id}}).toString(); }
     QVariant leaso(const QString& column, qint64 id = 1)
     {
         return scalar(u"SELECT %1 FROM Leaso WHERE LeasoID=:id"_s.arg(column), {{"id", id}});

@@ -86,8 +86,7 @@ TEST_F(PrintFixture, HireAndPrintOpensTheSheetOnTheNewHireAndNeedsAPrinter)
 TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
 {
     addCust(u"110101199001011234"_s, u"O'Brien"_s, u"010-8888"_s, u"6222 0200"_s, u"工商银行"_s);
-    const QDateTime plan = at(12, 18, 30, 5);
-    const qint64 a = addHire(u"京A'1"_s, u"110101199001011234"_s, 1, at(10, 0), plan, 125000, 3000, 8000, money(5000000), 12345);
+    const qint64 a = addHire(u"京A'1"_s, u"110101199001011234"_s, 1, at(10, 0), at(12, 18, 30, 5), 125000, 3000, 8000, money(5000000), 12345);
 
     // Midnight shows the date alone; amounts without trailing zeros.
     const QMap<QString, QString> v = sheet(a);

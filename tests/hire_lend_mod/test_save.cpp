@@ -3,7 +3,6 @@
 // with its four writes in one transaction and its refusals when the hire or the
 // replacement changed meanwhile.
 #include "hire_lend/LendFixture.h"
-#include "support/WindowProbes.h"
 
 using ModFixture = LendFixture;
 namespace { const QString kSaved = u"修改已保存！"_s, kX = u"京X'1"_s, kY = u"京Y2"_s, kZ = u"京Z3"_s; }

@@ -2,7 +2,6 @@
 // Hires made with plain SQL, the return and settlement windows opened the way
 // the main window opens them, and the shared checks.
 #include "hire_lend/LendFixture.h"
-#include "support/WindowProbes.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
 #include "ui_UnitCharge.h"

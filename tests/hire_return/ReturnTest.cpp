@@ -73,8 +73,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
 {
     const QString memo = "O'Brien's car -- 100% ok; drop table Leaso";
     const QStringList cars{"沪B'99", "A-empty", "A-equal"}, readings{"10800", "", "10000"};
-    QList<qint64> ids;
-    for (int i = 0; i < 3; ++i) ids << standardHire({.car = cars[i], .planEnd = M(2026, 6, 1 + i)});
+    for (int i = 0; i < 3; ++i) standardHire({.car = cars[i], .planEnd = M(2026, 6, 1 + i)});
     returnedHire({.car = "returned"});
     exec("Update Car set Odograph=12345");
     openReturn([&] {
@@ -91,8 +90,8 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
     expectMessage(0, "确定要归还车辆 “沪B'99” 吗？");
     EXPECT_EQ(messages[0].buttons, Dlg::Buttons::YesNo);
     EXPECT_EQ(messages[0].defaultButton, Dlg::IdYes);
-    EXPECT_EQ(moment(ids[0], "EndTime"), M(2026, 5, 3, 15));
-    EXPECT_EQ(leaso(ids[0], "Memo").toString(), memo);
+    EXPECT_EQ(moment(1, "EndTime"), M(2026, 5, 3, 15));
+    EXPECT_EQ(leaso(1, "Memo").toString(), memo);
     EXPECT_EQ(RowsText(db(), "Leaso", {"Odograph2", "ChargeTime"}, "LeasoID<=3"), "10800|NULL/NULL|NULL/10000|NULL");
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}, "CarID<>'returned'"), "A|10800/A|12345/A|12345");
     EXPECT_EQ(incomes(), 0);
@@ -103,8 +102,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
 // anything is written. A return at hire-out itself is accepted.
 TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
 {
-    const qint64 open = standardHire();
-    const qint64 returned = returnedHire({.car = "京A-R"});
+    const qint64 open = standardHire(), returned = returnedHire({.car = "京A-R"});
     const QDateTime after = M(2026, 5, 3, 15);
     const struct { QDateTime at; const char *amount, *reading; QString text; } cases[] = {
         {M(2026, 5, 1, 8, 59), "300", "", "还车时间不应当早于车辆借出时间！"},
