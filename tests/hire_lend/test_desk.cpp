@@ -41,7 +41,8 @@ TEST_F(LendFixture, HireFromLookedUpCustomerAndPickedSchemeWritesRowAndHiresVehi
     EXPECT_EQ(RowsText(db(), u"Leaso"_s, {u"CarID"_s, u"CustID"_s, u"LeasoType"_s, u"BasicPrice"_s, u"[Limit]"_s, u"AdditionalPrice"_s,
                                         u"Prepay"_s, u"Odograph1"_s, u"Memo"_s, u"ChangeCar"_s, u"EndTime"_s, u"Charge"_s}),
               kCar + u'|' + kO + u"|2|355000|20|8000|5001300|11990|"_s + kMemo + u"|0|NULL|NULL"_s);
-    for (const auto& [column, want] : {std::pair{"BeginTime", at(10, 10, 0, 5)}, {"PlanEndTime", at(11, 18, 30)}, {"CreateTime", at(10, 10, 1, 2)}})
+    for (const auto& [column, want] :
+         {std::pair{"BeginTime", at(10, 10, 0, 5)}, {"PlanEndTime", at(11, 18, 30)}, {"CreateTime", at(10, 10, 1, 2)}})
         EXPECT_EQ(leasoMoment(QString::fromLatin1(column)), want) << column;
     EXPECT_EQ(RowsText(db(), u"Car"_s, {u"CarID"_s, u"State"_s, u"Odograph"_s}), u"京A12345|A|5000/"_s + kCar + u"|B|11990"_s);
 }
