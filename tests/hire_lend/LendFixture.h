@@ -1,16 +1,24 @@
 #pragma once
-// The hire-out desk over rows set up by SQL, with a fixed clock. The including
-// file includes the ui_ headers it uses first, so the build generates them.
+// The hire desk, its hire-out and open-hire pages and their pickers, over rows
+// set up by SQL, with a fixed clock.
 #include "support/AppFixture.h"
+#include "support/WindowProbes.h"
+#include "ui_UnitChangeCar.h"
+#include "ui_UnitLend.h"
+#include "ui_UnitSelCust.h"
+#include "ui_UnitSelectScheme.h"
 #include "app/UnitMain.h"
+#include "hire/UnitChangeCar.h"
 #include "hire/UnitLend.h"
 #include "hire/UnitPrint.h"
 #include "hire/UnitSelCust.h"
 #include "hire/UnitSelectScheme.h"
 #include "platform/Currency.h"
+#include "platform/Errors.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -26,10 +34,10 @@ protected:
     static QVariant money(int64_t raw) { return QVariant::fromValue(Currency::fromRaw(raw)); }
     static QDateTime at(int d, int h, int m = 0, int s = 0) { return CombineDateTime(QDate(2026, 3, d), QTime(h, m, s)); }
 
-    void addCar(const QString& id, int odograph, const QString& pledge = u"3000元"_s)
+    void addCar(const QString& id, int odograph, const QString& state = u"A"_s)
     {
         exec(u"INSERT INTO Car (CarID, State, Style, Mark, Color, Odograph, Defend, Pledge) "
-             "VALUES (:id, 'A', '轿车', '大众', '白', :odo, 5000, :pl)"_s, {{"id", id}, {"odo", odograph}, {"pl", pledge}});
+             "VALUES (:id, :st, '轿车', '大众', '白', :odo, 5000, '3000元')"_s, {{"id", id}, {"st", state}, {"odo", odograph}});
     }
     void addCust(const QString& id, const QVariant& name, const QVariant& tel = {}, const QVariant& card = {},
                  const QVariant& memo = {})
@@ -53,50 +61,36 @@ protected:
     }
 
     int hires() { return scalar(u"SELECT count(*) FROM Leaso"_s).toInt(); }
-    QString carState(const QString& id) { return scalar(u"SELECT State FROM Car WHERE CarID=:id"_s, {{"id", id}}).toString(); }
     QVariant leaso(const QString& column, qint64 id = 1)
     {
         return scalar(u"SELECT %1 FROM Leaso WHERE LeasoID=:id"_s.arg(column), {{"id", id}});
     }
     QDateTime leasoMoment(const QString& column, qint64 id = 1) { return DaysToDateTime(leaso(column, id).toDouble()); }
 
-    // Opens the desk from the main window, runs fn while it shows, then closes it.
-    void withDesk(const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(frmLend, [&] {
-            ran = true;
-            fn();
-            if (frmLend->isVisible()) frmLend->reject();
-        });
-        frmMain->BtnLendClick();
-        EXPECT_TRUE(ran);
-    }
-
-    // Fails the test, and closes w, should w show before the returned watch is deleted.
-    QTimer* forbidShown(QWidget* w)
-    {
-        auto* t = new QTimer(w);
-        QObject::connect(t, &QTimer::timeout, w, [w, t] {
-            if (!w->isVisible()) return;
-            ADD_FAILURE() << w->objectName().toStdString() << " was shown";
-            QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection);
-            t->stop();
-        });
-        t->start(5);
-        return t;
-    }
+    void withDesk(const std::function<void()>& fn) { inWindow(frmLend, &TfrmMain::BtnLendClick, fn); }
 
     using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;
     void fill(Texts t) { for (const auto& [e, s] : t) clearAndType(e, s); }
     void expectTexts(Texts t) { for (const auto& [e, s] : t) EXPECT_EQ(e->text(), s) << e->objectName().toStdString(); }
+    // Message i: its text, the application title as caption, and its icon.
+    void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
+    {
+        ASSERT_GT(messages.size(), i) << text.toStdString();
+        EXPECT_EQ(messages[i].text + u'|' + messages[i].caption, text + u"|Quorvane"_s);
+        EXPECT_EQ(messages[i].icon, icon);
+    }
     // The one box shown since messages was last cleared.
     void expectBox(const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
     {
         ASSERT_EQ(messages.size(), 1u) << text.toStdString();
-        EXPECT_EQ(messages[0].text, text);
-        EXPECT_EQ(messages[0].caption, u"Quorvane"_s);
-        EXPECT_EQ(messages[0].icon, icon);
+        expectMessage(0, text, icon);
+    }
+    // Clicks b, and expects the one box it shows.
+    void clickFor(QAbstractButton* b, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
+    {
+        messages.clear();
+        click(b);
+        expectBox(text, icon);
     }
 
     // A complete hire on the selected vehicle, ready for 租 出.
@@ -106,4 +100,48 @@ protected:
         SetMoment(u()->Dt1Date, u()->Dt1Time, at(10, 10));
         SetMoment(u()->Dt2Date, u()->Dt2Time, at(12, 10));
     }
+
+    void withModPage(const std::function<void()>& fn)
+    {
+        u()->PageControl1->setCurrentWidget(u()->TabSheet1);
+        withDesk(fn);
+    }
+    // By the day, 9:00 on the 8th to 9:00 on the 10th at 150 a day, 500 prepaid.
+    qint64 addOpenHire(const QString& car, const QString& cust)
+    {
+        return addHire(car, cust, 0, at(8, 9), at(10, 9), 1500000, 200, 8000, money(5000000), 10000);
+    }
+
+    bool selectHire(qint64 key) { return frmLend->ADOMod->locate(u"LeasoID"_s, key); }
+    QStringList listedCars()
+    {
+        QStringList cars;
+        for (int r = 0; r < frmLend->ADOMod->recordCount(); ++r) cars << frmLend->ADOMod->textAt(r, frmLend->ADOMod->fieldIndex(u"CarID"_s));
+        return cars;
+    }
+
+    // 换车 on the selected hire, choosing plate in the picker once inPicker has run.
+    void changeTo(const QString& plate, const std::function<void()>& inPicker = [] {})
+    {
+        whenShown(frmChangeCar, [plate, inPicker] {
+            inPicker();
+            QListWidget* list = frmChangeCar->ui->LstNewCar;
+            const QList<QListWidgetItem*> found = list->findItems(plate, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << plate.toStdString();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+            click(frmChangeCar->ui->Button1);
+        });
+        click(u()->BtnChangeCar);
+    }
+
+    // Every column of every hire and vehicle, and the change log, as one text.
+    QString snapshot()
+    {
+        QStringList rows;
+        for (const QString& sql : {u"SELECT * FROM Leaso"_s, u"SELECT * FROM Car"_s, u"SELECT * FROM ChangeCar"_s})
+            for (TStatement st(db(), sql, {}); st.next();)
+                for (int c = 0; c < st.columnCount(); ++c) rows << st.columnName(c) + u'=' + st.value(c).toString();
+        return rows.join(u'\n');
+    }
+    QString changeLog() { return scalar(u"SELECT group_concat(LeasoID||':'||OldCarID||'>'||NewCarID) FROM ChangeCar"_s).toString(); }
 };

@@ -1,7 +1,6 @@
 // The hire-out desk: a hire written exactly, the checks before it, the one
-// transaction, and the prepayment in cents.
-#include "ui_UnitLend.h"
-#include "ui_UnitSelectScheme.h"
+// transaction, the prepayment in cents, and the customer look-up with its
+// notices, the exact match, and the picker with wildcards and quotes taken literally.
 #include "LendFixture.h"
 #include "platform/Errors.h"
 
@@ -39,17 +38,13 @@ TEST_F(LendFixture, HireFromLookedUpCustomerAndPickedSchemeWritesRowAndHiresVehi
         expectTexts({{u()->EdtCar, u"京A12345"_s}, {u()->EdtCustID, {}}, {u()->EdtCustName, {}}});
     });
 
-    ASSERT_EQ(hires(), 1);
-    const QList<QPair<QString, QVariant>> row = {
-        {u"CarID"_s, kCar}, {u"CustID"_s, kO}, {u"LeasoType"_s, 2}, {u"BasicPrice"_s, 355000}, {u"[Limit]"_s, 20},
-        {u"AdditionalPrice"_s, 8000}, {u"Prepay"_s, 5001300}, {u"Odograph1"_s, 11990}, {u"Memo"_s, kMemo},
-        {u"ChangeCar"_s, 0}, {u"EndTime IS NULL AND Charge IS NULL"_s, 1}};
-    for (const auto& [column, want] : row) EXPECT_EQ(leaso(column).toString(), want.toString()) << column.toStdString();
-    EXPECT_EQ(leasoMoment(u"BeginTime"_s), at(10, 10, 0, 5));
-    EXPECT_EQ(leasoMoment(u"PlanEndTime"_s), at(11, 18, 30));
-    EXPECT_EQ(leasoMoment(u"CreateTime"_s), at(10, 10, 1, 2));
-    EXPECT_EQ(scalar(u"SELECT State||Odograph FROM Car WHERE CarID=:id"_s, {{"id", kCar}}).toString(), u"B11990"_s);
-    EXPECT_EQ(carState(u"京A12345"_s), u"A"_s);
+    EXPECT_EQ(RowsText(db(), u"Leaso"_s, {u"CarID"_s, u"CustID"_s, u"LeasoType"_s, u"BasicPrice"_s, u"[Limit]"_s, u"AdditionalPrice"_s,
+                                        u"Prepay"_s, u"Odograph1"_s, u"Memo"_s, u"ChangeCar"_s, u"EndTime"_s, u"Charge"_s}),
+              kCar + u'|' + kO + u"|2|355000|20|8000|5001300|11990|"_s + kMemo + u"|0|NULL|NULL"_s);
+    for (const auto& [column, want] :
+         {std::pair{"BeginTime", at(10, 10, 0, 5)}, {"PlanEndTime", at(11, 18, 30)}, {"CreateTime", at(10, 10, 1, 2)}})
+        EXPECT_EQ(leasoMoment(QString::fromLatin1(column)), want) << column;
+    EXPECT_EQ(RowsText(db(), u"Car"_s, {u"CarID"_s, u"State"_s, u"Odograph"_s}), u"京A12345|A|5000/"_s + kCar + u"|B|11990"_s);
 }
 
 TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)
@@ -58,11 +53,9 @@ TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)
     addCar(u"京A1"_s, 8000);
     auto refused = [&](const QString& text, Dlg::Icon icon = Dlg::Icon::Information) {
         SCOPED_TRACE(text.toStdString());
-        messages.clear();
-        click(u()->BtnLend);
-        expectBox(text, icon);
+        clickFor(u()->BtnLend, text, icon);
         EXPECT_EQ(hires(), 0);
-        EXPECT_EQ(carState(u"京A1"_s), u"A"_s);
+        EXPECT_EQ(scalar(u"SELECT State FROM Car"_s).toString(), u"A"_s);
     };
     withDesk([&] {
         fill({{u()->EdtPrice, {}}, {u()->EdtLimit, {}}, {u()->EdtCustID, u"C1"_s}});
@@ -87,9 +80,7 @@ TEST_F(LendFixture, ChecksRefuseWithTheirNoticesAndWriteNothing)
         u()->EdtAdditionalPrice->clear();
         click(u()->BtnLend);
         EXPECT_EQ(lastMessage(), u"车辆已借出！"_s);
-        messages.clear();
-        click(u()->BtnLend);
-        expectBox(u"当前没有空闲可租车辆！"_s);
+        clickFor(u()->BtnLend, u"当前没有空闲可租车辆！"_s);
     });
     EXPECT_EQ(hires(), 1);
     EXPECT_TRUE(leaso(u"Prepay"_s).isNull());
@@ -120,24 +111,67 @@ TEST_F(LendFixture, FailuresInsideTheHireWriteNothing)
         EXPECT_TRUE(messages[0].text.contains(u"车辆记录被锁定"_s)) << messages[0].text.toStdString();
     });
     EXPECT_EQ(hires(), 0);
-    EXPECT_EQ(carState(u"粤A2"_s), u"A"_s);
     EXPECT_FALSE(db().inTransaction());
 }
 
 TEST_F(LendFixture, PrepaymentIsRoundedToCentsHalfUp)
 {
-    const QList<QPair<QString, QVariant>> cases = {
-        {u"0.125"_s, 1300}, {u"0.12499"_s, 1200}, {u"1.005"_s, 10100}, {u"2.004"_s, 20000}, {QString(), QVariant()}};
-    for (int i = 0; i < cases.size(); ++i) addCar(u"车%1"_s.arg(i), 100);
+    const QStringList typed = {u"0.125"_s, u"0.12499"_s, u"1.005"_s, u"2.004"_s, {}};
+    for (int i = 0; i < typed.size(); ++i) addCar(u"车%1"_s.arg(i), 100);
     addCust(u"C1"_s, u"张三"_s);
     withDesk([&] {
-        for (const auto& c : cases) {
+        for (const QString& t : typed) {
             fillHire(u"C1"_s, u"张三"_s);
-            fill({{u()->EdtPrepay, c.first}});
+            fill({{u()->EdtPrepay, t}});
             click(u()->BtnLend);
         }
     });
-    ASSERT_EQ(hires(), cases.size());
-    for (int i = 0; i < cases.size(); ++i)
-        EXPECT_EQ(leaso(u"Prepay"_s, i + 1), cases[i].second) << cases[i].first.toStdString();
+    EXPECT_EQ(RowsText(db(), u"Leaso"_s, {u"Prepay"_s}), u"1300/1200/10100/20000/NULL"_s);
+}
+
+TEST_F(LendFixture, LookUpMatchesExactlyOrThroughThePickerAndTakesWildcardsLiterally)
+{
+    addCust(u"310103"_s, u"李四"_s, u"021-3"_s, u"6222 03"_s);
+    for (const auto& [id, name] : {std::pair{"P1", "A%B 公司"}, {"P2", "AxB 公司"}, {"P_3", "O'Brien & Co"}, {"PX4", "Smith"}})
+        addCust(QString::fromUtf8(id), QString::fromUtf8(name));
+    withDesk([&] {
+        QTimer noPicker;   // fails the test and closes the picker should it show
+        QObject::connect(&noPicker, &QTimer::timeout, [] {
+            if (frmSelCust->isVisible()) { ADD_FAILURE() << "the picker was shown"; frmSelCust->reject(); }
+        });
+        noPicker.start(5);
+        fill({{u()->EdtCustID, u"  "_s}});
+        click(u()->BtnQryCust);
+        // Blanks in the card do not count: the number alone matches exactly.
+        fill({{u()->EdtCustID, u"P_3"_s}, {u()->EdtBankCard, u"  "_s}});
+        click(u()->BtnQryCust);
+        EXPECT_EQ(u()->EdtCustName->text(), u"O'Brien & Co"_s);
+        // Not found at all: the notice, and the edits as typed.
+        fill({{u()->EdtCustName, {}}, {u()->EdtBankCard, u"99"_s}});
+        click(u()->BtnQryCust);
+        expectTexts({{u()->EdtCustID, u"P_3"_s}, {u()->EdtBankCard, u"99"_s}});
+        noPicker.stop();
+
+        // One match still opens the picker; closing it takes the row under the cursor.
+        fill({{u()->EdtCustID, {}}, {u()->EdtBankCard, u"22 03"_s}});
+        whenShown(frmSelCust, [&] { frmSelCust->close(); });
+        click(u()->BtnQryCust);
+        expectTexts({{u()->EdtCustID, u"310103"_s}, {u()->EdtCustName, u"李四"_s}, {u()->EdtTel, u"021-3"_s}});
+
+        const QList<std::tuple<QString, QString, QString>> cases = {
+            {{}, u"%"_s, u"P1"_s}, {{}, u"'Bri"_s, u"P_3"_s}, {{}, u"a%b"_s, u"P1"_s}, {u"_"_s, {}, u"P_3"_s}};
+        for (const auto& [number, name, ids] : cases) {
+            fill({{u()->EdtCustID, number}, {u()->EdtCustName, name}, {u()->EdtBankCard, {}}});
+            QStringList seen;
+            whenShown(frmSelCust, [&] {
+                for (int r = 0; r < frmLend->ADOQry2->recordCount(); ++r)
+                    seen << frmLend->ADOQry2->textAt(r, frmLend->ADOQry2->fieldIndex(u"CustID"_s));
+                frmSelCust->reject();
+            });
+            click(u()->BtnQryCust);
+            EXPECT_EQ(seen.join(' '), ids) << (number + name).toStdString();
+        }
+    });
+    EXPECT_EQ(messageTexts(), QStringList({u"请输入老客户的证件号、名称或银行卡号之一进行查询！\n\r（支持模糊查询）"_s,
+                                           u"系统中没有此客户信息，客户为新客户！\r请点击“新客户建档”按钮建立客户资料。"_s}));
 }

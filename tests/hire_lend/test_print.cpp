@@ -1,5 +1,4 @@
 // Hire and print, and the values the hire sheet shows.
-#include "ui_UnitLend.h"
 #include "ui_UnitPrint.h"
 #include "LendFixture.h"
 #include <QPaintEngine>
@@ -15,13 +14,6 @@ public:
     QList<Run> runs;
     TextRecorder() : QPaintEngine(AllFeatures) {}
     QPaintEngine* paintEngine() const override { return const_cast<TextRecorder*>(this); }
-    // All drawn text in drawing order, blanks left out (a wrap may fall on one).
-    QString drawn() const
-    {
-        QString s;
-        for (const Run& r : runs) s += r.text;
-        return s.remove(u' ');
-    }
 
 protected:
     int metric(PaintDeviceMetric m) const override
@@ -31,7 +23,6 @@ protected:
         case PdmWidthMM: case PdmHeightMM: return 100;
         case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 2540;
         case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        case PdmDepth: return 32;
         default: return 1;
         }
     }
@@ -40,8 +31,6 @@ protected:
     void updateState(const QPaintEngineState&) override {}
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawPath(const QPainterPath&) override {}
-    void drawLines(const QLineF*, int) override {}
-    void drawRects(const QRectF*, int) override {}
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
     void drawTextItem(const QPointF& p, const QTextItem& t) override
     {
@@ -51,37 +40,26 @@ protected:
     Type type() const override { return User; }
 };
 
-// A point size in the recorder's pixels.
-qreal Px(qreal points) { return qRound(points * 25.4 / 72 * 100); }
-
 } // namespace
 
 class PrintFixture : public LendFixture {
 protected:
-    // Shows the sheet of hire key and records what it draws.
-    void drawSheet(qint64 key, TextRecorder& rec)
+    // Shows the sheet of hire key; fn runs while it shows.
+    void showSheet(qint64 key, const std::function<void()>& fn)
     {
         frmPrint->PrintLeasoID = QString::number(key);
-        whenShown(frmPrint, [&] {
-            QPainter p(&rec);
-            frmPrint->ui->QuickRep1->Draw(p, 100);
-            frmPrint->reject();
-        });
+        whenShown(frmPrint, [&] { fn(); frmPrint->reject(); });
         frmPrint->showModal();
     }
-    // Shows the sheet of hire key and checks its value labels (named without "QRlbl").
-    void expectSheet(qint64 key, const QList<QPair<QString, QString>>& want)
+    // The sheet's value labels, named without "QRlbl".
+    QMap<QString, QString> sheet(qint64 key)
     {
         QMap<QString, QString> v;
-        frmPrint->PrintLeasoID = QString::number(key);
-        whenShown(frmPrint, [&] {
+        showSheet(key, [&] {
             for (const auto& l : frmPrint->ui->QuickRep1->Labels())
                 if (l->Name.startsWith("QRlbl"_L1)) v[l->Name.mid(5)] = l->Caption;
-            frmPrint->reject();
         });
-        frmPrint->showModal();
-        ASSERT_EQ(v.size(), 13);
-        for (const auto& [name, text] : want) EXPECT_EQ(v.value(name), text) << name.toStdString() << " of hire " << key;
+        return v;
     }
 };
 
@@ -108,17 +86,17 @@ TEST_F(PrintFixture, HireAndPrintOpensTheSheetOnTheNewHireAndNeedsAPrinter)
 TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
 {
     addCust(u"110101199001011234"_s, u"O'Brien"_s, u"010-8888"_s, u"6222 0200"_s, u"工商银行"_s);
-    const QDateTime plan = at(12, 18, 30, 5);
-    const qint64 a = addHire(u"京A'1"_s, u"110101199001011234"_s, 1, at(10, 0), plan, 125000, 3000, 8000, money(5000000), 12345);
+    const qint64 a = addHire(u"京A'1"_s, u"110101199001011234"_s, 1, at(10, 0), at(12, 18, 30, 5), 125000, 3000, 8000, money(5000000), 12345);
 
     // Midnight shows the date alone; amounts without trailing zeros.
-    expectSheet(a, {{u"CustName"_s, u"O'Brien"_s}, {u"BankCard"_s, u"6222 0200 工商银行"_s}, {u"Card"_s, u"京A'1"_s},
-                    {u"BeginTime"_s, u"2026/3/10"_s}, {u"PlanEndTime"_s, u"2026/3/12 18:30:05"_s}, {u"Prepay"_s, u"500"_s},
-                    {u"LeasoType"_s, u"包月"_s}, {u"Price"_s, u"12.5"_s}, {u"Aditional"_s, u"0.8"_s}});
+    const QMap<QString, QString> v = sheet(a);
+    ASSERT_EQ(v.size(), 13);
+    for (const auto& [name, text] : {std::pair{"CustName", u"O'Brien"_s}, {"BankCard", u"6222 0200 工商银行"_s}, {"Card", u"京A'1"_s},
+                                     {"BeginTime", u"2026/3/10"_s}, {"PlanEndTime", u"2026/3/12 18:30:05"_s}, {"Prepay", u"500"_s},
+                                     {"LeasoType", u"包月"_s}, {"Price", u"12.5"_s}, {"Aditional", u"0.8"_s}})
+        EXPECT_EQ(v.value(QString::fromLatin1(name)), text) << name;
     // A key that finds no hire shows an empty sheet, never the last customer.
-    expectSheet(999, {});
-    for (const auto& l : frmPrint->ui->QuickRep1->Labels())
-        if (l->Name.startsWith("QRlbl"_L1)) EXPECT_TRUE(l->Caption.isEmpty()) << l->Name.toStdString();
+    EXPECT_EQ(sheet(999).values().join(u'|'), u"||||||||||||"_s);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -127,11 +105,7 @@ TEST_F(PrintFixture, SheetShowsTheHiresValuesAsText)
 TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
 {
     const QString tel = u"紧急联系人王建国手机13800138000，办公室010-88886666转分机1234，"_s.repeated(3).left(150);
-    const struct {
-        const char* name;
-        QString custName, tel, custID, card, memo, car;
-        bool designSizes;
-    } cases[] = {
+    const struct { const char* name; QString custName, tel, custID, card, memo, car; bool designSizes; } cases[] = {
         {"short values", u"张三"_s, u"010-8888"_s, u"110101199001011234"_s, u"6222"_s, u"工行"_s, u"京A1"_s, true},
         {"long values", u"欧阳"_s + u"长名字"_s.repeated(16), tel, u"P1234567890"_s.repeated(5).left(50),
          u"6222020012345678901"_s, u"工商银行北京分行营业部"_s.repeated(10).left(100), u"京A"_s + u"1234567890"_s.repeated(5).left(48), false},
@@ -141,9 +115,13 @@ TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
         exec(u"DELETE FROM Customer"_s);
         addCust(c.custID, c.custName, c.tel, c.card, c.memo);
         TextRecorder rec;
-        drawSheet(addHire(c.car, c.custID, 0, at(10, 8), at(12, 8), 15000, 200, 8000, money(5000000), 1234), rec);
+        showSheet(addHire(c.car, c.custID, 0, at(10, 8), at(12, 8), 15000, 200, 8000, money(5000000), 1234), [&] {
+            QPainter p(&rec);
+            frmPrint->ui->QuickRep1->Draw(p, 100);
+        });
 
-        const QString drawn = rec.drawn();
+        QString drawn;   // all text in drawing order, blanks left out (a wrap may fall on one)
+        for (const auto& r : rec.runs) drawn += QString(r.text).remove(u' ');
         for (const QString& v : {c.custName, c.tel, c.custID, QString(c.card + c.memo), c.car})
             EXPECT_TRUE(drawn.contains(v)) << "not drawn whole: " << v.toStdString();
         const QRectF printable(1000, 500, 8000, 9000);   // 10 mm left and right, 5 mm top and bottom
@@ -152,7 +130,8 @@ TEST_F(PrintFixture, EveryValueIsPrintedWholeInsideThePageAndOverlapsNothing)
             EXPECT_TRUE(printable.contains(r.ink)) << r.text.toStdString() << " off the page";
             for (int j = i + 1; j < rec.runs.size(); ++j)
                 EXPECT_FALSE(r.ink.intersects(rec.runs[j].ink)) << r.text.toStdString() << " over " << rec.runs[j].text.toStdString();
-            if (c.designSizes) EXPECT_EQ(r.pixelSize, Px(r.text == c.tel ? 9 : 10)) << r.text.toStdString();
+            // 9 or 10 points in the recorder's pixels
+            if (c.designSizes) EXPECT_EQ(r.pixelSize, qRound((r.text == c.tel ? 9 : 10) * 25.4 / 72 * 100)) << r.text.toStdString();
         }
     }
 }

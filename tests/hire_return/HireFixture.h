@@ -1,22 +1,14 @@
 #pragma once
-// Hires, vehicles and customers made with plain SQL, the return and settlement
-// windows opened the way the main window opens them, and the shared checks.
-#include "support/AppFixture.h"
-#include "support/PrintQString.h"
-#include "support/WindowProbes.h"
-#include "app/UnitMain.h"
+// Hires made with plain SQL, the return and settlement windows opened the way
+// the main window opens them, and the shared checks.
+#include "hire_lend/LendFixture.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
 #include "ui_UnitCharge.h"
 #include "ui_UnitReturn.h"
 #include "platform/Convert.h"
-#include "platform/Moment.h"
-#include "platform/Pickers.h"
 
-inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
-{
-    return CombineDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
+inline QDateTime M(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return CombineDateTime(QDate(y, mo, d), QTime(h, mi, s)); }
 
 // Amounts are written as text so no double takes part.
 inline Currency Yuan(const char* text) { return StrToCurr(QString::fromLatin1(text)); }
@@ -35,61 +27,41 @@ template <class U> QStringList Fee(U* ui)
     return {ui->EdtCalDays->text(), ui->EdtTimeOwe->text(), ui->EdtAdditionalOwe->text(), ui->EdtOwe->text()};
 }
 
-class HireFixture : public AppFixture {
+class HireFixture : public LendFixture {
 protected:
     void SetUp() override
     {
-        AppFixture::SetUp();
-        SetClockHook([] { return M(2026, 6, 15, 12); });   // the present moment of most tests
-        exec("Insert into Customer(CustID,CardType,CustName,Tel) Values('C1','身份证','O''Brien','010-1234')");
+        LendFixture::SetUp();
+        now = M(2026, 6, 15, 12);   // the present moment of most tests
+        addCust("C1", "O'Brien", "010-1234");
     }
 
     // The hire of customer C1 and its own vehicle, out while the hire is open; its key.
     qint64 standardHire(const Hire& h = {})
     {
-        exec("Insert into Car(CarID,State,Style,Odograph) Values(:id,:state,'轿车',10000)",
-             {{"id", h.car}, {"state", h.end.isNull() ? "B" : "A"}});
-        exec("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,PlanEndTime,EndTime,BasicPrice,[Limit],AdditionalPrice,"
-             "Odograph1,Odograph2) Values(:car,'C1',0,:begin,:plan,:end,:price,200,8000,10000,:odo2)",
-             {{"car", h.car}, {"begin", M(2026, 5, 1, 9)}, {"plan", h.planEnd}, {"end", h.end},
-              {"price", QVariant::fromValue(h.price)}, {"odo2", h.odo2}});
-        return scalar("Select max(LeasoID) from Leaso").toLongLong();
+        addCar(h.car, 10000, h.end.isNull() ? "B" : "A");
+        const qint64 id = addHire(h.car, "C1", 0, M(2026, 5, 1, 9), h.planEnd, h.price.raw(), 200, 8000, {}, 10000);
+        exec("Update Leaso set EndTime=:end, Odograph2=:odo2 where LeasoID=:id", {{"end", h.end}, {"odo2", h.odo2}, {"id", id}});
+        return id;
     }
 
     // Returned on 3 May 15:00 at 10800 km, not settled; the vehicle free.
     qint64 returnedHire(Hire h = {}) { h.end = M(2026, 5, 3, 15); h.odo2 = 10800; return standardHire(h); }
 
-    // Opens a window from the main window's command; fn runs while it shows.
-    void withWindow(QWidget* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
-    {
-        bool ran = false;
-        whenShown(w, [&] { fn(); ran = true; w->close(); });
-        (frmMain->*command)();
-        EXPECT_TRUE(ran) << "the window did not show";
-    }
-    void openReturn(const std::function<void()>& fn) { withWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
-    void openCharge(const std::function<void()>& fn) { withWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
+    void openReturn(const std::function<void()>& fn) { inWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
+    void openCharge(const std::function<void()>& fn) { inWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
 
-    int count(const QString& sql) { return scalar(sql).toInt(); }
     QVariant leaso(qint64 id, const QString& c) { return scalar("Select [" + c + "] from Leaso where LeasoID=:id", {{"id", id}}); }
-    static QDateTime moment(const QVariant& v) { return v.isNull() ? QDateTime() : DaysToDateTime(v.toDouble()); }
-    static Currency money(const QVariant& v) { return Currency::fromRaw(v.toLongLong()); }
-
-    // Message i: its text, the application title as caption, and its icon.
-    void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
-    {
-        ASSERT_GT(messages.size(), i) << text.toStdString();
-        EXPECT_EQ(messages[i].text + '|' + messages[i].caption, text + "|Quorvane");
-        EXPECT_EQ(messages[i].icon, icon);
-    }
+    QDateTime moment(qint64 id, const QString& c) { return DaysToDateTime(leaso(id, c).toDouble()); }
+    int incomes() { return scalar("Select count(*) from Acct").toInt(); }
 
     // The settlement of hire id stamped now by the local clock (under SetClockHook({})),
     // with its one income row.
     void expectSettled(qint64 id, Currency amount, const QString& car)
     {
         const QDateTime n = QDateTime::currentDateTime();
-        EXPECT_EQ(money(leaso(id, "Charge")), amount);
-        EXPECT_LE(std::abs(moment(leaso(id, "ChargeTime")).secsTo(CombineDateTime(n.date(), n.time()))), 5);
+        EXPECT_EQ(leaso(id, "Charge").toLongLong(), amount.raw());
+        EXPECT_LE(std::abs(moment(id, "ChargeTime").secsTo(CombineDateTime(n.date(), n.time()))), 5);
         EXPECT_EQ(RowsText(db(), "Acct", {"[Type]", "Amount", "LeasoID", "Item", "Category", "Deleted"}),
                   QString("1|%1|%2|%3租车款|租车款|0").arg(amount.raw()).arg(id).arg(car));
     }

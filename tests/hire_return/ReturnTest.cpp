@@ -1,11 +1,70 @@
-// The return window: returning and return-and-settle with their checks,
-// transactions and guard, and the refusals both fee windows share.
+// The fee a hire has earned (charged units, time fee, overrun fee, total): the
+// calculation itself, then as the return window shows it. The return and
+// settlement windows: returning, return-and-settle and settling with their
+// checks, transactions and guards, and the refusals both share.
 #include "HireFixture.h"
+#include "hire/UnitFee.h"
 #include "platform/Errors.h"
 
 namespace {
 
-class ReturnTest : public HireFixture {};
+using ReturnTest = HireFixture;
+
+// Out at 10000 km.
+struct FeeCase { const char *name, *unit; QDateTime begin, ret; const char *price, *addPrice; qint64 limit; QString reading; QStringList fee; };
+
+const QDateTime B = M(2026, 5, 1, 9);
+const FeeCase kFees[] = {
+    {"worked example", "按天", B, M(2026, 5, 3, 15), "150", "0.8", 200, "10800", {"3 天", "450", "160", "610"}},
+    {"exactly 24 h is one day", "按天", B, M(2026, 5, 2, 9), "150", "0.8", 200, "", {"1 天", "150", "", "150"}},
+    {"a second past 48 h begins a day", "按天", B, M(2026, 5, 3, 9, 0, 1), "150", "0.8", 200, "", {"3 天", "450", "", "450"}},
+    {"a month is 31 days", "包月", B, M(2026, 6, 1, 9), "3000", "0.5", 3000, "", {"1 月", "3000", "", "3000"}},
+    // 7.5 and 2.5 yuan: a half goes to the even whole yuan.
+    {"half up to even", "按小时", B, M(2026, 5, 1, 11, 30), "2.5", "1", 20, "", {"3 小时", "8", "", "8"}},
+    {"half down to even", "按小时", B, M(2026, 5, 1, 10), "2.5", "1", 20, "", {"1 小时", "2", "", "2"}},
+    {"overrun to the ten-thousandth", "按天", B, M(2026, 5, 2, 9), "150", "0.1234", 100, "10103",
+     {"1 天", "150", "0.3702", "150.3702"}},
+    // 87,672 hours: the allowance, 87,672 times 30,000 km, is beyond 32 bits; the
+    // reading is below it, so no overrun.
+    {"ten years by the hour", "按小时", M(2016, 1, 1, 9), M(2026, 1, 1, 9), "12.5", "0.5", 30000, "10100",
+     {"87672 小时", "1095900", "0", "1095900"}},
+};
+
+TEST(HireFee, Table)
+{
+    for (const FeeCase& c : kFees) {
+        SCOPED_TRACE(c.name);
+        const HireFee f = CalcHireFee({.begin = c.begin, .leasoTypeStr = c.unit, .basicPrice = Yuan(c.price),
+                                       .limit = c.limit, .odograph1 = 10000, .additionalPrice = Yuan(c.addPrice),
+                                       .returnMoment = c.ret, .reading = c.reading});
+        EXPECT_EQ(QStringList({f.calDays, f.timeOwe, f.additionalOwe, f.owe}), c.fee);
+    }
+}
+
+// The standard hire, and one at 10^14 yuan a day whose fee is beyond what
+// Currency holds. A reading that is no whole number or an amount out of range
+// is reported; the figures worked out before it stay, the later ones are emptied.
+TEST_F(ReturnTest, ReturnWindowFollowsMomentAndReadingWithNoStaleFigures)
+{
+    standardHire();
+    standardHire({.car = "B", .planEnd = M(2026, 6, 21), .price = Yuan("100000000000000")});
+    openReturn([&] {
+        auto* ui = frmReturn->ui.get();
+        // Opened at the present moment, 15 June 12:00: 45 days and 3 hours.
+        EXPECT_EQ(Fee(ui), QStringList({"46 天", "6900", "", "6900"}));
+        SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 11, 9));
+        type(ui->EdtOdograph, "12500x.");   // letters and points are dropped
+        EXPECT_EQ(Fee(ui), QStringList({"10 天", "1500", "400", "1900"}));
+        ui->EdtOdograph->setText("10 800");   // pasted
+        expectMessage(0, "“10 800”不是有效的整数", Dlg::Icon::Error);
+        EXPECT_EQ(Fee(ui), QStringList({"10 天", "1500", "", ""}));
+        ui->EdtOdograph->clear();
+        frmReturn->ADOQry->setRecNo(1);
+        expectMessage(1, "金额超出范围", Dlg::Icon::Error);
+        EXPECT_EQ(Fee(ui), QStringList({"10 天", "", "", ""}));
+    });
+    EXPECT_EQ(messages.size(), 2u);
+}
 
 // The odometers are set above the hire-out reading first: a return reading moves
 // a vehicle's odometer only when it is above the hire's own hire-out reading, and
@@ -14,8 +73,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
 {
     const QString memo = "O'Brien's car -- 100% ok; drop table Leaso";
     const QStringList cars{"沪B'99", "A-empty", "A-equal"}, readings{"10800", "", "10000"};
-    QList<qint64> ids;
-    for (int i = 0; i < 3; ++i) ids << standardHire({.car = cars[i], .planEnd = M(2026, 6, 1 + i)});
+    for (int i = 0; i < 3; ++i) standardHire({.car = cars[i], .planEnd = M(2026, 6, 1 + i)});
     returnedHire({.car = "returned"});
     exec("Update Car set Odograph=12345");
     openReturn([&] {
@@ -32,12 +90,11 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
     expectMessage(0, "确定要归还车辆 “沪B'99” 吗？");
     EXPECT_EQ(messages[0].buttons, Dlg::Buttons::YesNo);
     EXPECT_EQ(messages[0].defaultButton, Dlg::IdYes);
-    EXPECT_EQ(moment(leaso(ids[0], "EndTime")), M(2026, 5, 3, 15));
-    EXPECT_EQ(leaso(ids[0], "Memo").toString(), memo);
-    EXPECT_TRUE(leaso(ids[0], "ChargeTime").isNull());
-    EXPECT_TRUE(leaso(ids[1], "Odograph2").isNull());
+    EXPECT_EQ(moment(1, "EndTime"), M(2026, 5, 3, 15));
+    EXPECT_EQ(leaso(1, "Memo").toString(), memo);
+    EXPECT_EQ(RowsText(db(), "Leaso", {"Odograph2", "ChargeTime"}, "LeasoID<=3"), "10800|NULL/NULL|NULL/10000|NULL");
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}, "CarID<>'returned'"), "A|10800/A|12345/A|12345");
-    EXPECT_EQ(count("Select count(*) from Acct"), 0);
+    EXPECT_EQ(incomes(), 0);
 }
 
 // Every command of both windows refuses a return before hire-out and pasted text
@@ -45,8 +102,7 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
 // anything is written. A return at hire-out itself is accepted.
 TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
 {
-    const qint64 open = standardHire();
-    const qint64 returned = returnedHire({.car = "京A-R"});
+    const qint64 open = standardHire(), returned = returnedHire({.car = "京A-R"});
     const QDateTime after = M(2026, 5, 3, 15);
     const struct { QDateTime at; const char *amount, *reading; QString text; } cases[] = {
         {M(2026, 5, 1, 8, 59), "300", "", "还车时间不应当早于车辆借出时间！"},
@@ -76,9 +132,9 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
         SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 1, 9));
         click(ui->BtnReturn);
     });
-    EXPECT_EQ(moment(leaso(open, "EndTime")), M(2026, 5, 1, 9));
+    EXPECT_EQ(moment(open, "EndTime"), M(2026, 5, 1, 9));
     EXPECT_TRUE(leaso(returned, "ChargeTime").isNull());
-    EXPECT_EQ(count("Select count(*) from Acct"), 0);
+    EXPECT_EQ(incomes(), 0);
 }
 
 // Return and settle on two hires. A second copy of the program on the same file
@@ -115,9 +171,50 @@ TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAnd
     EXPECT_TRUE(messages[3].text.contains("Acct", Qt::CaseInsensitive)) << messages[3].text.toStdString();
     EXPECT_FALSE(db().inTransaction());
     expectSettled(id, Yuan("598.5"), "粤A'7");
-    EXPECT_EQ(moment(leaso(id, "EndTime")), M(2026, 5, 3, 15));
+    EXPECT_EQ(moment(id, "EndTime"), M(2026, 5, 3, 15));
     EXPECT_EQ(leaso(id, "Odograph2").toLongLong(), 10800);
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}), "B|10000/A|10800");
+}
+
+// Neither the open hire nor the settled one is listed. A second copy of the
+// program on the same file settles the first listed meanwhile: refused with the
+// notice, nothing written, the list read afresh. The next is settled with its
+// moment moved, a new reading and the income entry; the last, its date moved,
+// without the entry and with the reading box emptied, which keeps the recorded reading.
+TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
+{
+    SetClockHook({});   // the database's own clock: local time
+    TADOConnection other;
+    other.open(dbFile());
+    standardHire({.car = "open"});
+    exec("Update Leaso set Charge=1000000, ChargeTime=EndTime where LeasoID=:id", {{"id", returnedHire({.car = "settled"})}});
+    const qint64 taken = returnedHire({.car = "taken"}), id1 = returnedHire({.car = "苏E'55"}), id2 = returnedHire({.car = "苏F-6"});
+    openCharge([&] {
+        auto* ui = frmCharge->ui.get();
+        ASSERT_EQ(frmCharge->ADOQry->recordCount(), 3);
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "160", "610"}));   // moment and reading from the row
+        other.execute("Update Leaso set ChargeTime=Now(), Charge=5000000 where LeasoID=:id", {{"id", taken}});
+        clearAndType(ui->EdtLeaso, "300");
+        click(ui->Button1);
+        ASSERT_EQ(frmCharge->ADOQry->recordCount(), 2) << "the list was not read afresh";
+        ui->DtTime->setTime(QTime(16, 30));
+        clearAndType(ui->EdtOdograph, "10850");
+        clearAndType(ui->EdtLeaso, "650.25");
+        click(ui->Button1);
+        ASSERT_EQ(ui->EdtCarID->text(), "苏F-6");
+        ui->DtDate->setDate(QDate(2026, 5, 4));
+        clearAndType(ui->EdtOdograph, "");
+        ui->ChkSynchro->setChecked(false);
+        clearAndType(ui->EdtLeaso, "600");
+        click(ui->Button1);
+        EXPECT_EQ(frmCharge->ADOQry->recordCount(), 0);
+    });
+    EXPECT_EQ(messageTexts(), QStringList({EChangedError().message(), "结算信息已保存！", "结算信息已保存！"}));
+    expectMessage(0, EChangedError().message());
+    expectSettled(id1, Yuan("650.25"), "苏E'55");
+    EXPECT_EQ(RowsText(db(), "Leaso", {"Charge", "Odograph2"}, "LeasoID>=:id", {{"id", taken}}), "5000000|10800/6502500|10850/6000000|10800");
+    EXPECT_EQ(moment(id1, "EndTime"), M(2026, 5, 3, 16, 30));
+    EXPECT_EQ(moment(id2, "EndTime"), M(2026, 5, 4, 15));
 }
 
 // The list runs by planned return time; a hire whose planned return is before
