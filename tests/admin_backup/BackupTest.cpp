@@ -45,16 +45,16 @@ protected:
         });
         frmMain->N8Click();
     }
-    // Clicks 恢复 when the chosen folder enables it; replies answer the confirmation.
-    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes})
+    // Clicks 恢复 (clicks times) when the chosen folder enables it; replies answer the confirmations.
+    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes}, int clicks = 1)
     {
         answers.assign(replies.begin(), replies.end());
         folderAnswers << folder;
         bool clicked = false;
-        whenShown(frmBackup, [this, &clicked] {
+        whenShown(frmBackup, [this, &clicked, clicks] {
             click(B()->BtnSelectDir);
             clicked = B()->BtnRecover->isEnabled();
-            if (clicked) B()->BtnRecover->click();
+            for (int i = 0; clicked && i < clicks; ++i) B()->BtnRecover->click();
             if (frmBackup->isVisible()) B()->BtnCancel2->click();
         });
         frmMain->N9Click();
@@ -323,6 +323,24 @@ TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
     ASSERT_TRUE(restoreFrom(folder));
     EXPECT_EQ(lastMessage(), RestoredText);
     EXPECT_EQ(filesUnder(CarPicDir), once);
+}
+
+// A completed restore, then a second click on 恢复 answered No: the strip is
+// built from the restored data, though the last click restored nothing.
+TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
+{
+    exec(u"Insert into CarCost(CarID,Name,EndTime) values('京B2','保险',:e)"_s, {{u"e"_s, QDate(2025, 1, 20)}});
+    backupTo(root);
+    exec(u"Update CarCost set CarID='京A1'"_s);
+    frmMain->GetAlertMessages();
+    ASSERT_EQ(AlertMessages, QStringList{u"京A1保险将在2025/1/20到期"_s});
+    messages.clear();
+
+    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdYes, Dlg::IdNo}, 2));
+    const QString ask = u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s;
+    EXPECT_EQ(messageTexts(), (QStringList{ask, RestoredText, ask}));
+    EXPECT_FALSE(frmBackup->Restored);
+    EXPECT_EQ(AlertMessages, QStringList{u"京B2保险将在2025/1/20到期"_s});
 }
 
 } // namespace
