@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
 #include <cstdio>
 
@@ -44,16 +45,21 @@ bool copyFile(const QString& from, const QString& to)
     return true;
 }
 
-bool holds(const QString& folder, const QString& path)
-{
-    return !folder.isEmpty() && (path == folder || path.startsWith(folder + QLatin1Char('/')));
-}
+// What one folder copy has seen, in real paths.
+struct TCopyWalk {
+    QString top;              // the source folder
+    QString guard;            // the target folder
+    QStringList chain;        // the folders being copied, from the top down to the current one
+    QSet<QString> copied;     // every folder copied so far
+    TCopyReport& report;
+};
 
-// Copies one folder. chain holds the real paths of the folders being copied
-// from the top down to this one, so a link back into any of them is a loop.
-bool copyTree(const QString& source, const QString& target, int mode, const QString& guard, QStringList& chain,
-              TCopyReport& report)
+// Copies one folder. A link back into a folder of the chain is a loop; a link
+// into the source's own tree, or to a folder already copied by another path,
+// is a second path to folders copied once already, and is passed over.
+bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk& walk)
 {
+    TCopyReport& report = walk.report;
     const QFileInfo self(source);
     if (!self.isReadable() || !self.isExecutable()) {
         report.unread << source;
@@ -61,7 +67,8 @@ bool copyTree(const QString& source, const QString& target, int mode, const QStr
     }
     // When the target folder cannot be made, each file is still tried, and counted as it fails.
     QDir().mkpath(target);
-    chain << self.canonicalFilePath();
+    walk.chain << self.canonicalFilePath();
+    walk.copied.insert(walk.chain.last());
     bool ok = true;
     const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
@@ -69,14 +76,16 @@ bool copyTree(const QString& source, const QString& target, int mode, const QStr
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
             const QString real = fi.canonicalFilePath();
-            const bool loops = fi.isSymLink()
-                && std::any_of(chain.cbegin(), chain.cend(), [&](const QString& f) { return holds(real, f); });
-            if (loops || holds(real, guard)) {
+            const bool link = fi.isSymLink();
+            const bool loops = link && std::any_of(walk.chain.cbegin(), walk.chain.cend(),
+                                                   [&](const QString& f) { return FolderHolds(real, f); });
+            if (loops || FolderHolds(real, walk.guard)) {
                 // The target's own tree is never copied; a link is named, not passed over.
-                if (fi.isSymLink()) report.links << fi.absoluteFilePath();
+                if (link) report.links << fi.absoluteFilePath();
                 continue;
             }
-            if (!copyTree(fi.absoluteFilePath(), to, mode, guard, chain, report)) ok = false;
+            if (link && (FolderHolds(walk.top, real) || walk.copied.contains(real))) continue;
+            if (!copyTree(fi.absoluteFilePath(), to, mode, walk)) ok = false;
             continue;
         }
         if (!fi.isFile()) {   // a link to nothing, or no file at all: there is nothing to copy
@@ -115,7 +124,7 @@ bool copyTree(const QString& source, const QString& target, int mode, const QStr
             report.failed << dest;
         }
     }
-    chain.removeLast();
+    walk.chain.removeLast();
     return ok;
 }
 
@@ -139,6 +148,13 @@ QString linksNotFollowed(const TCopyReport& r)
 }
 
 } // namespace
+
+bool FolderHolds(const QString& folder, const QString& path)
+{
+    if (folder.isEmpty() || !path.startsWith(folder)) return false;
+    // The root ends in its separator already, and holds every path.
+    return path.size() == folder.size() || folder.endsWith(QLatin1Char('/')) || path.at(folder.size()) == QLatin1Char('/');
+}
 
 QString BackupDateText(const QDate& d)
 {
@@ -175,8 +191,8 @@ bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCop
     TCopyReport own;
     TCopyReport& r = report ? *report : own;
     QDir().mkpath(target);
-    QStringList chain;
-    return copyTree(source, target, Mode, QFileInfo(target).canonicalFilePath(), chain, r);
+    TCopyWalk walk{QFileInfo(source).canonicalFilePath(), QFileInfo(target).canonicalFilePath(), {}, {}, r};
+    return copyTree(source, target, Mode, walk);
 }
 
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)

@@ -1,5 +1,6 @@
 #include "app/UnitMain.h"
 #include "ui_UnitMain.h"
+#include "common/AppContext.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
@@ -29,6 +30,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
@@ -305,16 +307,21 @@ static void selectBackupPage(int index)
     frmBackup->setWindowTitle(frmBackup->ui->PageControl1->tabText(index));
 }
 
-// Either opening may end in a restore, since the user can switch pages; only
-// a restore that replaced the data rebuilds the strip.
+// Either opening may end in a restore, since the user can switch pages. The
+// strip is rebuilt when any restore replaced the data while the dialog was
+// open: Restored tells only of the last click on 恢复.
 void TfrmMain::showBackup(int page)
 {
     selectBackupPage(page);
     const bool was = Timer1->isActive();
     Timer1->stop();
     frmBackup->Restored = false;
+    bool replaced = false;
+    const QMetaObject::Connection watch =
+        connect(&AppEvents::instance(), &AppEvents::databaseReplaced, this, [&replaced] { replaced = true; });
+    const auto unwatch = qScopeGuard([&] { disconnect(watch); });
     frmBackup->exec();
-    if (frmBackup->Restored) GetAlertMessages();
+    if (replaced || frmBackup->Restored) GetAlertMessages();
     else setTimerState(was);
 }
 

@@ -45,16 +45,16 @@ protected:
         });
         frmMain->N8Click();
     }
-    // Clicks 恢复 when the chosen folder enables it; replies answer the confirmation.
-    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes})
+    // Clicks 恢复 (clicks times) when the chosen folder enables it; replies answer the confirmations.
+    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes}, int clicks = 1)
     {
         answers.assign(replies.begin(), replies.end());
         folderAnswers << folder;
         bool clicked = false;
-        whenShown(frmBackup, [this, &clicked] {
+        whenShown(frmBackup, [this, &clicked, clicks] {
             click(B()->BtnSelectDir);
             clicked = B()->BtnRecover->isEnabled();
-            if (clicked) B()->BtnRecover->click();
+            for (int i = 0; clicked && i < clicks; ++i) B()->BtnRecover->click();
             if (frmBackup->isVisible()) B()->BtnCancel2->click();
         });
         frmMain->N9Click();
@@ -182,22 +182,36 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
     }
 }
 
-// A linked folder is copied once as a folder; a link back up the tree, or the
-// second of two folders linked to each other, is followed no further and named.
+// A linked folder is copied once as a folder: a second link to it, or a link
+// into the photo folder's own tree, is passed over; a link back up the tree,
+// or back to a linked folder the copy is inside, is followed no further and named.
 TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
 {
-    const QString outside = mkdir(u"outside"_s), pics = CarPicDir;
-    for (const char* f : {"p", "q", "sub"}) QDir().mkpath(pics + QString::fromUtf8(f));
-    for (const QString& f : {outside + u"o.bmp"_s, pics + u"p/p.bmp"_s, pics + u"q/q.bmp"_s, pics + u"sub/x.bmp"_s}) write(f, "photo");
-    link(outside, pics + u"linked"_s);
-    link(pics + u"q"_s, pics + u"p/toQ"_s);
-    link(pics + u"p"_s, pics + u"q/toP"_s);
+    const QString out1 = mkdir(u"out1"_s), out2 = mkdir(u"out2"_s), pics = CarPicDir;
+    for (const char* f : {"p", "sub"}) QDir().mkpath(pics + QString::fromUtf8(f));
+    for (const QString& f : {out1 + u"o.bmp"_s, out2 + u"t.bmp"_s, pics + u"p/p.bmp"_s, pics + u"sub/x.bmp"_s}) write(f, "photo");
+    link(out1, pics + u"linked"_s);
+    link(out1, pics + u"linked2"_s);
+    link(out2, out1 + u"next"_s);
+    link(out1, out2 + u"back"_s);
+    link(pics + u"sub"_s, pics + u"p/toSub"_s);
     link(pics, pics + u"sub/up"_s);
     backupTo(root);
     EXPECT_EQ(messageTexts(), QStringList{u"备份完成！\n以下目录链接指向上层目录或备份目录，没有跟随复制："
-                                          "“%1p/toQ/toP”、“%1q/toP/toQ”、“%1sub/up”。"_s.arg(pics)});
-    EXPECT_EQ(filesUnder(folder + u"DBPic"_s),
-              (QStringList{u"linked/o.bmp"_s, u"p/p.bmp"_s, u"p/toQ/q.bmp"_s, u"q/q.bmp"_s, u"q/toP/p.bmp"_s, u"sub/x.bmp"_s}));
+                                          "“%1linked/next/back”、“%1sub/up”。"_s.arg(pics)});
+    EXPECT_EQ(filesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
+}
+
+// The root holds every folder, so a link to it is a loop like a link to any
+// folder holding the one copied.
+TEST(FolderHolds, RootAndPrefixes)
+{
+    const struct { const char* folder; const char* path; bool holds; } rows[] = {
+        {"/", "/", true}, {"/", "/home/pics", true}, {"/home", "/home/pics", true}, {"/home/pics", "/home/pics", true},
+        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(FolderHolds(QString::fromUtf8(r.folder), QString::fromUtf8(r.path)), r.holds) << r.folder << " holds " << r.path;
 }
 
 // The confirmation names the backup's moment; the replaced data go to the
@@ -282,6 +296,51 @@ TEST_F(RestoreTest, NoOrSafetyCopyThatCannotBeWrittenLeavesTheLiveData)
     EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”"_s)) << lastMessage().toStdString();
     EXPECT_FALSE(frmBackup->Restored);
     EXPECT_EQ(FileBytes(dbFile()), live);
+}
+
+// Twelve folders, each holding a photo and two links to the next: each is
+// copied once, by the backup and by the restore's copy back.
+TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
+{
+    const QString ladder = mkdir(u"ladder"_s);
+    QStringList once;
+    for (int i = 0; i < 12; ++i) {
+        const QString step = ladder + QString::number(i);
+        QDir().mkpath(step);
+        write(step + u"/f.bmp"_s, "photo");
+        if (i) for (const char* name : {"/a", "/b"}) link(step, ladder + QString::number(i - 1) + QString::fromUtf8(name));
+        once << u"ladder/"_s + u"a/"_s.repeated(i) + u"f.bmp"_s;
+    }
+    once.sort();
+    link(ladder + u"0"_s, CarPicDir + u"ladder"_s);
+    makeBackup();
+    const QString saved = folder + u"DBPic/"_s;
+    EXPECT_EQ(filesUnder(saved), once);
+
+    QDir(saved + u"ladder"_s).removeRecursively();   // the backup holding the links instead
+    link(ladder + u"0"_s, saved + u"ladder"_s);
+    ASSERT_TRUE(QFile::remove(CarPicDir + u"ladder"_s));
+    ASSERT_TRUE(restoreFrom(folder));
+    EXPECT_EQ(lastMessage(), RestoredText);
+    EXPECT_EQ(filesUnder(CarPicDir), once);
+}
+
+// A completed restore, then a second click on 恢复 answered No: the strip is
+// built from the restored data, though the last click restored nothing.
+TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
+{
+    exec(u"Insert into CarCost(CarID,Name,EndTime) values('京B2','保险',:e)"_s, {{u"e"_s, QDate(2025, 1, 20)}});
+    backupTo(root);
+    exec(u"Update CarCost set CarID='京A1'"_s);
+    frmMain->GetAlertMessages();
+    ASSERT_EQ(AlertMessages, QStringList{u"京A1保险将在2025/1/20到期"_s});
+    messages.clear();
+
+    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdYes, Dlg::IdNo}, 2));
+    const QString ask = u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s;
+    EXPECT_EQ(messageTexts(), (QStringList{ask, RestoredText, ask}));
+    EXPECT_FALSE(frmBackup->Restored);
+    EXPECT_EQ(AlertMessages, QStringList{u"京B2保险将在2025/1/20到期"_s});
 }
 
 } // namespace
