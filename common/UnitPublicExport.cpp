@@ -33,13 +33,19 @@ void check(lxw_error err)
 
 // Owns the workbook until it is closed; one never closed is closed by the
 // destructor, which also frees it (its file is the temporary one).
+// Rows go to disk as they are written, so a long list needs little memory
+// beyond its own; that takes rows strictly in order, and the library keeps
+// its own scratch files in the target's folder rather than in a temporary
+// folder that may live in memory.
 class Workbook {
 public:
     explicit Workbook(const QString& path)
     {
+        const QByteArray scratch = QFile::encodeName(QFileInfo(path).absolutePath());
         lxw_workbook_options opt{};
-        opt.constant_memory = LXW_FALSE;
-        m_wb = workbook_new_opt(path.toUtf8().constData(), &opt);
+        opt.constant_memory = LXW_TRUE;
+        opt.tmpdir = const_cast<char*>(scratch.constData());
+        m_wb = workbook_new_opt(QFile::encodeName(path).constData(), &opt);
         if (!m_wb) throw EExportError(QStringLiteral("无法创建工作簿"));
     }
     ~Workbook() { if (m_wb) workbook_close(m_wb); }
