@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -182,6 +183,19 @@ void writeWorkbook(const QString& path, const QString& title, TDataSet* ds, TDBG
 
 } // namespace
 
+namespace {
+
+// The wait cursor while the workbook is written; gone again before any box shows.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
 void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* dataSource, TDBGrid* grid)
 {
     QWidget* owner = grid ? grid->window() : nullptr;
@@ -202,6 +216,11 @@ void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* 
         const QString tmpName = tmp.fileName();
         tmp.close();
 
+        // The window waits while the workbook is written: the save dialog that
+        // was just closed is painted over first, and the cursor says to wait.
+        WaitCursor wait;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (owner && owner->isVisible()) owner->repaint();
         writeWorkbook(tmpName, title, dataSource, grid);
 
         const QByteArray from = QFile::encodeName(tmpName);
