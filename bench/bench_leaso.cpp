@@ -1,7 +1,8 @@
 // The benchmark (not a test): the program's time beside the time of its raw
 // statements through the SQLite C API, in the same process on the same file,
-// for start-up, each built window's opening and each write command, on large
-// seeded databases. See README.md, "Benchmark".
+// for start-up, each built window's opening and each write command, and the
+// account book's export beside libxlsxwriter alone, on large seeded
+// databases. See README.md, "Benchmark".
 //
 //   bench_leaso [--hires 10000,100000,1000000] [--runs 7] [--seed N] [--data DIR]
 //
@@ -48,9 +49,15 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
 #include <vector>
 
 namespace {
@@ -66,12 +73,13 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-long peakKiB()
+// A line of /proc/self/status in KiB: "VmHWM:" the peak, "VmRSS:" the present.
+long statusKiB(const char* key = "VmHWM:")
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(key)) return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLong();
     return 0;
 }
 
@@ -204,6 +212,8 @@ void rawStartup(Raw& r)
     r.run("Select CarID,Name,Max(EndTime) as EndTime from CarCost Group by CarID,Name");
     r.run("Select CustID,CustName from Customer where Len(CustID)=15 or Len(CustID)=18");
 }
+
+void exportCase(int hires, int runs, const QString& dir);
 
 int runWindows(const QString& dir, int hires, int runs, double startup, double bare)
 {
@@ -461,9 +471,143 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
         const Result r = measure(c, db, runs);
         printRow(hires, r.name, r.program, r.raw, c.raw ? r.rows : -1);
     }
-    std::printf("%9d  peak memory %ld MiB\n", hires, peakKiB() / 1024);
+    exportCase(hires, runs, dir);
+    std::printf("%9d  peak memory %ld MiB\n", hires, statusKiB() / 1024);
     DestroyForms();
     return 0;
+}
+
+// ---- the export of the account book, each side in a child process ----
+
+// What a child reports: its timed part, its memory just before it, the rows written.
+struct ChildReport { double ms = -1; long startKiB = 0; long rows = 0; };
+struct ChildResult { ChildReport report; long peakKiB = 0; };
+
+// Runs fn in a forked child, so that each side's peak is its own: the child
+// starts as a copy of this process, and its peak comes back through wait4.
+ChildResult inChild(const std::function<ChildReport()>& fn)
+{
+    ChildResult out;
+    int fds[2];
+    if (::pipe(fds) != 0) return out;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const ChildReport r = fn();
+        if (::write(fds[1], &r, sizeof r) != sizeof r) ::_exit(1);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    if (pid < 0) { ::close(fds[0]); return out; }
+    if (::read(fds[0], &out.report, sizeof out.report) != sizeof out.report) out.report = {};
+    ::close(fds[0]);
+    int status = 0;
+    rusage ru{};
+    if (::wait4(pid, &status, 0, &ru) == pid) out.peakKiB = ru.ru_maxrss;
+    return out;
+}
+
+// The cells the account book exports, written by libxlsxwriter alone in its
+// constant-memory mode: its rows read first through the SQLite C API, then
+// the same values of the same kinds (the day as a dated number, the signed
+// amount, the texts).
+ChildReport rawAcctExport(const QString& dbFile, const QDate& from, const QDate& to, const QString& title, const QString& out)
+{
+    struct Row { int type; double day; bool hasDay; double amount; std::string category, item; };
+    std::vector<Row> rows;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_open_v2(dbFile.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (sqlite3_prepare_v2(db, "Select [Type],AcctTime,Amount,Category,Item from [Acct] where (Deleted<>1 or Deleted is null)"
+                               " And AcctTime >= :from And AcctTime < :to Order By [AcctTime] DESC, ID", -1, &st, nullptr) != SQLITE_OK)
+        return {};
+    sqlite3_bind_double(st, 1, DateToDays(from));
+    sqlite3_bind_double(st, 2, DateToDays(to.addDays(1)));
+    auto textOf = [&](int c) { const auto* t = sqlite3_column_text(st, c); return t ? std::string(reinterpret_cast<const char*>(t)) : std::string(); };
+    while (sqlite3_step(st) == SQLITE_ROW)
+        rows.push_back({sqlite3_column_int(st, 0), std::floor(sqlite3_column_double(st, 1)), sqlite3_column_type(st, 1) != SQLITE_NULL,
+                        double(sqlite3_column_int64(st, 2)) * sqlite3_column_int(st, 0) / 10000.0, textOf(3), textOf(4)});
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+
+    ChildReport r;
+    r.rows = long(rows.size());
+    r.startKiB = statusKiB("VmRSS:");
+    Clock t;
+    t.start();
+    const QByteArray folder = QFileInfo(out).absolutePath().toUtf8();
+    lxw_workbook_options opt{};
+    opt.constant_memory = LXW_TRUE;
+    opt.tmpdir = const_cast<char*>(folder.constData());
+    lxw_workbook* wb = workbook_new_opt(out.toUtf8().constData(), &opt);
+    lxw_worksheet* ws = workbook_add_worksheet(wb, nullptr);
+    lxw_format* dateFmt = workbook_add_format(wb);
+    format_set_num_format(dateFmt, "yyyy/m/d");
+    worksheet_write_string(ws, 0, 0, title.toUtf8().constData(), nullptr);
+    const char* captions[] = {"收/支", "日期", "金额", "类目", "事项"};
+    for (lxw_col_t c = 0; c < 5; ++c) worksheet_write_string(ws, 1, c, captions[c], nullptr);
+    lxw_row_t n = 2;
+    for (const Row& row : rows) {
+        if (row.type == 1 || row.type == -1) worksheet_write_string(ws, n, 0, row.type == 1 ? "收" : "支", nullptr);
+        if (row.hasDay) worksheet_write_number(ws, n, 1, row.day, dateFmt);
+        worksheet_write_number(ws, n, 2, row.amount, nullptr);
+        if (!row.category.empty()) worksheet_write_string(ws, n, 3, row.category.c_str(), nullptr);
+        if (!row.item.empty()) worksheet_write_string(ws, n, 4, row.item.c_str(), nullptr);
+        ++n;
+    }
+    if (workbook_close(wb) != LXW_NO_ERROR) return {};
+    r.ms = ms(t);
+    return r;
+}
+
+// The whole account book exported as its window exports it (the list read,
+// then the export command timed) beside libxlsxwriter alone, each in a child.
+void exportCase(int hires, int runs, const QString& dir)
+{
+    TADOConnection& cn = AppConnection();
+    const QDate first = DaysToDateTime(cn.scalar(QStringLiteral("select min(AcctTime) from Acct")).toDouble()).date();
+    const QDate today = NowMoment().date();
+    const QString title = DateToStr(first) + QStringLiteral("至") + DateToStr(today) + QStringLiteral("  帐本");
+    const QString out = dir + QStringLiteral("/帐本.xlsx");
+    std::vector<double> p, r, pPeak, pRise, rPeak, rRise;
+    long rows = 0;
+    for (int i = 0; i <= runs; ++i) {
+        const ChildResult program = inChild([&] {
+            frmAcct->ui->DateTimePicker1->setDate(first);
+            frmAcct->ui->DateTimePicker2->setDate(today);
+            frmAcct->BtnQryClick();
+            Dlg::hooks().saveFile = [&](const QString&, const QString&, const QString&) { return out; };
+            ChildReport c;
+            c.rows = frmAcct->ADOQry->recordCount();
+            c.startKiB = statusKiB("VmRSS:");
+            Clock t;
+            t.start();
+            frmAcct->BtnExpXls1Click();
+            c.ms = QFile::exists(out) ? ms(t) : -1;
+            return c;
+        });
+        QFile::remove(out);
+        const ChildResult raw = inChild([&] { return rawAcctExport(cn.fileName(), first, today, title, out); });
+        QFile::remove(out);
+        if (program.report.ms < 0 || raw.report.ms < 0 || program.report.rows != raw.report.rows) {
+            std::fprintf(stderr, "the account book's export failed\n");
+            return;
+        }
+        if (i == 0) continue;
+        p.push_back(program.report.ms);
+        r.push_back(raw.report.ms);
+        pPeak.push_back(program.peakKiB / 1024.0);
+        pRise.push_back((program.peakKiB - program.report.startKiB) / 1024.0);
+        rPeak.push_back(raw.peakKiB / 1024.0);
+        rRise.push_back((raw.peakKiB - raw.report.startKiB) / 1024.0);
+        rows = raw.report.rows;
+    }
+    printRow(hires, QStringLiteral("导出 帐本 (全部)"), median(p), median(r), rows);
+    std::printf("%9d  export peak memory %.0f MiB (%+.0f writing), libxlsxwriter alone %.0f MiB (%+.0f writing)\n", hires,
+                median(pPeak), median(pRise), median(rPeak), median(rRise));
+    std::fflush(stdout);
 }
 
 // ---- start-up, each in a fresh process ----

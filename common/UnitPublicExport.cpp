@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -33,13 +34,19 @@ void check(lxw_error err)
 
 // Owns the workbook until it is closed; one never closed is closed by the
 // destructor, which also frees it (its file is the temporary one).
+// Rows go to disk as they are written, so a long list needs little memory
+// beyond its own; that takes rows strictly in order, and the library keeps
+// its own scratch files in the target's folder rather than in a temporary
+// folder that may live in memory.
 class Workbook {
 public:
     explicit Workbook(const QString& path)
     {
+        const QByteArray scratch = QFile::encodeName(QFileInfo(path).absolutePath());
         lxw_workbook_options opt{};
-        opt.constant_memory = LXW_FALSE;
-        m_wb = workbook_new_opt(path.toUtf8().constData(), &opt);
+        opt.constant_memory = LXW_TRUE;
+        opt.tmpdir = const_cast<char*>(scratch.constData());
+        m_wb = workbook_new_opt(QFile::encodeName(path).constData(), &opt);
         if (!m_wb) throw EExportError(QStringLiteral("无法创建工作簿"));
     }
     ~Workbook() { if (m_wb) workbook_close(m_wb); }
@@ -176,6 +183,19 @@ void writeWorkbook(const QString& path, const QString& title, TDataSet* ds, TDBG
 
 } // namespace
 
+namespace {
+
+// The wait cursor while the workbook is written; gone again before any box shows.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
 void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* dataSource, TDBGrid* grid)
 {
     QWidget* owner = grid ? grid->window() : nullptr;
@@ -196,6 +216,11 @@ void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* 
         const QString tmpName = tmp.fileName();
         tmp.close();
 
+        // The window waits while the workbook is written: the save dialog that
+        // was just closed is painted over first, and the cursor says to wait.
+        WaitCursor wait;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (owner && owner->isVisible()) owner->repaint();
         writeWorkbook(tmpName, title, dataSource, grid);
 
         const QByteArray from = QFile::encodeName(tmpName);

@@ -8,6 +8,7 @@
 #include "platform/DataSet.h"
 #include "platform/Moment.h"
 #include "support/XlsxRead.h"
+#include <QApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -23,7 +24,7 @@ protected:
         createForms = false;
         AppFixture::SetUp();
         cn.open(dbFile());
-        cn.execute(u"INSERT INTO Customer (CustID, CustName) VALUES (:id, '张三'), ('B7', 'O''Brien')"_s, {{"id", DocNo}});
+        cn.execute(u"INSERT INTO Customer (CustID, CustName) VALUES (:id, ' <张&三> '), ('B7', 'O''Brien')"_s, {{"id", DocNo}});
         // One hire still out (no return time, no charge), one returned at midnight and settled.
         cn.execute(u"INSERT INTO Leaso (CarID, CustID, BeginTime, EndTime, Charge) VALUES ('京A1', :c, :b, NULL, NULL),"
                    " ('沪B2', 'B7', :b2, :e, :m)"_s,
@@ -91,8 +92,9 @@ TEST_F(ExportTest, FailuresShowTheirCauseAndAnExportHoldsTitleCaptionsAndTypedCe
     // Cells: 't' text, 'n' number, 'd' date with its format, '-' not written.
     struct Want { int row, col; char kind; QVariant value; QString fmt = {}; };
     const Want cells[] = {
-        {3, 1, 't', DocNo}, {3, 3, 'd', At(2024, 3, 5, 9, 30, 15), u"yyyy/m/d h:mm:ss"_s}, {3, 4, '-', {}},
-        {3, 6, '-', {}}, {4, 2, 't', u"O'Brien"_s}, {4, 4, 'd', At(2024, 3, 2), u"yyyy/m/d"_s}, {4, 5, 'n', 1234.56}};
+        {3, 1, 't', DocNo}, {3, 2, 't', u" <张&三> "_s}, {3, 3, 'd', At(2024, 3, 5, 9, 30, 15), u"yyyy/m/d h:mm:ss"_s},
+        {3, 4, '-', {}}, {3, 6, '-', {}}, {4, 2, 't', u"O'Brien"_s}, {4, 4, 'd', At(2024, 3, 2), u"yyyy/m/d"_s},
+        {4, 5, 'n', 1234.56}};
     for (const Want& w : cells) {
         SCOPED_TRACE(testing::Message() << "cell " << w.row << "," << w.col);
         const auto c = x.cell(w.row, w.col);
@@ -104,4 +106,50 @@ TEST_F(ExportTest, FailuresShowTheirCauseAndAnExportHoldsTitleCaptionsAndTypedCe
         if (w.kind == 'n') EXPECT_DOUBLE_EQ(c->number(), w.value.toDouble());
         if (w.kind == 'd') { EXPECT_EQ(c->moment(), w.value.toDateTime()); EXPECT_EQ(c->numFmt, w.fmt); }
     }
+}
+
+// The pending paint is done and the cursor waits while the workbook is
+// written (the list steps back to its first row as the writing ends); the
+// cursor is back before the box, after a failure as after a success.
+TEST_F(ExportTest, TheCursorWaitsWhileTheWorkbookIsWrittenAndNotOnTheBox)
+{
+    QStringList seen;
+    auto cursor = [] {
+        const QCursor* c = QApplication::overrideCursor();
+        return !c ? u"normal"_s : c->shape() == Qt::WaitCursor ? u"wait"_s : u"other"_s;
+    };
+    struct Paints : QObject {
+        std::function<void()> onPaint;
+        bool eventFilter(QObject*, QEvent* e) override { if (e->type() == QEvent::Paint) onPaint(); return false; }
+    } paints;
+    paints.onPaint = [&] { seen << u"paint "_s + cursor(); };
+    grid.viewport()->installEventFilter(&paints);
+    QObject::connect(&ds, &TDataSet::afterScroll, [&] { seen << u"scroll "_s + cursor(); });
+    auto& box = Dlg::hooks().message;
+    box = [&, shown = box](const Dlg::MessageCall& c) { seen << u"box "_s + cursor(); return shown(c); };
+    grid.show();
+
+    const QString busy = dir() + u"busy.xlsx"_s;
+    ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));
+    const QStringList written{u"paint wait"_s, u"scroll wait"_s, u"box normal"_s};
+    const struct { const char* name; bool open; QString file; QStringList want; QString custName = {}; } rows[] = {
+        {"list not open", false, dir() + u"a.xlsx"_s, {u"box normal"_s}},
+        {"written", true, dir() + u"b.xlsx"_s, written},
+        {"cannot take its name", true, busy, written},
+        {"a cell too long for a sheet", true, dir() + u"c.xlsx"_s, {u"paint wait"_s, u"box normal"_s}, QString(40000, u'长')}};
+    for (const auto& r : rows) {
+        if (!r.custName.isEmpty()) cn.execute(u"UPDATE Customer SET CustName=:n WHERE CustID='B7'"_s, {{"n", r.custName}});
+        if (r.open) ds.open();
+        ds.last();
+        QCoreApplication::processEvents();
+        seen.clear();
+        grid.viewport()->update();   // what a closed save dialog leaves to paint
+        ExportGridToExcel(r.file, u"t"_s, &ds, &grid);
+        seen.removeDuplicates();     // however many paints it takes
+        EXPECT_EQ(seen, r.want) << r.name;
+        EXPECT_FALSE(QApplication::overrideCursor()) << r.name;
+        ds.close();
+    }
+    EXPECT_EQ(messageTexts().size(), 4);
+    EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"b.xlsx"_s})) << "nothing half-written stays";
 }
