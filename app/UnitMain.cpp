@@ -34,13 +34,8 @@
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
-QString CarPicDir;
-QString CustPicDir;
-QString AdminPassword;
 QStringList AlertMessages;
 int AlertIndex = 0;
-
-TADOConnection& AppConnection() { return frmMain->ADOCn; }
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
 {
@@ -84,12 +79,14 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
     ui->lblVersion->raise();
     ui->lblHomepage->raise();
 
+    SetAppConnection(&ADOCn);
     RunGuarded(nullptr, [this] { FormCreate(); });
 }
 
 TfrmMain::~TfrmMain()
 {
     SetGuardConnection(nullptr);
+    SetAppConnection(nullptr);
 }
 
 void TfrmMain::FormCreate()

@@ -85,6 +85,5 @@ private:
 };
 
 extern TfrmMain* frmMain;
-extern QString AdminPassword;
 extern QStringList AlertMessages;
 extern int AlertIndex;
