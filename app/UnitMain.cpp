@@ -358,14 +358,15 @@ void TfrmMain::N11Click()
     frmBirthday->exec();   // applied however the dialog was closed
     const QString name = frmBirthday->ui->EdtAppName->text().remove(QLatin1Char('\''));
     SetEditText(frmBirthday->ui->EdtAppName, name);
-    ui->lblApplication->setText(QStringLiteral("   ") + name);
-    setWindowTitle(name);
+    // Shown only once stored: a refused save leaves the stored name on show.
     try {
-        WriteConfig(ADOCn, QStringLiteral("APPNAME"), windowTitle());
+        WriteConfig(ADOCn, QStringLiteral("APPNAME"), name);
     } catch (...) {
         setTimerState(was);
         throw;
     }
+    ui->lblApplication->setText(QStringLiteral("   ") + name);
+    setWindowTitle(name);
     setTimerState(was);
 }
 

@@ -209,6 +209,8 @@ TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
     name(QStringLiteral("写不进去"), false);
     EXPECT_TRUE(lastMessage().contains("disk full"));
     EXPECT_EQ(appName(), "OBriens 租车") << "a failed write keeps the old row";
+    EXPECT_EQ(frmMain->windowTitle() + '|' + frmMain->ui->lblApplication->text(), "OBriens 租车|   OBriens 租车")
+        << "the stored name stays on show";
     EXPECT_FALSE(db().inTransaction());
     exec("DROP TRIGGER refuse");
     name(QStringLiteral("关闭框也保存"), true);
