@@ -104,7 +104,8 @@ TfrmAlert::TfrmAlert(QWidget* parent) : TForm(parent), ui(new Ui::TfrmAlert)
     setCancelButton(ui->Button2);
 
     setFixedSize(sizeHint());
-    RunGuarded(nullptr, [this] { FormCreate(); });
+    // Made at start-up, which reports a file it cannot read and ends.
+    FormCreate();
 }
 
 TfrmAlert::~TfrmAlert() = default;

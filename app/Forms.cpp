@@ -31,36 +31,36 @@
 bool CreateForms()
 {
     frmMain = new TfrmMain;
-    if (!frmMain->started()) {
-        delete frmMain;
-        frmMain = nullptr;
-        return false;
-    }
-    // Every dialog is a child of the main window, so it centres on it.
-    frmLogin = new TfrmLogin(frmMain);
-    frmCar = new TfrmCar(frmMain);
-    frmNewCar = new TfrmNewCar(frmMain);
-    frmLend = new TfrmLend(frmMain);
-    frmInit = new TfrmInit(frmMain);
-    frmReturn = new TfrmReturn(frmMain);
-    frmReport = new TfrmReport(frmMain);
-    frmCust = new TfrmCust(frmMain);
-    frmNewCust = new TfrmNewCust(frmMain);
-    frmPrice = new TfrmPrice(frmMain);
-    frmNewPrice = new TfrmNewPrice(frmMain);
-    frmCharge = new TfrmCharge(frmMain);
-    frmCost = new TfrmCost(frmMain);
-    frmChangePass = new TfrmChangePass(frmMain);
-    frmChangeCar = new TfrmChangeCar(frmMain);
-    frmPrint = new TfrmPrint(frmMain);
-    frmAcct = new TfrmAcct(frmMain);
-    frmAcctMod = new TfrmAcctMod(frmMain);
-    frmBirthday = new TfrmBirthday(frmMain);
-    frmAlert = new TfrmAlert(frmMain);
-    frmSelectScheme = new TfrmSelectScheme(frmMain);
-    frmSelCust = new TfrmSelCust(frmMain);
-    frmBackup = new TfrmBackup(frmMain);
-    return true;
+    // Every dialog is a child of the main window, so it centres on it. Some
+    // read their lists as they are made: a file that cannot be read ends
+    // start-up there, as one the main window cannot read does.
+    const bool made = frmMain->started() && frmMain->RunStartupStep(nullptr, [] {
+        frmLogin = new TfrmLogin(frmMain);
+        frmCar = new TfrmCar(frmMain);
+        frmNewCar = new TfrmNewCar(frmMain);
+        frmLend = new TfrmLend(frmMain);
+        frmInit = new TfrmInit(frmMain);
+        frmReturn = new TfrmReturn(frmMain);
+        frmReport = new TfrmReport(frmMain);
+        frmCust = new TfrmCust(frmMain);
+        frmNewCust = new TfrmNewCust(frmMain);
+        frmPrice = new TfrmPrice(frmMain);
+        frmNewPrice = new TfrmNewPrice(frmMain);
+        frmCharge = new TfrmCharge(frmMain);
+        frmCost = new TfrmCost(frmMain);
+        frmChangePass = new TfrmChangePass(frmMain);
+        frmChangeCar = new TfrmChangeCar(frmMain);
+        frmPrint = new TfrmPrint(frmMain);
+        frmAcct = new TfrmAcct(frmMain);
+        frmAcctMod = new TfrmAcctMod(frmMain);
+        frmBirthday = new TfrmBirthday(frmMain);
+        frmAlert = new TfrmAlert(frmMain);
+        frmSelectScheme = new TfrmSelectScheme(frmMain);
+        frmSelCust = new TfrmSelCust(frmMain);
+        frmBackup = new TfrmBackup(frmMain);
+    });
+    if (!made) DestroyForms();
+    return made;
 }
 
 void DestroyForms()
@@ -81,5 +81,7 @@ int RunMainLoop()
     CentreOnOwner(frmMain);
     frmMain->show();
     QTimer::singleShot(0, frmMain, [] { frmMain->FormShow(); });
-    return QApplication::exec();
+    const int rc = QApplication::exec();
+    // Closing the window may have ended the loop with 0 before the failure's 1.
+    return frmMain->startFailed() ? 1 : rc;
 }

@@ -34,13 +34,8 @@
 #include <QTabWidget>
 
 TfrmMain* frmMain = nullptr;
-QString CarPicDir;
-QString CustPicDir;
-QString AdminPassword;
 QStringList AlertMessages;
 int AlertIndex = 0;
-
-TADOConnection& AppConnection() { return frmMain->ADOCn; }
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
 {
@@ -84,12 +79,36 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent), ui(new Ui::TfrmMain)
     ui->lblVersion->raise();
     ui->lblHomepage->raise();
 
-    RunGuarded(nullptr, [this] { FormCreate(); });
+    SetAppConnection(&ADOCn);
+    m_started = RunStartupStep(nullptr, [this] { FormCreate(); });
 }
 
 TfrmMain::~TfrmMain()
 {
     SetGuardConnection(nullptr);
+    SetAppConnection(nullptr);
+}
+
+bool TfrmMain::RunStartupStep(QWidget* owner, const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const EEngineError& e) {
+        // A file refused on opening is already named with its cause; a
+        // statement that fails later is worded as that refusal would be.
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message()
+                                               : e.message());
+    } catch (const std::exception& e) {
+        Dlg::ErrorBox(owner, ErrorText(e));
+    } catch (...) {
+        Dlg::ErrorBox(owner, QStringLiteral("未知错误"));
+    }
+    // The schema step is stored whole or rolled back, and start-up writes
+    // nothing else: nothing more is done with the file.
+    m_startFailed = true;
+    ADOCn.close();
+    return false;
 }
 
 void TfrmMain::FormCreate()
@@ -103,12 +122,7 @@ void TfrmMain::FormCreate()
 
     // A missing file, or one that is not this program's database, ends the
     // program before anything is made, with the file untouched.
-    try {
-        ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"), ProgramTables());
-    } catch (const std::exception& e) {
-        Dlg::ErrorBox(nullptr, ErrorText(e));
-        return;
-    }
+    ADOCn.open(AppDir() + QStringLiteral("Leaso3.mdb"), ProgramTables());
     SetGuardConnection(&ADOCn);
 
     // Photo folders, one level only.
@@ -122,15 +136,7 @@ void TfrmMain::FormCreate()
 
     // The account book and the indexes, in one transaction: a step that fails
     // leaves the file as it was and ends the program.
-    try {
-        EnsureSchema(ADOCn);
-    } catch (const EEngineError& e) {
-        Dlg::ErrorBox(nullptr, UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message());
-        return;
-    } catch (const std::exception& e) {
-        Dlg::ErrorBox(nullptr, ErrorText(e));
-        return;
-    }
+    EnsureSchema(ADOCn);
     ADOQry->setConnection(&ADOCn);
 
     // The login password.
@@ -151,14 +157,15 @@ void TfrmMain::FormCreate()
         ui->lblApplication->setText(QStringLiteral("   ") + name);
     }
     ADOQry->close();
-    m_started = true;
 }
 
 void TfrmMain::FormShow()
 {
     if (m_firstShowDone) return;
     m_firstShowDone = true;
-    RunGuarded(this, [this] {
+    // The first alert build is the last of start-up: a file it cannot read
+    // ends the program as a failure while the windows were made does.
+    const bool done = RunStartupStep(this, [this] {
         if (!AdminPassword.isEmpty() && frmLogin) {
             frmLogin->exec();
             // Only the right password goes on; anything else ends the program
@@ -170,6 +177,10 @@ void TfrmMain::FormShow()
         }
         GetAlertMessages();
     });
+    if (!done) {
+        close();
+        QCoreApplication::exit(1);
+    }
 }
 
 void TfrmMain::GetAlertMessages()
@@ -347,14 +358,15 @@ void TfrmMain::N11Click()
     frmBirthday->exec();   // applied however the dialog was closed
     const QString name = frmBirthday->ui->EdtAppName->text().remove(QLatin1Char('\''));
     SetEditText(frmBirthday->ui->EdtAppName, name);
-    ui->lblApplication->setText(QStringLiteral("   ") + name);
-    setWindowTitle(name);
+    // Shown only once stored: a refused save leaves the stored name on show.
     try {
-        WriteConfig(ADOCn, QStringLiteral("APPNAME"), windowTitle());
+        WriteConfig(ADOCn, QStringLiteral("APPNAME"), name);
     } catch (...) {
         setTimerState(was);
         throw;
     }
+    ui->lblApplication->setText(QStringLiteral("   ") + name);
+    setWindowTitle(name);
     setTimerState(was);
 }
 

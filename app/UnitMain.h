@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 namespace Ui { class TfrmMain; }
 class TForm;
@@ -19,9 +20,16 @@ public:
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // False when the start-up work failed (the database could not be opened);
-    // the error has been shown and the program must end.
+    // False when the start-up work failed (the database could not be opened
+    // or read); the error has been shown and the program must end.
     bool started() const { return m_started; }
+    // True once any step of start-up failed, the first show included.
+    bool startFailed() const { return m_startFailed; }
+
+    // Runs a step of start-up. Any error ends start-up: an engine error names
+    // the file as the opening check does, and the connection is closed with
+    // the file as it was. False when the step failed (its box has been shown).
+    bool RunStartupStep(QWidget* owner, const std::function<void()>& step);
 
     // First show: login when a password is set, then the alert build. Runs once.
     void FormShow();
@@ -81,10 +89,10 @@ private:
     const QString& nextAlertText();
 
     bool m_started = false;
+    bool m_startFailed = false;
     bool m_firstShowDone = false;
 };
 
 extern TfrmMain* frmMain;
-extern QString AdminPassword;
 extern QStringList AlertMessages;
 extern int AlertIndex;

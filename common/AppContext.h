@@ -6,8 +6,10 @@
 
 class TADOConnection;
 
-// The program's only connection, owned by the main window.
+// The program's only connection. The main window owns it and hands it down
+// when it is made, so this floor needs nothing above it.
 TADOConnection& AppConnection();
+void SetAppConnection(TADOConnection* cn);
 
 // The photo folders of this run, with a trailing separator.
 extern QString CarPicDir;

@@ -33,7 +33,8 @@ TfrmSelectScheme::TfrmSelectScheme(QWidget* parent) : TForm(parent), ui(new Ui::
     On(ui->BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
     connect(ui->BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    RunGuarded(this, [this] { FormCreate(); });
+    // Made at start-up, which reports a file it cannot read and ends.
+    FormCreate();
 }
 
 TfrmSelectScheme::~TfrmSelectScheme() = default;

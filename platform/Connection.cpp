@@ -175,12 +175,15 @@ void TADOConnection::close()
     m_keys.clear();
 }
 
-void TADOConnection::raise(const QString& context) const
+void TADOConnection::raise(const QString& context, EngineAccess access) const
 {
     if (!m_db) throw EDatabaseError(QStringLiteral("数据库未连接"));
     QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
     if (!context.isEmpty()) msg = context + QStringLiteral("：") + msg;
-    throw EEngineError(sqlite3_extended_errcode(m_db), msg);
+    // A read inside a command's transaction fails that command, which then
+    // saves nothing: only a read on its own is reported as a read.
+    if (inTransaction()) access = EngineAccess::Write;
+    throw EEngineError(sqlite3_extended_errcode(m_db), msg, access, QFileInfo(m_file).absolutePath());
 }
 
 void TADOConnection::beginTrans()
@@ -212,7 +215,9 @@ TStatement::TStatement(const TADOConnection& cn, const QString& sql, const Param
     if (sqlite3_prepare_v2(db, text.constData(), text.size(), &m_st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(m_st);
         m_st = nullptr;
-        cn.raise();
+        // No statement to ask: the program's reads are the statements that begin with SELECT.
+        cn.raise({}, sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive) ? EngineAccess::Read
+                                                                                           : EngineAccess::Write);
     }
     const int count = sqlite3_bind_parameter_count(m_st);
     QVector<bool> bound(count + 1, false);
@@ -244,7 +249,7 @@ bool TStatement::next()
     const int rc = sqlite3_step(m_st);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    m_cn.raise();
+    m_cn.raise({}, sqlite3_stmt_readonly(m_st) ? EngineAccess::Read : EngineAccess::Write);
 }
 
 int TStatement::columnCount() const { return sqlite3_column_count(m_st); }

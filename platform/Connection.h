@@ -57,7 +57,8 @@ public:
     QStringList keyColumns(const QString& table) const;
 
     sqlite3* handle() const { return m_db; }
-    [[noreturn]] void raise(const QString& context = {}) const;
+    // Throws the engine's last error, worded for a read or a write.
+    [[noreturn]] void raise(const QString& context = {}, EngineAccess access = EngineAccess::Write) const;
 
 private:
     sqlite3* m_db = nullptr;

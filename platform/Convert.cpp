@@ -1,5 +1,6 @@
 #include "platform/Convert.h"
 #include "platform/Errors.h"
+#include <QDir>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
@@ -82,10 +83,27 @@ void ExpectOneRow(int changed)
     if (changed != 1) throw EChangedError();
 }
 
-QString EEngineError::sentence(int code)
+QString EEngineError::sentence(int code, EngineAccess access, const QString& folder)
 {
     // A trigger's refusal says in its own words why.
     if (code == SQLITE_CONSTRAINT_TRIGGER) code = SQLITE_ERROR;
+    if (access == EngineAccess::Read) {
+        switch (code & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return QStringLiteral("读取数据时出错：数据库正被另一个程序占用，请稍后再试。");
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB: return QStringLiteral("读取数据时出错：数据库文件已损坏。");
+        case SQLITE_FULL: return QStringLiteral("读取数据时出错：磁盘空间已满。");
+        case SQLITE_IOERR:
+        case SQLITE_CANTOPEN: return QStringLiteral("读取数据时出错：无法读取数据库文件。");
+        default: return QStringLiteral("读取数据时出错。");
+        }
+    }
+    // The engine writes its journal beside the file: a folder it cannot write
+    // in refuses every save although the file itself may be writable.
+    const QString named = folder.isEmpty() ? QString() : QStringLiteral("“%1”").arg(QDir::toNativeSeparators(folder));
+    if (code == SQLITE_READONLY_DIRECTORY)
+        return QStringLiteral("数据库文件所在的文件夹%1是只读的，不能写入，本次没有保存任何内容。").arg(named);
     switch (code & 0xff) {
     case SQLITE_READONLY: return QStringLiteral("数据库文件是只读的，不能写入，本次没有保存任何内容。");
     case SQLITE_BUSY:
@@ -94,13 +112,14 @@ QString EEngineError::sentence(int code)
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB: return QStringLiteral("数据库文件已损坏，本次没有保存任何内容。");
     case SQLITE_CONSTRAINT: return QStringLiteral("数据不符合数据库的约束（例如编号重复），本次没有保存任何内容。");
-    case SQLITE_IOERR:
-    case SQLITE_CANTOPEN: return QStringLiteral("读写数据库文件时出错，本次没有保存任何内容。");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("无法在数据库文件所在的文件夹%1中建立临时文件（这个文件夹可能是只读的），本次没有保存任何内容。").arg(named);
+    case SQLITE_IOERR: return QStringLiteral("读写数据库文件时出错，本次没有保存任何内容。");
     default: return QStringLiteral("数据库操作失败，本次没有保存任何内容。");
     }
 }
 
-EEngineError::EEngineError(int code, const QString& engineText)
-    : EDatabaseError(sentence(code) + QLatin1Char('\n') + engineText), m_code(code), m_engineText(engineText)
+EEngineError::EEngineError(int code, const QString& engineText, EngineAccess access, const QString& folder)
+    : EDatabaseError(sentence(code, access, folder) + QLatin1Char('\n') + engineText), m_code(code), m_engineText(engineText)
 {
 }

@@ -15,20 +15,26 @@ private:
 class EConvertError : public EAppError { using EAppError::EAppError; };
 class EDatabaseError : public EAppError { using EAppError::EAppError; };
 
+// Whether a failed statement was reading or writing: a failed read has
+// nothing to save, so its sentence says what could not be read.
+enum class EngineAccess { Write, Read };
+
 // A statement the database engine refused. Its message is a sentence saying
-// that nothing of the command was saved, with the engine's own text on the
-// second line; every command that writes runs in one transaction, so this
-// holds for all of them.
+// what was not done (for a write: that nothing of the command was saved), with
+// the engine's own text on the second line; every command that writes runs in
+// one transaction, so this holds for all of them.
 class EEngineError : public EDatabaseError {
 public:
-    EEngineError(int code, const QString& engineText);
+    // folder: the database file's folder, named when the engine cannot write there.
+    EEngineError(int code, const QString& engineText, EngineAccess access = EngineAccess::Write,
+                 const QString& folder = {});
     // With a first line of the caller's own, such as one naming the file.
     EEngineError(int code, const QString& firstLine, const QString& engineText)
         : EDatabaseError(firstLine + QLatin1Char('\n') + engineText), m_code(code), m_engineText(engineText) {}
     int code() const { return m_code; }                  // the engine's result code
     const QString& engineText() const { return m_engineText; }
     // The first line for an engine result code.
-    static QString sentence(int code);
+    static QString sentence(int code, EngineAccess access = EngineAccess::Write, const QString& folder = {});
 private:
     int m_code;
     QString m_engineText;

@@ -27,11 +27,25 @@
 #include <QGuiApplication>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 class Startup : public AppFixture {
 protected:
     void SetUp() override { createForms = false; AppFixture::SetUp(); }
+    // The program's start as its main block runs it, the first show included;
+    // the exit code, or 99 when the program still runs after a generous wait.
+    static int runProgram()
+    {
+        if (!CreateForms()) return 1;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        deadline.start(20000);
+        const int rc = RunMainLoop();
+        DestroyForms();
+        return rc;
+    }
 };
 class MainWindow : public AppFixture {
 protected:
@@ -124,6 +138,58 @@ TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
     }
 }
 
+// Start-up reads beyond the file's first page while it makes the windows (the
+// settings, the scheme picker, the statistics lists) and at the first show (the
+// alert build). A damaged page or a renamed column that any of these reads ends
+// the program with the one box of an unusable file, the file as it was.
+TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItWas)
+{
+    startApp();   // the account book is made now, so the starts below write nothing
+    for (const char* sql : {"Insert into Config Values('APPNAME','租车')", "Insert into Config Values('ALERT_BIRTHDAY','3')",
+                            "Insert into Car(CarID,State) Values('京A1','A')",
+                            "Insert into Customer(CustID,CustName) Values('110101199001011234','张三')",
+                            "Insert into PriceList(PriceName,LeasoType,BasicPrice) Values('日租',1,1000000)",
+                            "Insert into CarCost(CarID,Name,EndTime) Values('京A1','保险',45000)"})
+        exec(sql);
+    DestroyForms();
+    const QByteArray sound = FileBytes(dbFile());
+    const QString damaged = QStringLiteral("文件已损坏。"), changed = QStringLiteral("它的结构与本程序的数据库不符。");
+    // A table or index whose root page is scribbled over, or a statement run on the file.
+    struct Row { const char* damage; const QString& cause; const char* engine; };
+    const Row rows[] = {
+        {"sqlite_autoindex_Config_1", damaged, "database disk image is malformed"},   // the main window's settings
+        {"Config", damaged, "database disk image is malformed"},
+        {"PriceList", damaged, "database disk image is malformed"},                   // the scheme picker
+        {"sqlite_autoindex_PriceList_1", damaged, "database disk image is malformed"},
+        {"sqlite_autoindex_Car_1", damaged, "database disk image is malformed"},      // the statistics lists
+        {"Customer_Name", damaged, "database disk image is malformed"},
+        {"CarCost", damaged, "database disk image is malformed"},                     // the first alert build
+        {"CarCost_CarID", damaged, "database disk image is malformed"},
+        {"Customer", damaged, "database disk image is malformed"},
+        {"ALTER TABLE Config RENAME COLUMN Item TO X", changed, "no such column: Item"},
+        {"ALTER TABLE PriceList RENAME COLUMN PriceName TO X", changed, "no such column: PriceName"},
+        {"ALTER TABLE Car RENAME COLUMN CarID TO X", changed, "no such column: CARID"},
+        {"ALTER TABLE Customer RENAME COLUMN CustName TO X", changed, "no such column: CustName"},
+        {"ALTER TABLE CarCost RENAME COLUMN CarID TO X", changed, "no such column: CarID"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.damage);
+        ASSERT_TRUE(WriteFile(dbFile(), sound));
+        const QString damage = QString::fromUtf8(r.damage);
+        if (damage.startsWith("ALTER")) exec(damage);
+        else ASSERT_TRUE(ScribblePage(dbFile(), scalar("select rootpage from sqlite_master where name=:n", {{"n", damage}}).toLongLong()));
+        const QByteArray before = FileBytes(dbFile());
+        messages.clear();
+        EXPECT_EQ(runProgram(), 1);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].caption, "Quorvane");
+        EXPECT_EQ(lastMessage().split('\n'),
+                  QStringList({QStringLiteral("无法打开数据库文件“%1”：%2这个文件没有被改动。").arg(dbFile(), r.cause), r.engine}));
+        EXPECT_EQ(FileBytes(dbFile()), before);
+        EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
+    }
+}
+
 // The name loses its quotes, is stored once however the dialog closes, and is
 // read at the next start. An emptied name is an empty caption: Qt shows the
 // application's display name in place of an empty title, so that name is empty.
@@ -143,6 +209,8 @@ TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
     name(QStringLiteral("写不进去"), false);
     EXPECT_TRUE(lastMessage().contains("disk full"));
     EXPECT_EQ(appName(), "OBriens 租车") << "a failed write keeps the old row";
+    EXPECT_EQ(frmMain->windowTitle() + '|' + frmMain->ui->lblApplication->text(), "OBriens 租车|   OBriens 租车")
+        << "the stored name stays on show";
     EXPECT_FALSE(db().inTransaction());
     exec("DROP TRIGGER refuse");
     name(QStringLiteral("关闭框也保存"), true);

@@ -16,6 +16,18 @@ inline bool WriteFile(const QString& file, const QByteArray& content)
     QFile f(file);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
+// Garbage over one page of a database file (pages count from 1), the page
+// size read from the file's header; false when the file has no such page.
+inline bool ScribblePage(const QString& file, qint64 page)
+{
+    QByteArray b = FileBytes(file);
+    if (b.size() < 100) return false;
+    qint64 size = (uchar(b[16]) << 8) | uchar(b[17]);
+    if (size == 1) size = 65536;
+    if (page < 1 || page * size > b.size()) return false;
+    b.replace((page - 1) * size, size, QByteArray(size, '\x5a'));
+    return WriteFile(file, b);
+}
 // Files and folders directly in folder, by name.
 inline QStringList EntriesIn(const QString& folder)
 {
