@@ -42,6 +42,12 @@ bool HasPhotoFile(const QString& folder, const QString& key);
 // the message ("车辆编号", "客户证件号"). True when the key passes.
 bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, const QString& what, bool photoKept);
 
+// Why a file in a photo folder could not be read, written or moved, as a
+// sentence without its full stop: the folder missing (asked of the disk, as the
+// system's error alone does not tell), or the common causes of the system's
+// error number err; empty for the rest.
+QString PhotoFileCause(const QString& folder, int err);
+
 // Deletes the key's file when it exists; true when one was removed. A failure
 // reports nothing.
 bool DeletePhotoFile(const QString& folder, const QString& key);
