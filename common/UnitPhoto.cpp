@@ -211,6 +211,20 @@ QString PhotoFileCause(const QString& folder, int err)
     }
 }
 
+bool PhotoNamesAreOneFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    if (sa.st_dev != sb.st_dev) return false;
+    if (sa.st_ino == sb.st_ino) return true;
+    // Some file systems that ignore letter case give each spelling its own
+    // inode: the second name then finds a file that no entry spells as it.
+    if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
+    const QFileInfo fb(b);
+    return !QDir(fb.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(fb.fileName());
+}
+
 bool DeletePhotoFile(const QString& folder, const QString& key)
 {
     return HasPhotoFile(folder, key) && QFile::remove(PhotoFileName(folder, key));
@@ -275,12 +289,13 @@ int writeNewFile(const QString& fileName, const QByteArray& bytes)
     return err;
 }
 
-// Renames a file; nothing in the way is replaced. 0 or the errno.
-int renameFile(const QString& from, const QString& to)
+// Renames a file; nothing in the way is replaced unless the two names are one
+// file. 0 or the errno.
+int renameFile(const QString& from, const QString& to, bool oneFile)
 {
     const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
     struct stat st;
-    if (::lstat(t.constData(), &st) == 0) return EEXIST;
+    if (!oneFile && ::lstat(t.constData(), &st) == 0) return EEXIST;
     return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
 } // namespace
@@ -301,16 +316,16 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
 TStagedPhoto::~TStagedPhoto()
 {
     if (!m_kept) {
-        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) renameFile(it->second, it->first);
+        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) renameFile(it->to, it->from, it->oneFile);
     }
     if (!m_temp.isEmpty()) QFile::remove(m_temp);
 }
 
-void TStagedPhoto::move(const QString& from, const QString& to)
+void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
 {
-    if (const int err = renameFile(from, to))
+    if (const int err = renameFile(from, to, oneFile))
         throw EAppError(fileError(QStringLiteral("照片文件“%1”保存失败").arg(shown(to)), m_folder, err, NothingSaved));
-    m_moves.append({from, to});
+    m_moves.append({from, to, oneFile});
 }
 
 void TStagedPhoto::setAside(const QString& fileName)
@@ -326,10 +341,21 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
     const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
     // A key that cannot name a file has no file to set aside.
     const QString target = PhotoKeyFitsFolder(m_folder, key) ? PhotoFileName(m_folder, key) : QString();
-    const QString old = keyChanged && PhotoKeyFitsFolder(m_folder, oldKey) ? PhotoFileName(m_folder, oldKey) : QString();
+    QString old = keyChanged && PhotoKeyFitsFolder(m_folder, oldKey) ? PhotoFileName(m_folder, oldKey) : QString();
     const bool oldStored = !old.isEmpty() && QFileInfo(old).isFile();
     const bool photoKept = m_action == Action::Write || (m_action == Action::Keep && oldStored);
     if (photoKept && target.isEmpty()) throw EAppError(keyUnfit(key));
+    // A key changed only in letter case where the file system ignores case:
+    // the old and the new name are one file. Setting one aside would take the
+    // other with it, so the file is renamed in place, or replaced or removed
+    // under the new name alone.
+    if (oldStored && !target.isEmpty() && PhotoNamesAreOneFile(old, target)) {
+        if (m_action == Action::Keep) {
+            move(old, target, true);
+            return;
+        }
+        old.clear();
+    }
     if (!target.isEmpty() && (m_action != Action::Keep || keyChanged)) setAside(target);
     switch (m_action) {
     case Action::Write:

@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 class Photos : public RegisterTest {};
 
@@ -178,4 +179,15 @@ TEST_F(Photos, TheCommonCausesOfAFileFailureHaveASentence)
         {"anything else", EIO, CarPicDir, QString()},
     };
     for (const auto& r : rows) EXPECT_EQ(PhotoFileCause(r.folder, r.err), r.cause) << r.name;
+}
+
+// Two names are one file when they share device and inode; a hard link stands
+// for the twin that a file system ignoring letter case makes of a name.
+TEST_F(Photos, TwoNamesAreOneFileWhenTheyShareTheirInode)
+{
+    for (const char* key : {"x", "y"}) storePhoto(CarPicDir, QLatin1String(key));
+    auto name = [](const char* key) { return PhotoFileName(CarPicDir, QLatin1String(key)); };
+    ASSERT_EQ(::link(QFile::encodeName(name("x")).constData(), QFile::encodeName(name("X")).constData()), 0);
+    const struct { const char *a, *b; bool one; } rows[] = {{"x", "X", true}, {"X", "x", true}, {"x", "y", false}, {"y", "Y", false}};
+    for (const auto& r : rows) EXPECT_EQ(PhotoNamesAreOneFile(name(r.a), name(r.b)), r.one) << r.a << " " << r.b;
 }
