@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <cerrno>
 #include <cstring>
+#include <sqlite3.h>
 #include <unistd.h>
 
 class Photos : public RegisterTest {};
@@ -58,14 +59,14 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
 // before anything is written whenever a photo is to be kept under it, in the
 // add dialogs and the key changes alike; without a photo the record is stored
 // under it, and every name up to the limit is written. A photo that cannot be
-// put in place undoes the whole save.
+// put in place, or a commit refused after it was put there, undoes the whole save.
 enum class Place { NewCar, NewCust, CarKey, CustKey };
 
 class PhotoKeys : public RegisterTest, public ::testing::WithParamInterface<Place> {};
 
 TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
 {
-    enum Outcome { Stored, Leaves, TooLong, Fails };
+    enum Outcome { Stored, Leaves, TooLong, Fails, Refused };
     const QString long90(90, QChar(0x4EAC));   // 京: 270 bytes
     struct Row { std::string name; QString key; bool photo = true; Outcome outcome = Stored; bool blocked = false; };
     std::vector<Row> rows = {
@@ -76,6 +77,7 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         {"ordinary", QStringLiteral("粤B 1'2")},
         {"90 Chinese characters, no photo", long90, false},
         {"its file name taken by a folder", QStringLiteral("粤B9"), true, Fails, true},
+        {"the commit refused", QStringLiteral("NEW"), true, Refused},
     };
     for (int bytes = 248; bytes <= 255; ++bytes) rows.push_back({std::to_string(bytes) + " bytes", QString(bytes - 4, 'a')});
     const Place place = GetParam();
@@ -89,6 +91,9 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         {frmCust, U()->EdtCustID, nullptr, U()->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
     storePhoto(dir(), QStringLiteral("x"));   // where "../x" points
     const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
+    // The commit refused after the photo was put in place; the files seen then.
+    struct Hook { QString folder; QStringList seen; } hook{folder, {}};
+    const auto refuse = [](void* h) { static_cast<Hook*>(h)->seen = FilesIn(static_cast<Hook*>(h)->folder); return 1; };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         {   // the record to change, with a hire and, when the row says, its stored photo
@@ -109,7 +114,9 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
             w.key->setText(r.key);
             if (r.photo && !reg) pickPhoto(w.pick, picture);
             if (place == Place::CarKey) answers = {Dlg::IdYes};
+            if (r.outcome == Refused) sqlite3_commit_hook(db().handle(), refuse, &hook);
             click(w.save);
+            sqlite3_commit_hook(db().handle(), nullptr, nullptr);
             if (r.outcome != Stored) EXPECT_TRUE(w.key->isVisible() && w.key->text() == r.key);   // the window as it was
         });
         QStringList shown = messageTexts();
@@ -119,7 +126,11 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         if (r.outcome == Fails)
             EXPECT_EQ(shown, QStringList{QStringLiteral("照片文件“%1”保存失败：该位置已有同名的文件夹或其他项目，本次没有保存任何内容。\n%2")
                                              .arg(PhotoFileName(folder, r.key), QString::fromLocal8Bit(std::strerror(EEXIST)))});
-        else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
+        else if (r.outcome == Refused) {
+            EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("本次没有保存任何内容"))) << shown.join('\n').toStdString();
+            EXPECT_TRUE(hook.seen.contains(r.key + QStringLiteral(".bmp")) && !hook.seen.contains(QStringLiteral("OLD.bmp")))
+                << hook.seen.join(' ').toStdString();   // in place before the commit
+        } else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
         // The rows: the record under the new key, or as it was; its hire follows it.
         const QString kept = r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
         const QString hire = !reg ? QString() : isCar ? kept + QStringLiteral("|C1") : QStringLiteral("京A1|") + kept;
