@@ -10,12 +10,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QScrollArea>
 #include <QUuid>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <jpeglib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -187,6 +191,40 @@ bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, co
     return false;
 }
 
+QString PhotoFileCause(const QString& folder, int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM: return QStringLiteral("没有读写该文件或照片文件夹的权限");
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("磁盘空间已满");
+    case ENAMETOOLONG: return QStringLiteral("文件名或路径太长");
+    case EROFS: return QStringLiteral("照片文件夹所在的磁盘是只读的");
+    case EEXIST:
+    case EISDIR:
+    case ENOTEMPTY: return QStringLiteral("该位置已有同名的文件夹或其他项目");
+    case ENOENT:
+    case ENOTDIR:
+        // The system says only that something on the path is not there.
+        return QFileInfo(folder).isDir() ? QString() : QStringLiteral("照片文件夹不存在");
+    default: return {};
+    }
+}
+
+bool PhotoNamesAreOneFile(const QString& a, const QString& b)
+{
+    struct stat sa, sb;
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    if (sa.st_dev != sb.st_dev) return false;
+    if (sa.st_ino == sb.st_ino) return true;
+    // Some file systems that ignore letter case give each spelling its own
+    // inode: the second name then finds a file that no entry spells as it.
+    if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
+    const QFileInfo fb(b);
+    return !QDir(fb.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(fb.fileName());
+}
+
 bool DeletePhotoFile(const QString& folder, const QString& key)
 {
     return HasPhotoFile(folder, key) && QFile::remove(PhotoFileName(folder, key));
@@ -214,12 +252,52 @@ QImage LoadPhotoFile(const QString& fileName, QString* error, PhotoProblem* prob
 // ---- TStagedPhoto ----
 
 namespace {
+// Hidden names of one length whatever the key, so that every key whose file
+// name fits the folder can be staged and set aside beside it.
 QString hiddenName(const QString& folder, const char* what)
 {
     return folder + QLatin1Char('.') + QLatin1String(what) + QLatin1Char('-')
-        + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".bmp");
+        + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".bmp");
 }
 QString keyUnfit(const QString& key) { return QStringLiteral("“%1”不能用作照片文件名").arg(key); }
+
+// The failure of a file in a photo folder: head, the cause and tail on the
+// first line, the system's own words on the second.
+QString fileError(const QString& head, const QString& folder, int err, const QString& tail)
+{
+    const QString cause = PhotoFileCause(folder, err);
+    return head + (cause.isEmpty() ? QString() : QStringLiteral("：") + cause) + tail + QLatin1Char('\n')
+        + QString::fromLocal8Bit(std::strerror(err));
+}
+const QString NothingSaved = QStringLiteral("，本次没有保存任何内容。");
+
+// Writes a new file (never over an existing one) and syncs it; 0 or the errno.
+int writeNewFile(const QString& fileName, const QByteArray& bytes)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    int err = 0;
+    for (qsizetype done = 0; done < bytes.size() && !err;) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n >= 0) done += n;
+        else if (errno != EINTR) err = errno;
+    }
+    if (!err && ::fsync(fd) != 0) err = errno;
+    if (::close(fd) != 0 && !err) err = errno;
+    if (err) ::unlink(path.constData());
+    return err;
+}
+
+// Renames a file; nothing in the way is replaced unless the two names are one
+// file. 0 or the errno.
+int renameFile(const QString& from, const QString& to, bool oneFile)
+{
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    struct stat st;
+    if (!oneFile && ::lstat(t.constData(), &st) == 0) return EEXIST;
+    return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
+}
 } // namespace
 
 TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& picture)
@@ -227,30 +305,27 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
 {
     if (action != Action::Write) return;
     if (picture.isNull()) { m_action = Action::Remove; return; }
-    m_temp = hiddenName(folder, "staged");
-    QFile f(m_temp);
-    if (!f.open(QIODevice::WriteOnly) || !picture.save(&f, "BMP") || !f.flush()) {
-        const QString why = f.errorString();
-        f.close();
-        QFile::remove(m_temp);
-        m_temp.clear();
-        throw EAppError(QStringLiteral("照片文件保存失败（%1）：%2").arg(shown(folder), why));
-    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    const QString temp = hiddenName(folder, "staged");
+    const int err = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "BMP") ? writeNewFile(temp, bytes) : ENOMEM;
+    if (err) throw EAppError(fileError(QStringLiteral("照片文件保存失败（%1）").arg(shown(folder)), folder, err, NothingSaved));
+    m_temp = temp;
 }
 
 TStagedPhoto::~TStagedPhoto()
 {
     if (!m_kept) {
-        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) QFile::rename(it->second, it->first);
+        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) renameFile(it->to, it->from, it->oneFile);
     }
     if (!m_temp.isEmpty()) QFile::remove(m_temp);
 }
 
-void TStagedPhoto::move(const QString& from, const QString& to)
+void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
 {
-    if (!QFile::rename(from, to))
-        throw EAppError(QStringLiteral("照片文件“%1”保存失败：无法写入该文件").arg(shown(to)));
-    m_moves.append({from, to});
+    if (const int err = renameFile(from, to, oneFile))
+        throw EAppError(fileError(QStringLiteral("照片文件“%1”保存失败").arg(shown(to)), m_folder, err, NothingSaved));
+    m_moves.append({from, to, oneFile});
 }
 
 void TStagedPhoto::setAside(const QString& fileName)
@@ -266,10 +341,21 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
     const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
     // A key that cannot name a file has no file to set aside.
     const QString target = PhotoKeyFitsFolder(m_folder, key) ? PhotoFileName(m_folder, key) : QString();
-    const QString old = keyChanged && PhotoKeyFitsFolder(m_folder, oldKey) ? PhotoFileName(m_folder, oldKey) : QString();
+    QString old = keyChanged && PhotoKeyFitsFolder(m_folder, oldKey) ? PhotoFileName(m_folder, oldKey) : QString();
     const bool oldStored = !old.isEmpty() && QFileInfo(old).isFile();
     const bool photoKept = m_action == Action::Write || (m_action == Action::Keep && oldStored);
     if (photoKept && target.isEmpty()) throw EAppError(keyUnfit(key));
+    // A key changed only in letter case where the file system ignores case:
+    // the old and the new name are one file. Setting one aside would take the
+    // other with it, so the file is renamed in place, or replaced or removed
+    // under the new name alone.
+    if (oldStored && !target.isEmpty() && PhotoNamesAreOneFile(old, target)) {
+        if (m_action == Action::Keep) {
+            move(old, target, true);
+            return;
+        }
+        old.clear();
+    }
     if (!target.isEmpty() && (m_action != Action::Keep || keyChanged)) setAside(target);
     switch (m_action) {
     case Action::Write:
@@ -360,26 +446,29 @@ void TPhotoBox::showStored(const QString& key)
         return;
     }
     const QString name = fileName(key);
+    const QString head = QStringLiteral("无法读取照片文件“%1”").arg(shown(name));
+    // Opened here first, so that a file that cannot be opened says why.
+    const int fd = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_CLOEXEC);
+    const int err = fd < 0 ? errno : 0;
+    if (fd >= 0) ::close(fd);
     QString why;
-    const QImage img = LoadPhotoFile(name, &why);
+    PhotoProblem problem = PhotoProblem::None;
+    const QImage img = err ? QImage() : LoadPhotoFile(name, &why, &problem);
     setPicture(img);
     SetEditText(m_path, QLatin1Char('[') + key + QLatin1Char(']'));
-    if (img.isNull())
-        throw EAppError(QStringLiteral("无法读取照片文件“%1”：%2").arg(shown(name), why));
+    if (err) throw EAppError(fileError(head, *m_folder, err, QStringLiteral("。")));
+    if (problem == PhotoProblem::TooLarge) throw EAppError(head + QStringLiteral("：") + why);
+    if (img.isNull()) throw EAppError(head + QStringLiteral("：文件已损坏或不是有效的BMP图片。\n") + why);
 }
 
 bool TPhotoBox::write(const QString& key)
 {
-    if (!PhotoKeyFitsFolder(*m_folder, key))
-        throw EAppError(QStringLiteral("“%1”不能用作照片文件名").arg(key));
+    if (!PhotoKeyFitsFolder(*m_folder, key)) throw EAppError(keyUnfit(key));
     if (m_image.isNull()) return false;
-    const QString name = fileName(key);
-    // Written beside and then renamed, so a failed write leaves an older file whole.
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly) || !m_image.save(&f, "BMP") || !f.commit()) {
-        const QString why = f.errorString();
-        throw EAppError(QStringLiteral("照片文件“%1”保存失败：%2").arg(shown(name), why));
-    }
+    // Staged beside and moved into place, so a failed write leaves an older file whole.
+    TStagedPhoto staged(*m_folder, TStagedPhoto::Action::Write, m_image);
+    staged.commitTo(key);
+    staged.keep();
     return true;
 }
 

@@ -13,7 +13,6 @@
 // Files change only through write, a staged photo and DeletePhotoFile.
 #include <QImage>
 #include <QList>
-#include <QPair>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -41,6 +40,16 @@ bool HasPhotoFile(const QString& folder, const QString& key);
 // only when a photo is to be kept under it (photoKept). what names the key in
 // the message ("车辆编号", "客户证件号"). True when the key passes.
 bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, const QString& what, bool photoKept);
+
+// Why a file in a photo folder could not be read, written or moved, as a
+// sentence without its full stop: the folder missing (asked of the disk, as the
+// system's error alone does not tell), or the common causes of the system's
+// error number err; empty for the rest.
+QString PhotoFileCause(const QString& folder, int err);
+// Whether two names are one file (a file system that ignores letter case): the
+// same device and inode, or names apart only in letter case of which the
+// second is found but spelled otherwise in its folder.
+bool PhotoNamesAreOneFile(const QString& a, const QString& b);
 
 // Deletes the key's file when it exists; true when one was removed. A failure
 // reports nothing.
@@ -96,12 +105,14 @@ public:
 
 private:
     void setAside(const QString& fileName);
-    void move(const QString& from, const QString& to);
+    // oneFile: the two names are one file, renamed in place.
+    void move(const QString& from, const QString& to, bool oneFile = false);
 
+    struct Move { QString from, to; bool oneFile; };
     QString m_folder;
     Action m_action;
     QString m_temp;
-    QList<QPair<QString, QString>> m_moves;   // done, in order: from, to
+    QList<Move> m_moves;   // done, in order
     QStringList m_aside;
     bool m_kept = false;
 };

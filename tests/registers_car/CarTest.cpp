@@ -2,6 +2,8 @@
 // the edit with a change of key and its guards, the delete and the photo page.
 #include "registers_new/RegisterFixture.h"
 #include "platform/Moment.h"
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -131,6 +133,74 @@ TEST_F(CarTest, APictureIsSavedUnderTheSelectedKeyAndADeleteNeedsNoHire)
     EXPECT_EQ(RowsText(db(), "Car", {"CarID"}), longKey + QStringLiteral("/K3"));
     EXPECT_EQ(FilesIn(CarPicDir), QStringList{QStringLiteral("K3.bmp")});
     EXPECT_EQ(bmpInfo(PhotoFileName(CarPicDir, QStringLiteral("K3"))), "bmp 12x9");
+}
+
+// Every key whose file name fits the folder (up to 255 bytes, Chinese keys
+// included) takes a picture, over a stored photo or not; a longer one is
+// refused with the stored photo left as it was.
+TEST_F(CarTest, ThePhotoPageWritesEveryNameUpToTheFoldersLimit)
+{
+    const QString tooLong = QStringLiteral("车辆编号太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！");
+    const QString picked = makePicture(QStringLiteral("pick.bmp"), "BMP", QSize(12, 9));
+    for (bool stored : {false, true}) {
+        const QString first = stored ? QStringLiteral("s") : QStringLiteral("n"), jing(83, QChar(0x4EAC));
+        std::vector<std::pair<QString, int>> keys{{first + jing + 'a', 255}, {first + jing + "ab", 256}};   // key, bytes of its file name
+        for (int bytes = 248; bytes <= 256; ++bytes) keys.push_back({first + QString(bytes - 5, 'k'), bytes});
+        for (const auto& [key, bytes] : keys) {
+            addCar(key);
+            if (stored && bytes <= 255) storePhoto(CarPicDir, key, QSize(7, 7));
+        }
+        inCars([&] {
+            C()->PageControl1->setCurrentWidget(C()->TabSheet4);
+            for (const auto& [key, bytes] : keys) {
+                const std::string row = std::to_string(bytes) + (stored ? " bytes over a stored photo " : " bytes ") + key.left(2).toStdString();
+                select(key);
+                pickPhoto(C()->BtnNewCarPath, picked);
+                messages.clear();
+                click(C()->BtnSave);
+                EXPECT_EQ(messageTexts(), QStringList{bytes <= 255 ? QStringLiteral("图片保存成功！") : tooLong}) << row;
+                const QString file = PhotoFileName(CarPicDir, key);
+                EXPECT_EQ(QFileInfo::exists(file) ? bmpInfo(file) : QString(), QString(bytes <= 255 ? "bmp 12x9" : "")) << row;
+            }
+        });
+        EXPECT_EQ(FilesIn(CarPicDir).size(), 9) << "nothing left beside";
+        exec(QStringLiteral("delete from Car"));
+        QDir(CarPicDir).removeRecursively();
+        QDir().mkpath(CarPicDir);
+    }
+}
+
+// A picture that cannot be written says why in the program's words, with the
+// system's own on a second line, and leaves the folder as it was.
+TEST_F(CarTest, ThePhotoPageSaysWhyAPictureWasNotWritten)
+{
+    addCar(QStringLiteral("K"));
+    const QString folder = CarPicDir, deep = dir() + QString(300, 'd') + '/', file = PhotoFileName(folder, QStringLiteral("K"));
+    const auto sys = [](int err) { return QString::fromLocal8Bit(std::strerror(err)); };
+    const struct { const char* name; std::function<void()> make; QString folder, text; } rows[] = {
+        {"the folder missing", [&] { QDir(folder).removeRecursively(); }, folder,
+         QStringLiteral("照片文件保存失败（%1）：照片文件夹不存在，本次没有保存任何内容。\n").arg(folder) + sys(ENOENT)},
+        {"a folder where the file goes", [&] { QDir().mkpath(file); }, folder,
+         QStringLiteral("照片文件“%1”保存失败：该位置已有同名的文件夹或其他项目，本次没有保存任何内容。\n").arg(file) + sys(EEXIST)},
+        {"a folder name too long", [] {}, deep,
+         QStringLiteral("照片文件保存失败（%1）：文件名或路径太长，本次没有保存任何内容。\n").arg(deep) + sys(ENAMETOOLONG)},
+    };
+    const QString picked = makePicture(QStringLiteral("pick.bmp"), "BMP");
+    inCars([&] {
+        C()->PageControl1->setCurrentWidget(C()->TabSheet4);
+        for (const auto& r : rows) {
+            r.make();
+            CarPicDir = r.folder;
+            pickPhoto(C()->BtnNewCarPath, picked);
+            messages.clear();
+            click(C()->BtnSave);
+            CarPicDir = folder;
+            EXPECT_EQ(messageTexts(), QStringList{r.text}) << r.name;
+            EXPECT_TRUE(FilesIn(folder).isEmpty() && !QDir(deep).exists()) << r.name;   // nothing written
+            QDir(folder).removeRecursively();
+            QDir().mkpath(folder);
+        }
+    });
 }
 
 } // namespace

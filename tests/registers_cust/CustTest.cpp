@@ -1,6 +1,7 @@
 // The customer register driven through its real controls: the save with a
 // change of number, the refusals, and the delete.
 #include "registers_new/RegisterFixture.h"
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +66,28 @@ TEST_F(CustTest, ANumberChangeMovesEveryHireAndThePhotoAndADeleteNeedsNoHire)
             EXPECT_EQ(FilesIn(CustPicDir), c.photos);
         }
     });
+}
+
+// An identity number changed only in letter case on a file system that ignores
+// it: the old and the new photo name are one file (a hard link stands for it
+// here). The photo is written under the new name and the old name is never
+// set aside, which there would take the new photo with it.
+TEST_F(CustTest, ANumberChangedInLetterCaseKeepsItsPhotoWhereNamesAreOneFile)
+{
+    const QString oldId = QStringLiteral("11010519491231002x"), newId = QStringLiteral("11010519491231002X");
+    exec(QStringLiteral("Insert into Customer(CustID,CustName) values(:i,'张三')"), {{QStringLiteral("i"), oldId}});
+    storePhoto(CustPicDir, oldId, QSize(40, 30));
+    ASSERT_EQ(::link(QFile::encodeName(PhotoFileName(CustPicDir, oldId)).constData(),
+                     QFile::encodeName(PhotoFileName(CustPicDir, newId)).constData()), 0);
+    inWindow(frmCust, &TfrmMain::BtnCustClick, [&] {
+        select(oldId);
+        clearAndType(U()->EdtCustID, newId);
+        click(U()->BtnSaveBasic);
+    });
+    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("客户信息修改完成！")});
+    EXPECT_EQ(RowsText(db(), "Customer", {"CustID"}), newId);
+    EXPECT_EQ(FilesIn(CustPicDir), QStringList({newId + QStringLiteral(".bmp"), oldId + QStringLiteral(".bmp")}));
+    EXPECT_EQ(bmpInfo(PhotoFileName(CustPicDir, newId)), "bmp 40x30");
 }
 
 } // namespace

@@ -4,6 +4,10 @@
 #include "RegisterFixture.h"
 #include "platform/Transaction.h"
 #include <QtEndian>
+#include <cerrno>
+#include <cstring>
+#include <sqlite3.h>
+#include <unistd.h>
 
 class Photos : public RegisterTest {};
 
@@ -54,24 +58,28 @@ TEST_F(Photos, AGreyJpegIsStoredAndUnfitFilesChangeNothing)
 // folder, or key + ".bmp" is longer than the folder's 255 bytes) is refused
 // before anything is written whenever a photo is to be kept under it, in the
 // add dialogs and the key changes alike; without a photo the record is stored
-// under it. A photo that cannot be put in place undoes the whole save.
+// under it, and every name up to the limit is written. A photo that cannot be
+// put in place, or a commit refused after it was put there, undoes the whole save.
 enum class Place { NewCar, NewCust, CarKey, CustKey };
 
 class PhotoKeys : public RegisterTest, public ::testing::WithParamInterface<Place> {};
 
 TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
 {
-    enum Outcome { Stored, Leaves, TooLong, Fails };
+    enum Outcome { Stored, Leaves, TooLong, Fails, Refused };
     const QString long90(90, QChar(0x4EAC));   // 京: 270 bytes
-    const struct { const char* name; QString key; bool photo = true; Outcome outcome = Stored; bool blocked = false; } rows[] = {
+    struct Row { std::string name; QString key; bool photo = true; Outcome outcome = Stored; bool blocked = false; };
+    std::vector<Row> rows = {
         {"90 Chinese characters", long90, true, TooLong},
-        {"255 bytes", QString(251, 'a')},
+        {"255 bytes, 83 Chinese characters", QString(83, QChar(0x4EAC)) + QStringLiteral("ab")},
         {"256 bytes", QString(252, 'a'), true, TooLong},
         {"leaves the folder", QStringLiteral("../x"), true, Leaves},
         {"ordinary", QStringLiteral("粤B 1'2")},
         {"90 Chinese characters, no photo", long90, false},
         {"its file name taken by a folder", QStringLiteral("粤B9"), true, Fails, true},
+        {"the commit refused", QStringLiteral("NEW"), true, Refused},
     };
+    for (int bytes = 248; bytes <= 255; ++bytes) rows.push_back({std::to_string(bytes) + " bytes", QString(bytes - 4, 'a')});
     const Place place = GetParam();
     const bool isCar = place == Place::NewCar || place == Place::CarKey, reg = place == Place::CarKey || place == Place::CustKey;
     const QString folder = isCar ? CarPicDir : CustPicDir, what = isCar ? QStringLiteral("车辆编号") : QStringLiteral("客户证件号");
@@ -83,6 +91,9 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
         {frmCust, U()->EdtCustID, nullptr, U()->BtnSaveBasic, QStringLiteral("客户信息修改完成！")}}}[int(place)];
     storePhoto(dir(), QStringLiteral("x"));   // where "../x" points
     const QString picture = makePicture(QStringLiteral("p.bmp"), "BMP");
+    // The commit refused after the photo was put in place; the files seen then.
+    struct Hook { QString folder; QStringList seen; } hook{folder, {}};
+    const auto refuse = [](void* h) { static_cast<Hook*>(h)->seen = FilesIn(static_cast<Hook*>(h)->folder); return 1; };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         {   // the record to change, with a hire and, when the row says, its stored photo
@@ -103,15 +114,23 @@ TEST_P(PhotoKeys, AKeyThatCannotNameItsPhotoIsRefusedBeforeAnythingIsWritten)
             w.key->setText(r.key);
             if (r.photo && !reg) pickPhoto(w.pick, picture);
             if (place == Place::CarKey) answers = {Dlg::IdYes};
+            if (r.outcome == Refused) sqlite3_commit_hook(db().handle(), refuse, &hook);
             click(w.save);
+            sqlite3_commit_hook(db().handle(), nullptr, nullptr);
             if (r.outcome != Stored) EXPECT_TRUE(w.key->isVisible() && w.key->text() == r.key);   // the window as it was
         });
         QStringList shown = messageTexts();
         if (place == Place::CarKey) EXPECT_EQ(shown.isEmpty() ? QString() : shown.takeFirst(), QStringLiteral("确定要修改原信息吗？"));
         const QString notice[] = {w.done, what + QStringLiteral("不能含有“/”或“\\”，也不能是“.”或“..”，请重新输入！"),
                                   what + QStringLiteral("太长，无法用作照片的文件名（最多251个字母或数字，或83个汉字），请重新输入！")};
-        if (r.outcome == Fails) EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("保存失败"))) << shown.join('\n').toStdString();
-        else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
+        if (r.outcome == Fails)
+            EXPECT_EQ(shown, QStringList{QStringLiteral("照片文件“%1”保存失败：该位置已有同名的文件夹或其他项目，本次没有保存任何内容。\n%2")
+                                             .arg(PhotoFileName(folder, r.key), QString::fromLocal8Bit(std::strerror(EEXIST)))});
+        else if (r.outcome == Refused) {
+            EXPECT_TRUE(shown.size() == 1 && shown[0].contains(QStringLiteral("本次没有保存任何内容"))) << shown.join('\n').toStdString();
+            EXPECT_TRUE(hook.seen.contains(r.key + QStringLiteral(".bmp")) && !hook.seen.contains(QStringLiteral("OLD.bmp")))
+                << hook.seen.join(' ').toStdString();   // in place before the commit
+        } else EXPECT_EQ(shown, QStringList{notice[r.outcome]});
         // The rows: the record under the new key, or as it was; its hire follows it.
         const QString kept = r.outcome == Stored ? r.key : reg ? QStringLiteral("OLD") : QString();
         const QString hire = !reg ? QString() : isCar ? kept + QStringLiteral("|C1") : QStringLiteral("京A1|") + kept;
@@ -147,4 +166,39 @@ TEST_F(Photos, AStagedPhotoPutsEveryFileBackUnlessKept)
     storePhoto(dir(), QStringLiteral("outside"));   // no key reaches outside the folder
     EXPECT_FALSE(DeletePhotoFile(CarPicDir, QStringLiteral("../outside")));
     EXPECT_EQ(QDir(dir()).entryList({QStringLiteral("*.bmp")}), QStringList{QStringLiteral("outside.bmp")});
+}
+
+// The common causes of a failed photo file have a sentence; whether the folder
+// is missing is asked of the disk, whatever the system's number says.
+TEST_F(Photos, TheCommonCausesOfAFileFailureHaveASentence)
+{
+    const QString gone = dir() + QStringLiteral("gone/"), file = makePicture(QStringLiteral("f.bmp"), "BMP") + '/';
+    const QString access = QStringLiteral("没有读写该文件或照片文件夹的权限"), full = QStringLiteral("磁盘空间已满"),
+                  missing = QStringLiteral("照片文件夹不存在"), inTheWay = QStringLiteral("该位置已有同名的文件夹或其他项目");
+    const struct { const char* name; int err; QString folder, cause; } rows[] = {
+        {"no permission", EACCES, CarPicDir, access},
+        {"not permitted", EPERM, CarPicDir, access},
+        {"disk full", ENOSPC, CarPicDir, full},
+        {"over quota", EDQUOT, CarPicDir, full},
+        {"name too long", ENAMETOOLONG, gone, QStringLiteral("文件名或路径太长")},
+        {"read-only file system", EROFS, CarPicDir, QStringLiteral("照片文件夹所在的磁盘是只读的")},
+        {"a folder in the way", EISDIR, CarPicDir, inTheWay},
+        {"a file in the way", EEXIST, CarPicDir, inTheWay},
+        {"the folder missing", ENOENT, gone, missing},
+        {"a file for the folder", ENOTDIR, file, missing},
+        {"the folder there, a file gone", ENOENT, CarPicDir, QString()},
+        {"anything else", EIO, CarPicDir, QString()},
+    };
+    for (const auto& r : rows) EXPECT_EQ(PhotoFileCause(r.folder, r.err), r.cause) << r.name;
+}
+
+// Two names are one file when they share device and inode; a hard link stands
+// for the twin that a file system ignoring letter case makes of a name.
+TEST_F(Photos, TwoNamesAreOneFileWhenTheyShareTheirInode)
+{
+    for (const char* key : {"x", "y"}) storePhoto(CarPicDir, QLatin1String(key));
+    auto name = [](const char* key) { return PhotoFileName(CarPicDir, QLatin1String(key)); };
+    ASSERT_EQ(::link(QFile::encodeName(name("x")).constData(), QFile::encodeName(name("X")).constData()), 0);
+    const struct { const char *a, *b; bool one; } rows[] = {{"x", "X", true}, {"X", "x", true}, {"x", "y", false}, {"y", "Y", false}};
+    for (const auto& r : rows) EXPECT_EQ(PhotoNamesAreOneFile(name(r.a), name(r.b)), r.one) << r.a << " " << r.b;
 }
