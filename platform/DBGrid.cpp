@@ -66,6 +66,18 @@ int DataSetModel::columnCount(const QModelIndex& parent) const
 
 QVariant DataSetModel::data(const QModelIndex& idx, int role) const
 {
+    // Painting never fails: whatever a value or a window's colour rule throws,
+    // the cell shows the value as stored.
+    try {
+        return cellData(idx, role);
+    } catch (...) {
+        const int fc = role == Qt::DisplayRole ? fieldCol(idx.column()) : -1;
+        return fc < 0 ? QVariant() : QVariant(m_ds->valueAt(idx.row(), fc).toString());
+    }
+}
+
+QVariant DataSetModel::cellData(const QModelIndex& idx, int role) const
+{
     if (!idx.isValid() || !m_ds || idx.row() >= m_ds->recordCount()) return {};
     if (role == Qt::DisplayRole) {
         const int fc = fieldCol(idx.column());

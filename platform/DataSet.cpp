@@ -25,8 +25,16 @@ bool TField::isNull() const
 
 QString TField::asString() const
 {
-    if (const auto* c = m_ds->currentCell(m_col)) return m_ds->cellText(*c, dataType());
-    return TDataSet::formatValue(value(), dataType());
+    // A command reads an amount's text to work with it: text stored where an
+    // amount belongs is refused here as by asCurrency (lists show it as it is).
+    const bool amount = dataType() == FieldType::Currency;
+    if (const auto* c = m_ds->currentCell(m_col)) {
+        if (amount && c->kind == TDataSet::Cell::Text) return asCurrency().toString();
+        return m_ds->cellText(*c, dataType());
+    }
+    const QVariant v = value();
+    if (amount && v.userType() == QMetaType::QString) return asCurrency().toString();
+    return TDataSet::formatValue(v, dataType());
 }
 
 qint64 TField::asInteger() const
@@ -80,13 +88,15 @@ bool TField::asBoolean() const
     return !v.isNull() && v.toLongLong() != 0;
 }
 
-void TField::setValue(const QVariant& v)
+void TField::setValue(const QVariant& v) { setStoredValue(ToStored(v, dataType())); }
+
+void TField::setStoredValue(const QVariant& v)
 {
     const auto& f = m_ds->m_fields[m_col];
     if (!(m_ds->m_calculating && f.calculated)
         && m_ds->m_state != TDataSet::State::Edit && m_ds->m_state != TDataSet::State::Insert)
         throw EDatabaseError(QStringLiteral("数据集不在编辑状态，不能修改字段 %1").arg(f.name));
-    m_ds->setCurrent(m_col, ToStored(v, f.type));
+    m_ds->setCurrent(m_col, ToStored(v));
     if (!m_ds->m_calculating) emit m_ds->dataChange();
 }
 
@@ -442,8 +452,8 @@ QString TDataSet::cellText(const Cell& c, FieldType type) const
     switch (c.kind) {
     case Cell::Null: return {};
     case Cell::Text:
-        if (type == FieldType::String || type == FieldType::DateTime) return textOf(c);
-        break;
+        // Text where a number or moment belongs (written by another tool) shows as it is.
+        return textOf(c);
     case Cell::Int:
         if (type == FieldType::Integer || type == FieldType::String) return QString::number(c.i);
         if (type == FieldType::Currency) return Currency::fromRaw(c.i).toString();
@@ -508,11 +518,10 @@ void TDataSet::setCurrent(int col, const QVariant& stored)
 QString TDataSet::formatValue(const QVariant& v, FieldType type)
 {
     if (v.isNull() || !v.isValid()) return {};
+    if (v.userType() == QMetaType::QString) return v.toString();
     switch (type) {
     case FieldType::Currency: return StoredCurrency(v).toString();
-    case FieldType::DateTime:
-        if (v.userType() == QMetaType::QString) return v.toString();
-        return DateTimeToStr(DaysToDateTime(v.toDouble()));
+    case FieldType::DateTime: return DateTimeToStr(DaysToDateTime(v.toDouble()));
     case FieldType::Integer:
         if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
         return v.toString();
