@@ -1,4 +1,5 @@
 #include "platform/DBGrid.h"
+#include "platform/Handler.h"
 #include "platform/Moment.h"
 #include <QFont>
 #include <QHeaderView>
@@ -155,8 +156,11 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new DataSetModel
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
         if (m_syncing || !dataSet() || !cur.isValid()) return;
         m_syncing = true;
-        try { dataSet()->setRecNo(cur.row()); } catch (...) { m_syncing = false; throw; }
+        bool moved = false;
+        RunGuarded(window(), [&] { dataSet()->setRecNo(cur.row()); moved = true; });
         m_syncing = false;
+        // After a failed move the selection goes where the dataset stands.
+        if (!moved) syncFromDataSet();
     });
     connect(this, &QTableView::doubleClicked, this, [this] { emit cellDoubleClicked(); });
 }

@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include <cmath>
+#include <exception>
 #include <sqlite3.h>
 
 namespace {
@@ -142,9 +143,14 @@ void TDataSet::setMaster(TDataSet* master, const QString& masterField, const QSt
 
 void TDataSet::onMasterScroll()
 {
-    if (active() || m_master->active()) {
-        if (m_state == State::Edit || m_state == State::Insert) cancel();
+    if (!active() && !m_master->active()) return;
+    if (m_state == State::Edit || m_state == State::Insert) cancel();
+    try {
         load();
+    } catch (...) {
+        // Rows of another master row must not stay on show as this one's.
+        close();
+        throw;
     }
 }
 
@@ -298,10 +304,17 @@ void TDataSet::load()
     m_lastText = m_text.size;
     m_buffer.clear();
     m_state = State::Browse;
-    if (onCalcFields && !m_calc.isEmpty())
-        for (int r = 0, rows = rowCount(); r < rows; ++r) { m_calcRow = r; calcRow(); }
-    m_calcRow = -1;
-    rebuildView();
+    try {
+        if (onCalcFields && !m_calc.isEmpty())
+            for (int r = 0, rows = rowCount(); r < rows; ++r) { m_calcRow = r; calcRow(); }
+        m_calcRow = -1;
+        rebuildView();
+    } catch (...) {
+        // Rows half calculated or half filtered are no list to show.
+        m_calcRow = -1;
+        close();
+        throw;
+    }
     emit layoutReset();
     moveTo(0, true);
 }
@@ -347,8 +360,12 @@ void TDataSet::moveTo(int row, bool force)
         m_cur = row;
         m_eof = m_bof = false;
     }
-    emit afterScroll();
-    emit dataChange();
+    // Every part of the window hears of the move, also when one before it
+    // failed (a detail that could not be read); the first error goes on after.
+    std::exception_ptr failed;
+    try { emit afterScroll(); } catch (...) { failed = std::current_exception(); }
+    try { emit dataChange(); } catch (...) { if (!failed) failed = std::current_exception(); }
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TDataSet::setRecNo(int row)

@@ -174,3 +174,39 @@ TEST_F(StoredText, ACommandThatWorksWithTheValueRefusesIt)
     }
     EXPECT_FALSE(QFile::exists(file));
 }
+
+// The fee items follow the vehicle list. When they can no longer be read, a
+// move of the list ends in the error box; the list, the boxes and the
+// selection agree on the vehicle moved to, no fee item of another vehicle
+// stays on show, and the window closes as usual.
+TEST_F(StoredText, AMoveToAVehicleWhoseFeeItemsCannotBeReadEndsInTheErrorBox)
+{
+    addHires();
+    inWindow(frmCar, &TfrmMain::BtnCarClick, [&] {
+        TDBGrid* list = frmCar->ui->DBGrid1;
+        ASSERT_EQ(frmCar->ADOTable1->recordCount(), 1);
+        auto rename = [&](const QString& from, const QString& to) {
+            TADOConnection other;
+            other.open(dbFile());
+            other.execute(u"Alter table %1 rename to %2"_s.arg(from, to));
+        };
+        rename(u"CarCost"_s, u"CarCost2"_s);
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].text.contains(u"no such table: CarCost"_s)) << messages[0].text.toStdString();
+        EXPECT_EQ(messages[0].icon, Dlg::Icon::Error);
+        EXPECT_EQ(frmCar->ADOQry->recNo(), 1);
+        EXPECT_EQ(list->currentIndex().row(), 1);
+        EXPECT_EQ(frmCar->ui->EdtCarID->text(), car(2));
+        EXPECT_EQ(frmCar->ui->DBGrid2->model()->rowCount(), 0);
+        // Readable again: the next move reads the first vehicle's item.
+        rename(u"CarCost2"_s, u"CarCost"_s);
+        QTest::keyClick(list, Qt::Key_Up);
+        EXPECT_EQ(messages.size(), 1u);
+        EXPECT_EQ(list->currentIndex().row(), 0);
+        EXPECT_EQ(frmCar->ui->EdtCarID->text(), car(1));
+        EXPECT_EQ(frmCar->ui->DBGrid2->model()->rowCount(), 1);
+        frmCar->ui->BtnExit1->click();
+    });
+}
