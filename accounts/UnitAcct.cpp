@@ -198,10 +198,18 @@ void TfrmAcct::openList()
 
 void TfrmAcct::ADOQryCalcFields(TDataSet& ds)
 {
-    const TField type = ds.fieldByName(QStringLiteral("Type"));
-    const qint64 t = type.isNull() ? 0 : type.asInteger();
-    ds.fieldByName(QStringLiteral("Type1")).setValue(t == 1 ? QStringLiteral("收") : t == -1 ? QStringLiteral("支") : QString());
-    ds.fieldByName(QStringLiteral("Amount1")).setValue(QVariant::fromValue(ds.fieldByName(QStringLiteral("Amount")).asCurrency() * t));
+    const TField type = ds.fieldByName(QStringLiteral("Type")), amount = ds.fieldByName(QStringLiteral("Amount"));
+    TField type1 = ds.fieldByName(QStringLiteral("Type1")), amount1 = ds.fieldByName(QStringLiteral("Amount1"));
+    // A kind or an amount stored as text (by another tool) is listed as it
+    // is; only a number gets a sign.
+    try {
+        const qint64 t = type.isNull() ? 0 : type.asInteger();
+        type1.setValue(t == 1 ? QStringLiteral("收") : t == -1 ? QStringLiteral("支") : QString());
+        amount1.setValue(QVariant::fromValue(amount.asCurrency() * t));
+    } catch (const EConvertError&) {
+        if (type.value().userType() == QMetaType::QString) type1.setStoredValue(type.value());
+        amount1.setStoredValue(amount.value());
+    }
 }
 
 QColor TfrmAcct::DBGrid1DrawColumnCell(TDataSet& ds, int row)

@@ -2,12 +2,12 @@
 // message loop until it closes.
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "platform/App.h"
 #include "platform/Look.h"
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     InstallChineseLook(app);
     if (!CreateForms()) return 1;
     const int rc = RunMainLoop();

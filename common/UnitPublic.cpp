@@ -61,7 +61,10 @@ QString LeasoTypeStr(qint64 code)
 void CalcLeasoTypeStr(TDataSet& ds)
 {
     const TField code = ds.fieldByName(QStringLiteral("LeasoType"));
-    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(code.isNull() ? QString() : LeasoTypeStr(code.asInteger()));
+    // A code stored as text (by another tool) names no unit, as an unknown number does.
+    const QVariant v = code.value();
+    ds.fieldByName(QStringLiteral("LeasoTypeStr")).setValue(
+        v.isNull() || v.userType() == QMetaType::QString ? QString() : LeasoTypeStr(code.asInteger()));
 }
 
 void OpenByKey(TDataSet* ds, const QString& sql, const QString& param, const QVariant& value)

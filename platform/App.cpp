@@ -1,12 +1,18 @@
 #include "platform/App.h"
+#include "platform/Connection.h"
+#include "platform/Dialogs.h"
+#include "platform/Handler.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPalette>
+#include <QThread>
+#include <atomic>
 
 namespace {
 QString& appDirOverride() { static QString d; return d; }
 TADOConnection*& guardCn() { static TADOConnection* c = nullptr; return c; }
+std::atomic<int> lastGuardFired{0};
 }
 
 QString AppTitle() { return QStringLiteral("Quorvane"); }
@@ -31,3 +37,23 @@ void SetReadOnlySilver(QLineEdit* e)
     p.setColor(QPalette::Base, QColor(0xc0, 0xc0, 0xc0));
     e->setPalette(p);
 }
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    // Only the program's own thread runs its handlers and can show a box.
+    if (QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
+    TADOConnection* cn = GuardConnection();
+    const bool hadTransaction = cn && cn->inTransaction();
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ++lastGuardFired;
+        if (cn && !hadTransaction) cn->rollbackTrans();
+        // The receiver may be gone with the error: the box goes over the active window.
+        Dlg::ErrorBox(QApplication::activeWindow(), CaughtErrorText());
+        return false;
+    }
+}
+
+int TApplication::lastGuardCount() { return lastGuardFired; }
+void TApplication::resetLastGuardCount() { lastGuardFired = 0; }

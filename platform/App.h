@@ -1,5 +1,6 @@
 #pragma once
 // Program-wide facts: the application title and the data folder.
+#include <QApplication>
 #include <QString>
 
 class TADOConnection;
@@ -19,3 +20,15 @@ TADOConnection* GuardConnection();
 
 // Read-only edit box with the silver background.
 void SetReadOnlySilver(QLineEdit* e);
+
+// The application object. Its notify is the last guard: an error that escaped
+// every handler ends in the error box (a transaction left open rolled back)
+// and the program goes on. Handlers catch their own errors, so the guard
+// never fires in a sound program; the tests fail whenever it did.
+class TApplication : public QApplication {
+public:
+    TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
+    static int lastGuardCount();        // times the guard caught an error
+    static void resetLastGuardCount();
+};

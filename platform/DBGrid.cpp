@@ -1,4 +1,5 @@
 #include "platform/DBGrid.h"
+#include "platform/Handler.h"
 #include "platform/Moment.h"
 #include <QFont>
 #include <QHeaderView>
@@ -65,6 +66,18 @@ int DataSetModel::columnCount(const QModelIndex& parent) const
 }
 
 QVariant DataSetModel::data(const QModelIndex& idx, int role) const
+{
+    // Painting never fails: whatever a value or a window's colour rule throws,
+    // the cell shows the value as stored.
+    try {
+        return cellData(idx, role);
+    } catch (...) {
+        const int fc = role == Qt::DisplayRole ? fieldCol(idx.column()) : -1;
+        return fc < 0 ? QVariant() : QVariant(m_ds->valueAt(idx.row(), fc).toString());
+    }
+}
+
+QVariant DataSetModel::cellData(const QModelIndex& idx, int role) const
 {
     if (!idx.isValid() || !m_ds || idx.row() >= m_ds->recordCount()) return {};
     if (role == Qt::DisplayRole) {
@@ -143,8 +156,11 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent), m_model(new DataSetModel
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
         if (m_syncing || !dataSet() || !cur.isValid()) return;
         m_syncing = true;
-        try { dataSet()->setRecNo(cur.row()); } catch (...) { m_syncing = false; throw; }
+        bool moved = false;
+        RunGuarded(window(), [&] { dataSet()->setRecNo(cur.row()); moved = true; });
         m_syncing = false;
+        // After a failed move the selection goes where the dataset stands.
+        if (!moved) syncFromDataSet();
     });
     connect(this, &QTableView::doubleClicked, this, [this] { emit cellDoubleClicked(); });
 }

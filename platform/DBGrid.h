@@ -36,6 +36,7 @@ public:
     TitleStyle titleStyle(int column) const { return m_titleStyles.value(column); }
 
 private:
+    QVariant cellData(const QModelIndex& idx, int role) const;
     int fieldCol(int column) const;
     QPointer<TDataSet> m_ds;
     QVector<Column> m_cols;

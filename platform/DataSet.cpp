@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include <cmath>
+#include <exception>
 #include <sqlite3.h>
 
 namespace {
@@ -25,8 +26,16 @@ bool TField::isNull() const
 
 QString TField::asString() const
 {
-    if (const auto* c = m_ds->currentCell(m_col)) return m_ds->cellText(*c, dataType());
-    return TDataSet::formatValue(value(), dataType());
+    // A command reads an amount's text to work with it: text stored where an
+    // amount belongs is refused here as by asCurrency (lists show it as it is).
+    const bool amount = dataType() == FieldType::Currency;
+    if (const auto* c = m_ds->currentCell(m_col)) {
+        if (amount && c->kind == TDataSet::Cell::Text) return asCurrency().toString();
+        return m_ds->cellText(*c, dataType());
+    }
+    const QVariant v = value();
+    if (amount && v.userType() == QMetaType::QString) return asCurrency().toString();
+    return TDataSet::formatValue(v, dataType());
 }
 
 qint64 TField::asInteger() const
@@ -80,13 +89,15 @@ bool TField::asBoolean() const
     return !v.isNull() && v.toLongLong() != 0;
 }
 
-void TField::setValue(const QVariant& v)
+void TField::setValue(const QVariant& v) { setStoredValue(ToStored(v, dataType())); }
+
+void TField::setStoredValue(const QVariant& v)
 {
     const auto& f = m_ds->m_fields[m_col];
     if (!(m_ds->m_calculating && f.calculated)
         && m_ds->m_state != TDataSet::State::Edit && m_ds->m_state != TDataSet::State::Insert)
         throw EDatabaseError(QStringLiteral("数据集不在编辑状态，不能修改字段 %1").arg(f.name));
-    m_ds->setCurrent(m_col, ToStored(v, f.type));
+    m_ds->setCurrent(m_col, ToStored(v));
     if (!m_ds->m_calculating) emit m_ds->dataChange();
 }
 
@@ -132,9 +143,14 @@ void TDataSet::setMaster(TDataSet* master, const QString& masterField, const QSt
 
 void TDataSet::onMasterScroll()
 {
-    if (active() || m_master->active()) {
-        if (m_state == State::Edit || m_state == State::Insert) cancel();
+    if (!active() && !m_master->active()) return;
+    if (m_state == State::Edit || m_state == State::Insert) cancel();
+    try {
         load();
+    } catch (...) {
+        // Rows of another master row must not stay on show as this one's.
+        close();
+        throw;
     }
 }
 
@@ -288,10 +304,17 @@ void TDataSet::load()
     m_lastText = m_text.size;
     m_buffer.clear();
     m_state = State::Browse;
-    if (onCalcFields && !m_calc.isEmpty())
-        for (int r = 0, rows = rowCount(); r < rows; ++r) { m_calcRow = r; calcRow(); }
-    m_calcRow = -1;
-    rebuildView();
+    try {
+        if (onCalcFields && !m_calc.isEmpty())
+            for (int r = 0, rows = rowCount(); r < rows; ++r) { m_calcRow = r; calcRow(); }
+        m_calcRow = -1;
+        rebuildView();
+    } catch (...) {
+        // Rows half calculated or half filtered are no list to show.
+        m_calcRow = -1;
+        close();
+        throw;
+    }
     emit layoutReset();
     moveTo(0, true);
 }
@@ -337,8 +360,12 @@ void TDataSet::moveTo(int row, bool force)
         m_cur = row;
         m_eof = m_bof = false;
     }
-    emit afterScroll();
-    emit dataChange();
+    // Every part of the window hears of the move, also when one before it
+    // failed (a detail that could not be read); the first error goes on after.
+    std::exception_ptr failed;
+    try { emit afterScroll(); } catch (...) { failed = std::current_exception(); }
+    try { emit dataChange(); } catch (...) { if (!failed) failed = std::current_exception(); }
+    if (failed) std::rethrow_exception(failed);
 }
 
 void TDataSet::setRecNo(int row)
@@ -442,8 +469,8 @@ QString TDataSet::cellText(const Cell& c, FieldType type) const
     switch (c.kind) {
     case Cell::Null: return {};
     case Cell::Text:
-        if (type == FieldType::String || type == FieldType::DateTime) return textOf(c);
-        break;
+        // Text where a number or moment belongs (written by another tool) shows as it is.
+        return textOf(c);
     case Cell::Int:
         if (type == FieldType::Integer || type == FieldType::String) return QString::number(c.i);
         if (type == FieldType::Currency) return Currency::fromRaw(c.i).toString();
@@ -508,11 +535,10 @@ void TDataSet::setCurrent(int col, const QVariant& stored)
 QString TDataSet::formatValue(const QVariant& v, FieldType type)
 {
     if (v.isNull() || !v.isValid()) return {};
+    if (v.userType() == QMetaType::QString) return v.toString();
     switch (type) {
     case FieldType::Currency: return StoredCurrency(v).toString();
-    case FieldType::DateTime:
-        if (v.userType() == QMetaType::QString) return v.toString();
-        return DateTimeToStr(DaysToDateTime(v.toDouble()));
+    case FieldType::DateTime: return DateTimeToStr(DaysToDateTime(v.toDouble()));
     case FieldType::Integer:
         if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
         return v.toString();

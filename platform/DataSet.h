@@ -27,7 +27,9 @@ public:
     FieldType dataType() const;
     bool isNull() const;
     QVariant value() const;            // the raw stored value
-    QString asString() const;          // display text: amounts, moments and numbers formatted
+    // Display text: amounts, moments and numbers formatted; an amount stored
+    // as text throws EConvertError, as asCurrency does.
+    QString asString() const;
     qint64 asInteger() const;          // null gives 0
     Currency asCurrency() const;       // null gives 0
     QDateTime asDateTime() const;      // null gives an invalid QDateTime
@@ -37,6 +39,9 @@ public:
     // Only in edit or insert state (or for calculated fields while calculating).
     void setValue(const QVariant& v);  // QString, integers, Currency, QDateTime, QDate, bool, null
     void clear() { setValue(QVariant()); }
+    // The value as it was stored elsewhere, unconverted: text where a number
+    // belongs stays that text.
+    void setStoredValue(const QVariant& v);
 private:
     TDataSet* m_ds;
     int m_col;
@@ -115,7 +120,8 @@ public:
     void cancel();
     void deleteRecord();
 
-    // Text of a value as lists show it.
+    // Text of a value as lists show it; text stored where a number or moment
+    // belongs shows as it is.
     static QString formatValue(const QVariant& v, FieldType type);
 
 signals:

@@ -10,16 +10,23 @@ void RunGuarded(QWidget* owner, const std::function<void()>& handler)
     const bool hadTransaction = cn && cn->inTransaction();
     try {
         handler();
-    } catch (const std::exception& e) {
-        if (cn && !hadTransaction) cn->rollbackTrans();
-        Dlg::ErrorBox(owner, ErrorText(e));
-        return;
     } catch (...) {
         if (cn && !hadTransaction) cn->rollbackTrans();
-        Dlg::ErrorBox(owner, QStringLiteral("未知错误"));
+        Dlg::ErrorBox(owner, CaughtErrorText());
         return;
     }
     if (cn && !hadTransaction && cn->inTransaction()) cn->rollbackTrans();
+}
+
+QString CaughtErrorText()
+{
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        return ErrorText(e);
+    } catch (...) {
+        return QStringLiteral("未知错误");
+    }
 }
 
 bool WriteUnlessChanged(QWidget* owner, const std::function<void()>& write, const std::function<void()>& reread)

@@ -10,6 +10,9 @@
 
 void RunGuarded(QWidget* owner, const std::function<void()>& handler);
 
+// The text of the error being handled, for use inside a catch block.
+QString CaughtErrorText();
+
 // Runs a guarded write (one that checks its record is as the window read it).
 // When the record changed meanwhile, its transaction has rolled back: the
 // notice says so and reread refreshes the window's list. Other errors go on.

@@ -1,6 +1,7 @@
 // Filtered boxes and the handler wrapper, driven by real events in the
 // program's windows.
 #include "support/AppFixture.h"
+#include "support/LastGuard.h"
 #include "support/Typing.h"
 #include "app/UnitMain.h"
 #include "accounts/UnitAcct.h"
@@ -16,6 +17,7 @@
 #include "ui_UnitLend.h"
 #include "ui_UnitMain.h"
 #include "ui_UnitReturn.h"
+#include "platform/App.h"
 #include "platform/Convert.h"
 #include "platform/Handler.h"
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 // Typed, pasted and dropped text meets the filter of the box it lands in, in
@@ -142,4 +145,30 @@ TEST_F(FilteredBoxes, AnEscapedErrorShowsTheErrorBoxAndRollsBack)
     EXPECT_EQ(messages[0].icon, Dlg::Icon::Error);
     EXPECT_FALSE(db().inTransaction());
     EXPECT_EQ(scalar("SELECT count(*) FROM Car").toInt(), 0);
+}
+
+// An error that escapes every handler is caught last in the application's
+// dispatch: the error box, the handler's transaction rolled back, the program
+// going on, and the test that let it through failed.
+TEST_F(FilteredBoxes, AnErrorPastEveryHandlerIsCaughtLastAndFailsTheTest)
+{
+    struct Unguarded : QObject {
+        std::function<void()> handler;
+        bool event(QEvent* e) override { return e->type() == QEvent::User ? (handler(), true) : QObject::event(e); }
+    } receiver;
+    receiver.handler = [&] {
+        db().beginTrans();
+        exec(QStringLiteral("INSERT INTO Car (CarID) VALUES ('A1')"));
+        StrToInt(QStringLiteral("12x"));
+    };
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents(&receiver, QEvent::User);
+    EXPECT_EQ(TApplication::lastGuardCount(), 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text + messages[0].caption, QStringLiteral("“12x”不是有效的整数Quorvane"));
+    EXPECT_EQ(messages[0].icon, Dlg::Icon::Error);
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_EQ(scalar("SELECT count(*) FROM Car").toInt(), 0);
+    EXPECT_NONFATAL_FAILURE(ExpectLastGuardQuiet(), "caught by the last guard");
+    TApplication::resetLastGuardCount();   // let through on purpose here
 }
