@@ -64,7 +64,6 @@ private:
 Currency storedMoney(const QVariant& v)
 {
     if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
-    if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
     return Currency::fromRaw(v.toLongLong());
 }
 
@@ -110,6 +109,12 @@ void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& 
                lxw_format* dateFmt, lxw_format* dateTimeFmt)
 {
     if (!v.isValid() || v.isNull()) return;
+    // Text that another tool stored where a number belongs goes out as the
+    // list shows it, not as a number made up for it.
+    if (v.userType() == QMetaType::QString && type != FieldType::String && type != FieldType::DateTime) {
+        check(worksheet_write_string(ws, row, col, v.toString().toUtf8().constData(), nullptr));
+        return;
+    }
     switch (type) {
     case FieldType::Currency:
         check(worksheet_write_number(ws, row, col, storedMoney(v).toDouble(), nullptr));

@@ -106,6 +106,19 @@ TEST_F(ExportTest, FailuresShowTheirCauseAndAnExportHoldsTitleCaptionsAndTypedCe
         if (w.kind == 'n') EXPECT_DOUBLE_EQ(c->number(), w.value.toDouble());
         if (w.kind == 'd') { EXPECT_EQ(c->moment(), w.value.toDateTime()); EXPECT_EQ(c->numFmt, w.fmt); }
     }
+
+    // Text another tool stored as the amount goes out as the list shows it.
+    cn.execute(u"Update Leaso set Charge='约100元' where CarID='沪B2'"_s);
+    ds.close();
+    ds.open();
+    messages.clear();
+    ExportGridToExcel(file, title, &ds, &grid);
+    ASSERT_EQ(messageTexts(), QStringList{u"导出完毕！"_s});
+    ASSERT_TRUE(x.load(file));
+    const auto charge = x.cell(4, 5);
+    ASSERT_TRUE(charge);
+    EXPECT_TRUE(charge->isText());
+    EXPECT_EQ(charge->text, u"约100元"_s);
 }
 
 // The pending paint is done and the cursor waits while the workbook is
