@@ -1,6 +1,5 @@
 #include "common/UnitPublic.h"
 #include "platform/App.h"
-#include "platform/Convert.h"
 #include "platform/DBGrid.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
