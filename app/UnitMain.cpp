@@ -134,9 +134,6 @@ void TfrmMain::FormCreate()
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
 
-    // The account book and the indexes, in one transaction: a step that fails
-    // leaves the file as it was and ends the program.
-    EnsureSchema(ADOCn);
     ADOQry->setConnection(&ADOCn);
 
     // The login password.
