@@ -1,6 +1,5 @@
 #pragma once
-// The hire desk, its hire-out and open-hire pages and their pickers, over rows
-// set up by SQL, with a fixed clock.
+// The hire desk, its two pages and their pickers, over rows set up by SQL, with a fixed clock.
 #include "support/AppFixture.h"
 #include "support/WindowProbes.h"
 #include "ui_UnitChangeCar.h"
@@ -72,7 +71,7 @@ protected:
     using Texts = std::initializer_list<std::pair<QLineEdit*, QString>>;
     void fill(Texts t) { for (const auto& [e, s] : t) clearAndType(e, s); }
     void expectTexts(Texts t) { for (const auto& [e, s] : t) EXPECT_EQ(e->text(), s) << e->objectName().toStdString(); }
-    // Message i: its text, the application title as caption, and its icon.
+    // Message i: its text, caption and icon.
     void expectMessage(size_t i, const QString& text, Dlg::Icon icon = Dlg::Icon::Information)
     {
         ASSERT_GT(messages.size(), i) << text.toStdString();
@@ -113,12 +112,14 @@ protected:
     }
 
     bool selectHire(qint64 key) { return frmLend->ADOMod->locate(u"LeasoID"_s, key); }
-    QStringList listedCars()
+    // One column of every row a list holds.
+    static QStringList column(TDataSet* ds, const QString& field)
     {
-        QStringList cars;
-        for (int r = 0; r < frmLend->ADOMod->recordCount(); ++r) cars << frmLend->ADOMod->textAt(r, frmLend->ADOMod->fieldIndex(u"CarID"_s));
-        return cars;
+        QStringList l;
+        for (int r = 0; r < ds->recordCount(); ++r) l << ds->textAt(r, ds->fieldIndex(field));
+        return l;
     }
+    QStringList listedCars() { return column(frmLend->ADOMod, u"CarID"_s); }
 
     // 换车 on the selected hire, choosing plate in the picker once inPicker has run.
     void changeTo(const QString& plate, const std::function<void()>& inPicker = [] {})

@@ -1,7 +1,5 @@
-// The open-hire page: what it lists, the checks before a correction is saved,
-// what is stored as typed, a hire returned meanwhile, and the change of vehicle
-// with its four writes in one transaction and its refusals when the hire or the
-// replacement changed meanwhile.
+// The open-hire page: what it lists, the checks and writes of a correction, and
+// the change of vehicle with its four writes in one transaction.
 #include "hire_lend/LendFixture.h"
 
 using ModFixture = LendFixture;
@@ -80,9 +78,8 @@ TEST_F(ModFixture, ListsOpenHiresChecksAndSavesWhatWasTypedAndRefusesAReturnedHi
     EXPECT_EQ(scalar(u"SELECT group_concat(Odograph||State) FROM Car"_s).toString(), u"12000B,3000B"_s);
 }
 
-// The desk's price and allowance labels follow a unit the user picks, in either
-// combo, by the hire-out page's unit; moving through open hires of other units
-// sets the modify page's unit and relabels nothing.
+// The desk's price and allowance labels follow a unit the user picks in either
+// combo, by the hire-out page's unit; moving through open hires relabels nothing.
 TEST_F(ModFixture, UnitLabelsFollowOnlyAUnitTheUserPicks)
 {
     addCust(u"C1"_s, u"张三"_s);

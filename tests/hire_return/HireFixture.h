@@ -1,6 +1,5 @@
 #pragma once
-// Hires made with plain SQL, the return and settlement windows opened the way
-// the main window opens them, and the shared checks.
+// Hires made with plain SQL, and the return and settlement windows opened from the main window.
 #include "hire_lend/LendFixture.h"
 #include "hire/UnitCharge.h"
 #include "hire/UnitReturn.h"
@@ -22,10 +21,7 @@ struct Hire {
 };
 
 // The four figure boxes of either window.
-template <class U> QStringList Fee(U* ui)
-{
-    return {ui->EdtCalDays->text(), ui->EdtTimeOwe->text(), ui->EdtAdditionalOwe->text(), ui->EdtOwe->text()};
-}
+template <class U> QStringList Fee(U* ui) { return {ui->EdtCalDays->text(), ui->EdtTimeOwe->text(), ui->EdtAdditionalOwe->text(), ui->EdtOwe->text()}; }
 
 class HireFixture : public LendFixture {
 protected:
@@ -36,7 +32,7 @@ protected:
         addCust("C1", "O'Brien", "010-1234");
     }
 
-    // The hire of customer C1 and its own vehicle, out while the hire is open; its key.
+    // A hire of customer C1 and its own vehicle (out while the hire is open); its key.
     qint64 standardHire(const Hire& h = {})
     {
         addCar(h.car, 10000, h.end.isNull() ? "B" : "A");
@@ -51,17 +47,14 @@ protected:
     void openReturn(const std::function<void()>& fn) { inWindow(frmReturn, &TfrmMain::BtnReturnClick, fn); }
     void openCharge(const std::function<void()>& fn) { inWindow(frmCharge, &TfrmMain::BtnChargeClick, fn); }
 
-    QVariant leaso(qint64 id, const QString& c) { return scalar("Select [" + c + "] from Leaso where LeasoID=:id", {{"id", id}}); }
-    QDateTime moment(qint64 id, const QString& c) { return DaysToDateTime(leaso(id, c).toDouble()); }
     int incomes() { return scalar("Select count(*) from Acct").toInt(); }
 
-    // The settlement of hire id stamped now by the local clock (under SetClockHook({})),
-    // with its one income row.
+    // Hire id settled now by the local clock (under SetClockHook({})), with its one income row.
     void expectSettled(qint64 id, Currency amount, const QString& car)
     {
         const QDateTime n = QDateTime::currentDateTime();
-        EXPECT_EQ(leaso(id, "Charge").toLongLong(), amount.raw());
-        EXPECT_LE(std::abs(moment(id, "ChargeTime").secsTo(CombineDateTime(n.date(), n.time()))), 5);
+        EXPECT_EQ(leaso("Charge", id).toLongLong(), amount.raw());
+        EXPECT_LE(std::abs(leasoMoment("ChargeTime", id).secsTo(CombineDateTime(n.date(), n.time()))), 5);
         EXPECT_EQ(RowsText(db(), "Acct", {"[Type]", "Amount", "LeasoID", "Item", "Category", "Deleted"}),
                   QString("1|%1|%2|%3租车款|租车款|0").arg(amount.raw()).arg(id).arg(car));
     }

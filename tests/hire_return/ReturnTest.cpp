@@ -1,7 +1,5 @@
-// The fee a hire has earned (charged units, time fee, overrun fee, total): the
-// calculation itself, then as the return window shows it. The return and
-// settlement windows: returning, return-and-settle and settling with their
-// checks, transactions and guards, and the refusals both share.
+// The fee a hire has earned, worked out and as the return window shows it; the
+// return and settlement commands with their checks, transactions and guards.
 #include "HireFixture.h"
 #include "hire/UnitFee.h"
 #include "platform/Errors.h"
@@ -41,9 +39,8 @@ TEST(HireFee, Table)
     }
 }
 
-// The standard hire, and one at 10^14 yuan a day whose fee is beyond what
-// Currency holds. A reading that is no whole number or an amount out of range
-// is reported; the figures worked out before it stay, the later ones are emptied.
+// A reading that is no whole number, or a fee beyond what Currency holds (10^14
+// yuan a day), is reported; the figures before it stay, the later ones are emptied.
 TEST_F(ReturnTest, ReturnWindowFollowsMomentAndReadingWithNoStaleFigures)
 {
     standardHire();
@@ -66,9 +63,8 @@ TEST_F(ReturnTest, ReturnWindowFollowsMomentAndReadingWithNoStaleFigures)
     EXPECT_EQ(messages.size(), 2u);
 }
 
-// The odometers are set above the hire-out reading first: a return reading moves
-// a vehicle's odometer only when it is above the hire's own hire-out reading, and
-// an empty reading leaves the hire without one.
+// A return reading moves the odometer (set above the hire-out reading first) only
+// when it is above the hire's hire-out reading; an empty one records none.
 TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
 {
     const QString memo = "O'Brien's car -- 100% ok; drop table Leaso";
@@ -88,18 +84,17 @@ TEST_F(ReturnTest, ReturnAsksThenWritesTheHireAndFreesTheVehicle)
     });
     ASSERT_EQ(messages.size(), 3u);
     expectMessage(0, "确定要归还车辆 “沪B'99” 吗？");
-    EXPECT_EQ(messages[0].buttons, Dlg::Buttons::YesNo);
-    EXPECT_EQ(messages[0].defaultButton, Dlg::IdYes);
-    EXPECT_EQ(moment(1, "EndTime"), M(2026, 5, 3, 15));
-    EXPECT_EQ(leaso(1, "Memo").toString(), memo);
+    EXPECT_TRUE(messages[0].buttons == Dlg::Buttons::YesNo && messages[0].defaultButton == Dlg::IdYes);
+    EXPECT_EQ(leasoMoment("EndTime", 1), M(2026, 5, 3, 15));
+    EXPECT_EQ(leaso("Memo", 1).toString(), memo);
     EXPECT_EQ(RowsText(db(), "Leaso", {"Odograph2", "ChargeTime"}, "LeasoID<=3"), "10800|NULL/NULL|NULL/10000|NULL");
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}, "CarID<>'returned'"), "A|10800/A|12345/A|12345");
     EXPECT_EQ(incomes(), 0);
 }
 
-// Every command of both windows refuses a return before hire-out and pasted text
-// the key filters would drop, the settling ones also an empty amount, before
-// anything is written. A return at hire-out itself is accepted.
+// Every command of both windows refuses, before anything is written, a return
+// before hire-out (at hire-out is accepted) and pasted text the key filters
+// would drop; the settling ones also an empty amount.
 TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
 {
     const qint64 open = standardHire(), returned = returnedHire({.car = "京A-R"});
@@ -126,21 +121,20 @@ TEST_F(ReturnTest, RefusalsComeBeforeAnythingIsWritten)
         auto* ui = frmReturn->ui.get();
         refuse(ui, ui->BtnReturnCharge, true);
         refuse(ui, ui->BtnReturn, false);
-        EXPECT_TRUE(leaso(open, "EndTime").isNull());
+        EXPECT_TRUE(leaso("EndTime", open).isNull());
         EXPECT_EQ(RowsText(db(), "Car", {"State"}, "CarID='京A-10001'"), "B");
         ui->EdtOdograph->clear();
         SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 1, 9));
         click(ui->BtnReturn);
     });
-    EXPECT_EQ(moment(open, "EndTime"), M(2026, 5, 1, 9));
-    EXPECT_TRUE(leaso(returned, "ChargeTime").isNull());
+    EXPECT_EQ(leasoMoment("EndTime", open), M(2026, 5, 1, 9));
+    EXPECT_TRUE(leaso("ChargeTime", returned).isNull());
     EXPECT_EQ(incomes(), 0);
 }
 
-// Return and settle on two hires. A second copy of the program on the same file
-// returns the first meanwhile: refused with the notice, nothing written, the list
-// read afresh. The second fails at the income entry, after the hire's and the
-// vehicle's updates, and rolls back as a whole; then goes through.
+// The first hire returned meanwhile by a second copy of the program: refused,
+// nothing written, the list read afresh. The second fails at the income entry,
+// after the hire's and the vehicle's updates, rolls back whole, then goes through.
 TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAndIncome)
 {
     SetClockHook({});   // the database's own clock: local time
@@ -171,16 +165,15 @@ TEST_F(ReturnTest, ReturnAndSettleIsGuardedRollsBackOnFailureThenWritesChargeAnd
     EXPECT_TRUE(messages[3].text.contains("Acct", Qt::CaseInsensitive)) << messages[3].text.toStdString();
     EXPECT_FALSE(db().inTransaction());
     expectSettled(id, Yuan("598.5"), "粤A'7");
-    EXPECT_EQ(moment(id, "EndTime"), M(2026, 5, 3, 15));
-    EXPECT_EQ(leaso(id, "Odograph2").toLongLong(), 10800);
+    EXPECT_EQ(leasoMoment("EndTime", id), M(2026, 5, 3, 15));
+    EXPECT_EQ(leaso("Odograph2", id).toLongLong(), 10800);
     EXPECT_EQ(RowsText(db(), "Car", {"State", "Odograph"}), "B|10000/A|10800");
 }
 
-// Neither the open hire nor the settled one is listed. A second copy of the
-// program on the same file settles the first listed meanwhile: refused with the
-// notice, nothing written, the list read afresh. The next is settled with its
-// moment moved, a new reading and the income entry; the last, its date moved,
-// without the entry and with the reading box emptied, which keeps the recorded reading.
+// Open and settled hires are not listed. The first listed, settled meanwhile by a
+// second copy: refused, the list read afresh. The next is settled with its moment
+// moved, a new reading and the income entry; the last, its date moved, without
+// the entry and with the reading emptied, which keeps the recorded one.
 TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
 {
     SetClockHook({});   // the database's own clock: local time
@@ -213,13 +206,12 @@ TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
     expectMessage(0, EChangedError().message());
     expectSettled(id1, Yuan("650.25"), "苏E'55");
     EXPECT_EQ(RowsText(db(), "Leaso", {"Charge", "Odograph2"}, "LeasoID>=:id", {{"id", taken}}), "5000000|10800/6502500|10850/6000000|10800");
-    EXPECT_EQ(moment(id1, "EndTime"), M(2026, 5, 3, 16, 30));
-    EXPECT_EQ(moment(id2, "EndTime"), M(2026, 5, 4, 15));
+    EXPECT_EQ(leasoMoment("EndTime", id1), M(2026, 5, 3, 16, 30));
+    EXPECT_EQ(leasoMoment("EndTime", id2), M(2026, 5, 4, 15));
 }
 
-// The list runs by planned return time; a hire whose planned return is before
-// the present moment (noon on 15 June) is red in every cell, one due at that
-// very moment or later is not.
+// The list runs by planned return; one due before the present moment (noon on
+// 15 June) is red in every cell, one due then or later is not.
 TEST_F(ReturnTest, OverdueHiresAreDrawnRed)
 {
     const struct { const char* car; QDateTime planEnd; bool red; } rows[] = {

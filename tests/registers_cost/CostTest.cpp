@@ -9,9 +9,9 @@
 
 namespace {
 
-const QString Plate = QStringLiteral("京A12345");
+const QString Plate = u"京A12345"_s;
 
-struct Fee { QString name, cost; bool book = true; QDate paid = QDate(2024, 3, 5); QString content = QStringLiteral("备注"); };
+struct Fee { QString name, cost; bool book = true; QDate paid = QDate(2024, 3, 5); QString content = u"备注"_s; };
 
 class CostTest : public RegisterTest {
 protected:
@@ -19,11 +19,11 @@ protected:
 
     void prepareDatabase(TADOConnection& cn) override
     {
-        cn.execute(QStringLiteral("Insert into Car(CarID,State,Mark,Odograph) values(:k,'A','大众',100)"), {{QStringLiteral("k"), Plate}});
+        cn.execute(u"Insert into Car(CarID,State,Mark,Odograph) values(:k,'A','大众',100)"_s, {{u"k"_s, Plate}});
     }
     // Opens the register on its fee page and runs fn in it.
     void inRegister(const std::function<void()>& fn) { inCars([&] { C()->PageControl1->setCurrentWidget(C()->TabSheet1); fn(); }); }
-    void selectFee(const QString& name) { ASSERT_TRUE(frmCar->ADOTable1->locate(QStringLiteral("Name"), name)) << name.toStdString(); }
+    void selectFee(const QString& name) { ASSERT_TRUE(frmCar->ADOTable1->locate(u"Name"_s, name)) << name.toStdString(); }
     // Clicks a page button and fills the dialog it opens, then OK.
     void inDialog(QAbstractButton* btn, const Fee& f)
     {
@@ -53,36 +53,35 @@ protected:
 // and category stay, and unticking keeps it.
 TEST_F(CostTest, AnAddBooksItsExpenseOnlyWhenTickedAndAboveZeroAndAModifyUpdatesIt)
 {
-    const QString thirty = QString(30, QChar(0x9669)), quoted = QStringLiteral("O'Brien's 险' --");   // 险 × 30
+    const QString thirty = QString(30, QChar(0x9669)), quoted = u"O'Brien's 险' --"_s;   // 险 × 30
     const QString march5 = QString::number(DateToDays(QDate(2024, 3, 5))), april1 = QString::number(DateToDays(QDate(2024, 4, 1)));
     inRegister([&] {
-        add({quoted, QStringLiteral("80.0001")});
-        add({QStringLiteral("洗车"), QStringLiteral("0")});
-        add({QStringLiteral("停车"), QStringLiteral("15.5"), false});
-        add({thirty, QStringLiteral("9"), true, QDate(2024, 3, 5), QStringLiteral("x") + thirty});
+        add({quoted, u"80.0001"_s});
+        add({u"洗车"_s, u"0"_s});
+        add({u"停车"_s, u"15.5"_s, false});
+        add({thirty, u"9"_s, true, QDate(2024, 3, 5), u"x"_s + thirty});
     });
-    EXPECT_EQ(fees(), QStringLiteral("%1|800001|备注|%2/洗车|0|备注|%2/停车|155000|备注|%2/").arg(quoted, march5)
+    EXPECT_EQ(fees(), u"%1|800001|备注|%2/洗车|0|备注|%2/停车|155000|备注|%2/"_s.arg(quoted, march5)
                           + thirty.left(10) + "|90000|x" + thirty.left(9) + '|' + march5);
-    EXPECT_EQ(entries(), QStringLiteral("-1|800001|%1|%2 %3|%4|费用/-1|90000|%5|%2 %6|%4|费用")
+    EXPECT_EQ(entries(), u"-1|800001|%1|%2 %3|%4|费用/-1|90000|%5|%2 %6|%4|费用"_s
                              .arg(link(quoted), Plate, quoted, march5, link(thirty.left(10)), thirty));
     EXPECT_TRUE(messages.empty()) << messageTexts().join('/').toStdString();
-    exec(QStringLiteral("Update Acct set Category='保险费', Type=1 where LeasoID=:l"), {{"l", link(quoted)}});
+    exec(u"Update Acct set Category='保险费', Type=1 where LeasoID=:l"_s, {{"l", link(quoted)}});
     inRegister([&] {
-        modify(quoted, {QStringLiteral("商业险"), QStringLiteral("1200.25"), true, QDate(2024, 4, 1)});
-        modify(thirty.left(10), {QStringLiteral("有帐"), QStringLiteral("55"), false});   // unticked: the entry stays
-        modify(QStringLiteral("停车"), {QStringLiteral("停车"), QStringLiteral("66")});    // ticked: none is made
+        modify(quoted, {u"商业险"_s, u"1200.25"_s, true, QDate(2024, 4, 1)});
+        modify(thirty.left(10), {u"有帐"_s, u"55"_s, false});   // unticked: the entry stays
+        modify(u"停车"_s, {u"停车"_s, u"66"_s});    // ticked: none is made
     });
-    EXPECT_EQ(fees(), QStringLiteral("商业险|12002500|备注|%1/洗车|0|备注|%2/停车|660000|备注|%2/有帐|550000|备注|%2").arg(april1, march5));
-    EXPECT_EQ(entries(), QStringLiteral("1|12002500|%1|%2 商业险|%3|保险费/-1|90000|%4|%2 %5|%6|费用")
-                             .arg(link(QStringLiteral("商业险")), Plate, april1, link(QStringLiteral("有帐")), thirty, march5));
+    EXPECT_EQ(fees(), u"商业险|12002500|备注|%1/洗车|0|备注|%2/停车|660000|备注|%2/有帐|550000|备注|%2"_s.arg(april1, march5));
+    EXPECT_EQ(entries(), u"1|12002500|%1|%2 商业险|%3|保险费/-1|90000|%4|%2 %5|%6|费用"_s
+                             .arg(link(u"商业险"_s), Plate, april1, link(u"有帐"_s), thirty, march5));
 }
 
 // Every question is asked before the transaction, Yes the default; the entry
 // goes only when the answer says so, and another item's entry never does.
 TEST_F(CostTest, TheDeleteAsksOutsideTheTransactionAndDropsOnlyItsOwnEntry)
 {
-    const QString askDelete = QStringLiteral("确实要删除此项纪录吗？");
-    const QString askEntry = QStringLiteral("在帐本中有本项费用的记录，是否同步删除帐本中的记录？");
+    const QString askDelete = u"确实要删除此项纪录吗？"_s, askEntry = u"在帐本中有本项费用的记录，是否同步删除帐本中的记录？"_s;
     const struct { const char* label; QVariant flag; std::deque<int> replies; QStringList asked; bool itemGone, entryGone; } cases[] = {
         {"No keeps everything", 0, {Dlg::IdNo}, {askDelete}, false, false},
         {"live entry, defaults", 0, {}, {askDelete, askEntry}, true, true},
@@ -91,51 +90,51 @@ TEST_F(CostTest, TheDeleteAsksOutsideTheTransactionAndDropsOnlyItsOwnEntry)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        for (const char* t : {"CarCost", "Acct"}) exec(QStringLiteral("Delete from ") + QLatin1String(t));
+        for (const char* t : {"CarCost", "Acct"}) exec(u"Delete from "_s + QLatin1String(t));
         int askedInTransaction = 0;
         auto prev = Dlg::hooks().message;
         Dlg::hooks().message = [&, prev](const Dlg::MessageCall& m) { askedInTransaction += db().inTransaction(); return prev(m); };
         qint64 l = 0;
         inRegister([&] {
-            add({QStringLiteral("别的"), QStringLiteral("7")});
-            add({QStringLiteral("保险"), QStringLiteral("80")});
-            l = -costId(QStringLiteral("保险"));
-            exec(QStringLiteral("Update Acct set Deleted=:d where LeasoID=:l"), {{QStringLiteral("d"), c.flag}, {QStringLiteral("l"), l}});
+            add({u"别的"_s, u"7"_s});
+            add({u"保险"_s, u"80"_s});
+            l = -costId(u"保险"_s);
+            exec(u"Update Acct set Deleted=:d where LeasoID=:l"_s, {{u"d"_s, c.flag}, {u"l"_s, l}});
             messages.clear();
-            remove(QStringLiteral("保险"), c.replies);
+            remove(u"保险"_s, c.replies);
         });
         Dlg::hooks().message = prev;
         EXPECT_EQ(messageTexts(), c.asked);
         EXPECT_EQ(askedInTransaction, 0);
-        EXPECT_EQ(costId(QStringLiteral("保险")) == 0, c.itemGone);
+        EXPECT_EQ(costId(u"保险"_s) == 0, c.itemGone);
         EXPECT_EQ(RowsText(db(), "Acct", {"Item"}, "LeasoID=:l", {{"l", l}}).isEmpty(), c.entryGone);
-        EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("别的"))}}), "70000");
+        EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(u"别的"_s)}}), "70000");
     }
 }
 
 TEST_F(CostTest, AFailureOrAnItemGoneMeanwhileLeavesNothingWrittenAndKeysAreNotReused)
 {
     inRegister([&] {
-        add({QStringLiteral("保险"), QStringLiteral(".")});   // no number: refused before anything is written
-        EXPECT_EQ(lastMessage(), QStringLiteral("“.”不是有效的金额"));
-        exec(QStringLiteral("Alter table Acct rename to AcctAway"));   // the entry cannot be written: the item goes too
-        add({QStringLiteral("车险"), QStringLiteral("12")});
+        add({u"保险"_s, u"."_s});   // no number: refused before anything is written
+        EXPECT_EQ(lastMessage(), u"“.”不是有效的金额"_s);
+        exec(u"Alter table Acct rename to AcctAway"_s);   // the entry cannot be written: the item goes too
+        add({u"车险"_s, u"12"_s});
         EXPECT_EQ(messages.size(), 2u);
         EXPECT_EQ(frmCar->ADOTable1->recordCount(), 0);   // the row posted on the page went with the rollback
         EXPECT_FALSE(db().inTransaction());
-        exec(QStringLiteral("Alter table AcctAway rename to Acct"));
-        add({QStringLiteral("保险"), QStringLiteral("80")});
-        add({QStringLiteral("年检"), QStringLiteral("90")});
-        exec(QStringLiteral("Delete from CarCost where Name='年检'"));
-        remove(QStringLiteral("年检"), {Dlg::IdYes, Dlg::IdYes});
+        exec(u"Alter table AcctAway rename to Acct"_s);
+        add({u"保险"_s, u"80"_s});
+        add({u"年检"_s, u"90"_s});
+        exec(u"Delete from CarCost where Name='年检'"_s);
+        remove(u"年检"_s, {Dlg::IdYes, Dlg::IdYes});
         EXPECT_EQ(lastMessage(), EChangedError().message());
         EXPECT_EQ(frmCar->ADOTable1->recordCount(), 1);   // read afresh
-        exec(QStringLiteral("Delete from CarCost"));
-        modify(QStringLiteral("保险"), {QStringLiteral("保险"), QStringLiteral("1")});
+        exec(u"Delete from CarCost"_s);
+        modify(u"保险"_s, {u"保险"_s, u"1"_s});
         EXPECT_EQ(lastMessage(), EChangedError().message());
-        add({QStringLiteral("新"), QStringLiteral("30")});   // keys are never reused: no old entry is adopted
+        add({u"新"_s, u"30"_s});   // keys are never reused: no old entry is adopted
     });
-    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(QStringLiteral("新"))}}), "300000");
+    EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}, "LeasoID=:l", {{"l", -costId(u"新"_s)}}), "300000");
     EXPECT_EQ(RowsText(db(), "Acct", {"Amount"}), "800000/900000/300000");   // the commands that failed wrote nothing
 }
 

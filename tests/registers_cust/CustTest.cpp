@@ -7,7 +7,7 @@ namespace {
 
 class CustTest : public RegisterTest {
 protected:
-    void select(const QString& id) { ASSERT_TRUE(frmCust->ADOQry->locate(QStringLiteral("CustID"), id)) << id.toStdString(); }
+    void select(const QString& id) { ASSERT_TRUE(frmCust->ADOQry->locate(u"CustID"_s, id)) << id.toStdString(); }
 };
 
 // A taken number or a blank one changes nothing; the customer's own number in
@@ -16,44 +16,42 @@ protected:
 // customer and its photo from a delete; without one the row and the photo go.
 TEST_F(CustTest, ANumberChangeMovesEveryHireAndThePhotoAndADeleteNeedsNoHire)
 {
-    const QString newId = QStringLiteral("O'Neil 50% --");
+    const QString newId = u"O'Neil 50% --"_s;
     for (const auto& [id, name] : {std::pair{"A1", "张三"}, std::pair{"b2", "李四"}, std::pair{"N1", "王五"}})
-        exec(QStringLiteral("Insert into Customer(CustID,CardType,CustName,Tel,Address,Memo,BankCard,BankCard_Memo) "
-                            "values(:i,'驾驶证',:n,'139','北京','老客户','6222','工行')"),
-             {{QStringLiteral("i"), QString::fromUtf8(id)}, {QStringLiteral("n"), QString::fromUtf8(name)}});
-    addHire(QStringLiteral("京A1"), QStringLiteral("A1"), true);
-    addHire(QStringLiteral("京A1"), QStringLiteral("A1"));
-    addHire(QStringLiteral("京A1"), QStringLiteral("b2"), true);
-    storePhoto(CustPicDir, QStringLiteral("A1"), QSize(40, 30));
-    for (const QString& id : {QStringLiteral("b2"), QStringLiteral("N1")}) storePhoto(CustPicDir, id);
+        exec("Insert into Customer(CustID,CardType,CustName,Tel,Address,Memo,BankCard,BankCard_Memo) "
+             "values(:i,'驾驶证',:n,'139','北京','老客户','6222','工行')", {{"i", QString::fromUtf8(id)}, {"n", QString::fromUtf8(name)}});
+    addHire(u"京A1"_s, u"A1"_s, true);
+    addHire(u"京A1"_s, u"A1"_s);
+    addHire(u"京A1"_s, u"b2"_s, true);
+    storePhoto(CustPicDir, u"A1"_s, QSize(40, 30));
+    for (const QString& id : {u"b2"_s, u"N1"_s}) storePhoto(CustPicDir, id);
     const QString before = customers();
     const struct { QString id, notice, left; QStringList photos; } deletes[] = {
-        {QStringLiteral("b2"), QStringLiteral("该客户存在租车纪录，不能删除！"), newId + QStringLiteral("/b2/N1"), {"N1.bmp", newId + ".bmp", "b2.bmp"}},
-        {QStringLiteral("N1"), QStringLiteral("成功删除此客户信息！"), newId + QStringLiteral("/b2"), {newId + ".bmp", "b2.bmp"}},
+        {u"b2"_s, u"该客户存在租车纪录，不能删除！"_s, newId + u"/b2/N1"_s, {"N1.bmp", newId + ".bmp", "b2.bmp"}},
+        {u"N1"_s, u"成功删除此客户信息！"_s, newId + u"/b2"_s, {newId + ".bmp", "b2.bmp"}},
     };
     inWindow(frmCust, &TfrmMain::BtnCustClick, [&] {
-        select(QStringLiteral("A1"));
+        select(u"A1"_s);
         for (const auto& [id, notice] : {std::pair{"B2", "该证件号的客户已经存在！"}, std::pair{"  ", "请输入客户编号（证件号）！"}}) {
             clearAndType(U()->EdtCustID, QString::fromLatin1(id));
-            clearAndType(U()->EdtTel, QStringLiteral("changed"));
+            clearAndType(U()->EdtTel, u"changed"_s);
             messages.clear();
             click(U()->BtnSaveBasic);
             EXPECT_EQ(messageTexts(), QStringList{QString::fromUtf8(notice)});
-            EXPECT_EQ(U()->EdtTel->text(), QStringLiteral("changed"));   // the typed values stay
+            EXPECT_EQ(U()->EdtTel->text(), u"changed"_s);   // the typed values stay
         }
         EXPECT_EQ(customers(), before);
         messages.clear();
-        for (const QString& id : {QStringLiteral("a1"), newId}) {
-            select(id == newId ? QStringLiteral("a1") : QStringLiteral("A1"));
+        for (const QString& id : {u"a1"_s, newId}) {
+            select(id == newId ? u"a1"_s : u"A1"_s);
             clearAndType(U()->EdtCustID, id);
-            clearAndType(U()->EdtCustName, QStringLiteral("王'五"));
+            clearAndType(U()->EdtCustName, u"王'五"_s);
             U()->CmbCardType->setCurrentIndex(0);
             click(U()->BtnSaveBasic);
         }
-        EXPECT_EQ(messageTexts(), QStringList(2, QStringLiteral("客户信息修改完成！")));
-        EXPECT_EQ(customers(), newId + QStringLiteral("|身份证|王'五|changed|北京|老客户|6222|工行/b2|驾驶证|李四|139|北京|老客户|6222|工行/"
-                                                 "N1|驾驶证|王五|139|北京|老客户|6222|工行"));
-        EXPECT_EQ(RowsText(db(), "Leaso", {"CustID"}), newId + '/' + newId + QStringLiteral("/b2"));
+        EXPECT_EQ(messageTexts(), QStringList(2, u"客户信息修改完成！"_s));
+        EXPECT_EQ(customers(), newId + "|身份证|王'五|changed|北京|老客户|6222|工行/b2|驾驶证|李四|139|北京|老客户|6222|工行/N1|驾驶证|王五|139|北京|老客户|6222|工行");
+        EXPECT_EQ(RowsText(db(), "Leaso", {"CustID"}), newId + '/' + newId + u"/b2"_s);
         EXPECT_EQ(bmpInfo(PhotoFileName(CustPicDir, newId)), "bmp 40x30");
         for (const auto& c : deletes) {
             SCOPED_TRACE(c.id.toStdString());
@@ -61,7 +59,7 @@ TEST_F(CustTest, ANumberChangeMovesEveryHireAndThePhotoAndADeleteNeedsNoHire)
             messages.clear();
             answers = {Dlg::IdYes};
             click(U()->BtnDel);
-            EXPECT_EQ(messageTexts(), QStringList({QStringLiteral("确定要删除本项客户信息吗？"), c.notice}));
+            EXPECT_EQ(messageTexts(), QStringList({u"确定要删除本项客户信息吗？"_s, c.notice}));
             EXPECT_EQ(RowsText(db(), "Customer", {"CustID"}), c.left);
             EXPECT_EQ(FilesIn(CustPicDir), c.photos);
         }
@@ -74,8 +72,8 @@ TEST_F(CustTest, ANumberChangeMovesEveryHireAndThePhotoAndADeleteNeedsNoHire)
 // set aside, which there would take the new photo with it.
 TEST_F(CustTest, ANumberChangedInLetterCaseKeepsItsPhotoWhereNamesAreOneFile)
 {
-    const QString oldId = QStringLiteral("11010519491231002x"), newId = QStringLiteral("11010519491231002X");
-    exec(QStringLiteral("Insert into Customer(CustID,CustName) values(:i,'张三')"), {{QStringLiteral("i"), oldId}});
+    const QString oldId = u"11010519491231002x"_s, newId = u"11010519491231002X"_s;
+    exec(u"Insert into Customer(CustID,CustName) values(:i,'张三')"_s, {{u"i"_s, oldId}});
     storePhoto(CustPicDir, oldId, QSize(40, 30));
     ASSERT_EQ(::link(QFile::encodeName(PhotoFileName(CustPicDir, oldId)).constData(),
                      QFile::encodeName(PhotoFileName(CustPicDir, newId)).constData()), 0);
@@ -84,9 +82,9 @@ TEST_F(CustTest, ANumberChangedInLetterCaseKeepsItsPhotoWhereNamesAreOneFile)
         clearAndType(U()->EdtCustID, newId);
         click(U()->BtnSaveBasic);
     });
-    EXPECT_EQ(messageTexts(), QStringList{QStringLiteral("客户信息修改完成！")});
+    EXPECT_EQ(messageTexts(), QStringList{u"客户信息修改完成！"_s});
     EXPECT_EQ(RowsText(db(), "Customer", {"CustID"}), newId);
-    EXPECT_EQ(FilesIn(CustPicDir), QStringList({newId + QStringLiteral(".bmp"), oldId + QStringLiteral(".bmp")}));
+    EXPECT_EQ(FilesIn(CustPicDir), QStringList({newId + u".bmp"_s, oldId + u".bmp"_s}));
     EXPECT_EQ(bmpInfo(PhotoFileName(CustPicDir, newId)), "bmp 40x30");
 }
 

@@ -11,13 +11,14 @@
 #include "app/UnitMain.h"
 #include "common/AppContext.h"
 #include "common/UnitPhoto.h"
-#include "platform/DataSet.h"
 #include "registers/UnitCar.h"
 #include "registers/UnitCust.h"
 #include "registers/UnitNewCar.h"
 #include "registers/UnitNewCust.h"
 #include <QImageReader>
 #include <QPlainTextEdit>
+
+using namespace Qt::StringLiterals;
 
 class RegisterTest : public AppFixture {
 protected:
@@ -33,8 +34,8 @@ protected:
     // A hire; finished ones are returned and settled.
     void addHire(const QString& car, const QString& cust, bool finished = false)
     {
-        exec(QStringLiteral("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,EndTime,ChargeTime) values(:c,:u,0,45000,:e,:e)"),
-             {{QStringLiteral("c"), car}, {QStringLiteral("u"), cust}, {QStringLiteral("e"), finished ? QVariant(45003.0) : QVariant()}});
+        exec("Insert into Leaso(CarID,CustID,LeasoType,BeginTime,EndTime,ChargeTime) values(:c,:u,0,45000,:e,:e)",
+             {{"c", car}, {"u", cust}, {"e", finished ? QVariant(45003.0) : QVariant()}});
     }
     QString makePicture(const QString& name, const char* format, QSize size = QSize(37, 23)) { return SavePicture(dir() + name, format, size); }
     // A stored photo; 5x5 stands for an earlier record's.
@@ -47,6 +48,6 @@ protected:
     static QString bmpInfo(const QString& file)
     {
         QImageReader r(file);
-        return QStringLiteral("%1 %2x%3").arg(QString::fromLatin1(r.format())).arg(r.size().width()).arg(r.size().height());
+        return QString("%1 %2x%3").arg(r.format()).arg(r.size().width()).arg(r.size().height());
     }
 };

@@ -111,8 +111,7 @@ TEST_F(PriceTest, BadInputIsRefusedWithItsNotice)
         for (const auto& c : cases) {
             messages.clear();
             EXPECT_FALSE(add(c.s, true)) << c.notice.toStdString();
-            ASSERT_EQ(messageTexts(), QStringList{c.notice});
-            EXPECT_EQ(messages[0].caption, "Quorvane");
+            EXPECT_EQ(messageTexts(), QStringList{c.notice});
         }
     });
     EXPECT_EQ(stored(), "");
