@@ -1,6 +1,5 @@
-// The backup dialog driven from the main window's two menu commands, with the
-// clock fixed and folders answered through the folder-browser hook: backing up
-// from the open connection into a dated folder, and restoring from one.
+// The backup dialog from the main window's two menu commands, the clock fixed
+// and folders answered through the hook: backing up into a dated folder, restoring from one.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
 #include "support/FileTools.h"
@@ -8,10 +7,11 @@
 #include "admin/UnitBackup.h"
 #include "common/AppContext.h"
 #include "platform/Backup.h"
-#include "platform/Connection.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
 #include <QDirIterator>
+#include <QTabBar>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 namespace {
@@ -27,12 +27,11 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
+        SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)); });
         root = mkdir(u"target"_s);
         folder = folderOf(root, QDate(2025, 1, 9));
     }
     Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
-    void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
     QString bak() const { return folder + u"2025-1-9.bak"_s; }
 
     void backupTo(const QString& folder)
@@ -45,16 +44,16 @@ protected:
         });
         frmMain->N8Click();
     }
-    // Clicks 恢复 (clicks times) when the chosen folder enables it; replies answer the confirmations.
-    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes}, int clicks = 1)
+    // Clicks 恢复 when the chosen folder enables it; the reply answers the confirmation.
+    bool restoreFrom(const QString& folder, int reply = Dlg::IdYes)
     {
-        answers.assign(replies.begin(), replies.end());
+        answers = {reply};
         folderAnswers << folder;
         bool clicked = false;
-        whenShown(frmBackup, [this, &clicked, clicks] {
+        whenShown(frmBackup, [this, &clicked] {
             click(B()->BtnSelectDir);
             clicked = B()->BtnRecover->isEnabled();
-            for (int i = 0; clicked && i < clicks; ++i) B()->BtnRecover->click();
+            if (clicked) B()->BtnRecover->click();
             if (frmBackup->isVisible()) B()->BtnCancel2->click();
         });
         frmMain->N9Click();
@@ -108,7 +107,7 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     QFile::remove(CarPicDir + u"B.bmp"_s);
     write(CarPicDir + u"A.bmp"_s, "second A");
     addCar(u"京B1"_s);
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(17, 30, 5)));
+    SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(17, 30, 5)); });
     backupTo(root);
     EXPECT_EQ(FileBytes(folder + u"DBPic/A.bmp"_s), "second A");
     EXPECT_EQ(FileBytes(folder + u"DBPic/B.bmp"_s), "B");
@@ -145,8 +144,7 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
     EXPECT_EQ(cars(), u"京A1"_s);
 }
 
-// A folder standing where the copy goes: the failure is reported, never the
-// success notice, and no half-made copy is left.
+// A folder standing where the copy goes: the failure is reported and no half-made copy left.
 TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 {
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
@@ -208,8 +206,7 @@ TEST(FolderHolds, RootAndPrefixes)
 {
     const struct { const char* folder; const char* path; bool holds; } rows[] = {
         {"/", "/", true}, {"/", "/home/pics", true}, {"/home", "/home/pics", true}, {"/home/pics", "/home/pics", true},
-        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false},
-    };
+        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false}};
     for (const auto& r : rows)
         EXPECT_EQ(FolderHolds(QString::fromUtf8(r.folder), QString::fromUtf8(r.path)), r.holds) << r.folder << " holds " << r.path;
 }
@@ -287,7 +284,7 @@ TEST_F(RestoreTest, NoOrSafetyCopyThatCannotBeWrittenLeavesTheLiveData)
 {
     makeBackup();
     const QByteArray live = FileBytes(dbFile());
-    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdNo}));
+    ASSERT_TRUE(restoreFrom(folder, Dlg::IdNo));
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(safety()));
     QDir().mkpath(safety());   // a folder where the copy goes
@@ -325,9 +322,9 @@ TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
     EXPECT_EQ(filesUnder(CarPicDir), once);
 }
 
-// A completed restore, then a second click on 恢复 answered No: the strip is
-// built from the restored data, though the last click restored nothing.
-TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
+// Opened as 数据备份 and switched to the restore page: a completed restore, then
+// a second click answered No, and the strip is built from the restored data.
+TEST_F(RestoreTest, StripFollowsARestoreFromTheBackupPageThoughALaterClickIsDeclined)
 {
     exec(u"Insert into CarCost(CarID,Name,EndTime) values('京B2','保险',:e)"_s, {{u"e"_s, QDate(2025, 1, 20)}});
     backupTo(root);
@@ -335,12 +332,21 @@ TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
     frmMain->GetAlertMessages();
     ASSERT_EQ(AlertMessages, QStringList{u"京A1保险将在2025/1/20到期"_s});
     messages.clear();
-
-    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdYes, Dlg::IdNo}, 2));
+    answers = {Dlg::IdYes, Dlg::IdNo};
+    folderAnswers << folder;
+    whenShown(frmBackup, [this] {
+        QTabBar* tabs = B()->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        click(B()->BtnSelectDir);
+        click(B()->BtnRecover);
+        B()->BtnRecover->click();
+    });
+    frmMain->N8Click();
     const QString ask = u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s;
     EXPECT_EQ(messageTexts(), (QStringList{ask, RestoredText, ask}));
     EXPECT_FALSE(frmBackup->Restored);
     EXPECT_EQ(AlertMessages, QStringList{u"京B2保险将在2025/1/20到期"_s});
+    EXPECT_TRUE(frmMain->Timer1->isActive());
 }
 
 } // namespace
