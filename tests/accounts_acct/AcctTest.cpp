@@ -153,8 +153,7 @@ TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
 {
     const QString filter = u"，这里只能输入数字和小数点（最多两位小数），请重新输入！"_s;
     const struct { const char* name; QString pasted, rest; } bad[] = {
-        {"empty", QString(), QString()}, {"comma", u"1,5"_s, filter}, {"three decimals", u"1.234"_s, filter},
-    };
+        {"empty", QString(), QString()}, {"comma", u"1,5"_s, filter}, {"three decimals", u"1.234"_s, filter}};
     inBook([&] {
         for (const auto& c : bad) {
             messages.clear();

@@ -147,8 +147,7 @@ TEST_F(Report, CustomerLookUpsMatchSubstringsLiterally)
         {"name with a quote", true, QStringLiteral("O'B"), 2},
         {"percent matched as itself", true, QStringLiteral("%"), 1},
         {"underscore matched as itself", true, QStringLiteral("_"), 0},
-        {"document-number substring", false, QStringLiteral("1234"), 3},
-    };
+        {"document-number substring", false, QStringLiteral("1234"), 3}};
     for (const auto& c : cases) {
         QRadioButton* b = c.byName ? R()->RbName : R()->RbCardID;
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));

@@ -87,9 +87,8 @@ protected:
 };
 using RestoreTest = BackupTest;
 
-// The folder and file are named by the day without leading zeros; the stamp is
-// in the copy only; a second backup of the day replaces the copy and the photos
-// still there, and keeps the photos deleted since.
+// Folder and file are named by the day without leading zeros, the stamp is in the copy only; a second
+// backup of the day replaces the copy and the photos still there, and keeps the photos deleted since.
 TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 {
     write(CarPicDir + u"A.bmp"_s, "first A");
@@ -150,9 +149,8 @@ TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
     EXPECT_TRUE(lastMessage().startsWith(u"备份失败："_s)) << lastMessage().toStdString();
 }
 
-// Photos that cannot be written where something else stands: every file is
-// tried and counted, also inside a subfolder that cannot be made, and the
-// others land beside what stood in the way.
+// Photos that cannot be written where something else stands: every file is tried and counted, also
+// inside a subfolder that cannot be made, and the others land beside what stood in the way.
 TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 {
     const QString pics = folder + u"DBPic/"_s;
@@ -161,8 +159,7 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
     const struct { const char* name; QStringList files, folders; int count; QStringList after; } cases[] = {
         {"the photo folder's place holds a file", {u"DBPic"_s}, {}, 5, {}},
         {"a photo's place holds a folder, the subfolder's a file", {u"DBPic/sub"_s}, {u"DBPic/a.bmp"_s}, 3,
-         {u"b.bmp"_s, u"c.bmp"_s, u"sub"_s}},
-    };
+         {u"b.bmp"_s, u"c.bmp"_s, u"sub"_s}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(folder).removeRecursively();
@@ -177,9 +174,8 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
     }
 }
 
-// A linked folder is copied once as a folder: a second link to it, or a link
-// into the photo folder's own tree, is passed over; a link back up the tree,
-// or back to a linked folder the copy is inside, is followed no further and named.
+// A linked folder is copied once: a second link to it, or one into the photo folder's own tree, is passed
+// over; a link back up the tree, or to a linked folder the copy is inside, is followed no further and named.
 TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
 {
     const QString out1 = mkdir(u"out1"_s), out2 = mkdir(u"out2"_s), pics = CarPicDir;
@@ -197,8 +193,7 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     EXPECT_EQ(filesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
-// The root holds every folder, so a link to it is a loop like a link to any
-// folder holding the one copied.
+// The root holds every folder, so a link to it is a loop like a link to any folder holding the one copied.
 TEST(FolderHolds, RootAndPrefixes)
 {
     const struct { const char* folder; const char* path; bool holds; } rows[] = {
@@ -208,11 +203,9 @@ TEST(FolderHolds, RootAndPrefixes)
         EXPECT_EQ(FolderHolds(QString::fromUtf8(r.folder), QString::fromUtf8(r.path)), r.holds) << r.folder << " holds " << r.path;
 }
 
-// The confirmation names the backup's moment; the replaced data go to the
-// safety copy; live photos are kept and only missing ones come back, file by
-// file: where a live file stands in the way of a subfolder, each of its photos
-// is counted, and a link in the backup that leads back up is named. The backup
-// is an older one: capital extension, no account book table.
+// The confirmation names the backup's moment; the replaced data go to the safety copy; live photos are kept
+// and only missing ones come back: each photo of a subfolder a live file stands in the way of is counted,
+// a link in the backup leading back up is named. An older backup: capital extension, no account book.
 TEST_F(RestoreTest, BringsBackADeletedVehicleAndKeepsWhatWasReplaced)
 {
     QDir().mkpath(CarPicDir + u"sub"_s);
@@ -257,8 +250,7 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         {"damaged", [&] {   // every page but the first scribbled over
              const QByteArray b = FileBytes(bak());
              ASSERT_TRUE(b.size() > 8192 && WriteFile(bak(), b.left(4096) + QByteArray(b.size() - 4096, '\x5a')));
-         }},
-    };
+         }}};
     for (const auto& [name, spoil] : cases) {
         SCOPED_TRACE(name);
         QDir(root).removeRecursively();
@@ -292,8 +284,7 @@ TEST_F(RestoreTest, NoOrSafetyCopyThatCannotBeWrittenLeavesTheLiveData)
     EXPECT_EQ(FileBytes(dbFile()), live);
 }
 
-// Twelve folders, each holding a photo and two links to the next: each is
-// copied once, by the backup and by the restore's copy back.
+// Twelve folders, each with a photo and two links to the next: each copied once, by backup and by restore.
 TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
 {
     const QString ladder = mkdir(u"ladder"_s);

@@ -94,9 +94,8 @@ TEST_F(Startup, APhotoFolderThatCannotBeMadeIsReported)
     EXPECT_TRUE(frmMain->started());
 }
 
-// A file the program cannot use is named with its cause, the engine's own
-// text below, and left byte for byte; the program ends. A file refused on
-// opening gets no photo folders; a failing schema step comes after them.
+// A file the program cannot use is named with its cause, the engine's text below, and left byte for byte;
+// the program ends. A file refused on opening gets no photo folders; a failing schema step comes after them.
 TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
 {
     TADOConnection holder;
@@ -116,8 +115,7 @@ TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
         {"another program's database", [&] { for (const QString& t : ProgramTables()) if (t != "Leaso") exec("DROP TABLE " + t); },
          "它不是本程序的数据库", "缺少数据表 Car、Customer、PriceList、CarCost、ChangeCar、Config", false},
         {"index name taken", [&] { exec("DROP INDEX Car_State"); exec("CREATE VIEW Car_State AS SELECT 1"); },
-         "它的结构与本程序的数据库不符", "there is already a table named Car_State", true},
-    };
+         "它的结构与本程序的数据库不符", "there is already a table named Car_State", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QFile::remove(dbFile());
@@ -140,10 +138,8 @@ TEST_F(Startup, AFileThatCannotBeUsedIsNamedWithItsCauseAndLeftAsItWas)
     }
 }
 
-// Start-up reads beyond the file's first page while it makes the windows (the
-// settings, the scheme picker, the statistics lists) and at the first show (the
-// alert build). A damaged page or a renamed column that any of these reads ends
-// the program with the one box of an unusable file, the file as it was.
+// Start-up reads beyond the file's first page while it makes the windows and at the first show: a damaged
+// page or renamed column any of these reads ends the program with the one box of an unusable file, left as it was.
 TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItWas)
 {
     startApp();   // the account book is made now, so the starts below write nothing
@@ -166,8 +162,7 @@ TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItW
         {"ALTER TABLE PriceList RENAME COLUMN PriceName TO X", "no such column: PriceName"},
         {"ALTER TABLE Car RENAME COLUMN CarID TO X", "no such column: CARID"},
         {"ALTER TABLE Customer RENAME COLUMN CustName TO X", "no such column: CustName"},
-        {"ALTER TABLE CarCost RENAME COLUMN CarID TO X", "no such column: CarID"},
-    };
+        {"ALTER TABLE CarCost RENAME COLUMN CarID TO X", "no such column: CarID"}};
     for (const auto& [damage, engine] : rows) {
         SCOPED_TRACE(damage.toStdString());
         ASSERT_TRUE(WriteFile(dbFile(), sound));
@@ -186,9 +181,8 @@ TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItW
     }
 }
 
-// The name loses its quotes, is stored once however the dialog closes, and is
-// read at the next start. An emptied name is an empty caption: Qt shows the
-// application's display name in place of an empty title, so that name is empty.
+// The name loses its quotes, is stored once however the dialog closes, and is read at the next start. An emptied
+// name is an empty caption: Qt shows the display name in place of an empty title, so that is empty too.
 TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
 {
     const auto name = [&](const QString& text, bool closeBox) {
@@ -243,8 +237,7 @@ TEST_F(MainWindow, EachCommandPausesRebuildsOrLeavesTheTimer)
         {"设置登录密码", [] { frmMain->ui->N6->trigger(); }, frmChangePass, Paused},
         {"提醒确定", [] { frmMain->ui->N13->trigger(); }, frmAlert, Rebuilt, true},
         {"提醒取消", [] { frmMain->ui->N13->trigger(); }, frmAlert, Paused},
-        {"系统名称设置", [] { frmMain->ui->N11->trigger(); }, frmBirthday, Paused},
-    };
+        {"系统名称设置", [] { frmMain->ui->N11->trigger(); }, frmBirthday, Paused}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         AlertMessages = QStringList{QStringLiteral("提醒")};

@@ -76,8 +76,7 @@ TEST_F(Look, AccountBookAndStatisticsStatementsAreServedByTheirIndexes)
          " from leaso where begintime >= :from and begintime < :to group by CarID"_s, range, u"SEARCH leaso USING INDEX Leaso_BeginTime"_s},
         {u"select leaso.CustID,CustName,CarID,BeginTime,EndTime,Charge,ChargeTime,Leaso.LeasoID,Leaso.Memo from Customer cross join"
          " leaso where Leaso.CustID=Customer.Custid and CustName like :pat escape '\\'"_s, {{u"pat"_s, u"%王%"_s}},
-         u"SEARCH leaso USING INDEX Leaso_CustID"_s},
-    };
+         u"SEARCH leaso USING INDEX Leaso_CustID"_s}};
     for (const auto& c : cases) {
         TStatement plan(db(), u"EXPLAIN QUERY PLAN "_s + c.sql, c.params);
         QStringList steps;
