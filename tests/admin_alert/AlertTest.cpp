@@ -22,7 +22,7 @@ protected:
     { exec("Insert into CarCost(CarID,Name,Cost,EndTime) Values(:c,:n,0,:e)", {{"c", car}, {"n", name}, {"e", end}}); }
     void customer(const QString& id, const QString& name)
     { exec("Insert into Customer(CustID,CustName) Values(:i,:n)", {{"i", id}, {"n", name}}); }
-    // The dialog's controls: a null count leaves that kind unticked.
+    // Builds the strip from these settings; a null count leaves that kind unticked.
     QStringList build(const QString& costDays, const QString& birthdayDays, const QString& own = {})
     {
         A()->ChkCostAlert->setChecked(!costDays.isNull());
@@ -125,13 +125,12 @@ TEST_F(AlertTest, SettingsRoundTripThroughConfigInOneTransaction)
     EXPECT_FALSE(db().inTransaction());
 }
 
-// Each time label 1 takes a new text it asks for the two-second 2000 Hz tone while the
-// sound box is ticked; label 2 never does, shown or (with one text) hidden.
+// Label 1 asks for the two-second 2000 Hz tone at each new text while the sound box
+// is ticked; label 2 never does, shown or (with one text) hidden.
 TEST_F(AlertTest, EachWrapOfLabelOneAndOnlyLabelOneBeeps)
 {
     struct Row { const char* name; int texts; bool sound; };
-    for (const Row r : {Row{"two texts", 2, true}, Row{"three texts", 3, true}, Row{"one text", 1, true},
-                        Row{"sound off", 2, false}}) {
+    for (const Row r : {Row{"two texts", 2, true}, Row{"three texts", 3, true}, Row{"one text", 1, true}, Row{"sound off", 2, false}}) {
         exec("Delete from CarCost");
         for (int i = 0; i < r.texts; ++i) cost(QString("粤A%1").arg(i), "保险", QDate(2025, 6, 20));
         ASSERT_EQ(build("30", {}).size(), r.texts) << r.name;
@@ -147,8 +146,7 @@ TEST_F(AlertTest, EachWrapOfLabelOneAndOnlyLabelOneBeeps)
             if (l2->x() > x2) wraps2.push_back(step);
             if (beeps.size() > before) beepSteps.push_back(step);
         }
-        ASSERT_GE(wraps1.size(), 2u) << r.name;
-        ASSERT_GE(wraps2.size(), 2u) << r.name;
+        ASSERT_TRUE(wraps1.size() >= 2 && wraps2.size() >= 2) << r.name;
         EXPECT_EQ(beepSteps, r.sound ? wraps1 : std::vector<int>{}) << r.name << ", label 2 wrapped at " << testing::PrintToString(wraps2);
         EXPECT_EQ(beeps, std::vector(beepSteps.size(), std::pair(2000, 2000))) << r.name;
     }

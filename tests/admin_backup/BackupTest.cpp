@@ -1,6 +1,5 @@
-// The backup dialog driven from the main window's two menu commands, with the
-// clock fixed and folders answered through the folder-browser hook: backing up
-// from the open connection into a dated folder, and restoring from one.
+// The backup dialog from the main window's two menu commands, the clock fixed
+// and folders answered through the hook: backing up into a dated folder, restoring from one.
 #include "support/AppFixture.h"
 #include "support/PrintQString.h"
 #include "support/FileTools.h"
@@ -8,10 +7,11 @@
 #include "admin/UnitBackup.h"
 #include "common/AppContext.h"
 #include "platform/Backup.h"
-#include "platform/Connection.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
 #include <QDirIterator>
+#include <QTabBar>
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 namespace {
@@ -27,12 +27,11 @@ protected:
     void SetUp() override
     {
         AppFixture::SetUp();
-        fixClock(QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)));
+        SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)); });
         root = mkdir(u"target"_s);
         folder = folderOf(root, QDate(2025, 1, 9));
     }
     Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
-    void fixClock(const QDateTime& at) { SetClockHook([at] { return at; }); }
     QString bak() const { return folder + u"2025-1-9.bak"_s; }
 
     void backupTo(const QString& folder)
@@ -45,20 +44,17 @@ protected:
         });
         frmMain->N8Click();
     }
-    // Clicks 恢复 (clicks times) when the chosen folder enables it; replies answer the confirmations.
-    bool restoreFrom(const QString& folder, std::initializer_list<int> replies = {Dlg::IdYes}, int clicks = 1)
+    // Clicks 恢复, which the chosen folder must enable; the reply answers the confirmation.
+    void restoreFrom(const QString& folder, int reply = Dlg::IdYes)
     {
-        answers.assign(replies.begin(), replies.end());
+        answers = {reply};
         folderAnswers << folder;
-        bool clicked = false;
-        whenShown(frmBackup, [this, &clicked, clicks] {
+        whenShown(frmBackup, [this] {
             click(B()->BtnSelectDir);
-            clicked = B()->BtnRecover->isEnabled();
-            for (int i = 0; clicked && i < clicks; ++i) B()->BtnRecover->click();
+            click(B()->BtnRecover);
             if (frmBackup->isVisible()) B()->BtnCancel2->click();
         });
         frmMain->N9Click();
-        return clicked;
     }
 
     static QString folderOf(const QString& root, const QDate& d) { return root + u"Tesmarul"_s + BackupDateText(d) + u"/"_s; }
@@ -91,9 +87,8 @@ protected:
 };
 using RestoreTest = BackupTest;
 
-// The folder and file are named by the day without leading zeros; the stamp is
-// in the copy only; a second backup of the day replaces the copy and the photos
-// still there, and keeps the photos deleted since.
+// Folder and file are named by the day without leading zeros, the stamp is in the copy only; a second
+// backup of the day replaces the copy and the photos still there, and keeps the photos deleted since.
 TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
 {
     write(CarPicDir + u"A.bmp"_s, "first A");
@@ -108,7 +103,7 @@ TEST_F(BackupTest, DatedCopyWithPhotosAndSecondBackupOfTheDayReplacesIt)
     QFile::remove(CarPicDir + u"B.bmp"_s);
     write(CarPicDir + u"A.bmp"_s, "second A");
     addCar(u"京B1"_s);
-    fixClock(QDateTime(QDate(2025, 1, 9), QTime(17, 30, 5)));
+    SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(17, 30, 5)); });
     backupTo(root);
     EXPECT_EQ(FileBytes(folder + u"DBPic/A.bmp"_s), "second A");
     EXPECT_EQ(FileBytes(folder + u"DBPic/B.bmp"_s), "B");
@@ -140,13 +135,12 @@ TEST_F(BackupTest, BackupDuringAWriteRestoresToIdenticalCounts)
     ASSERT_EQ(messageTexts(), QStringList{Done});
     EXPECT_EQ(cars(), u"京A1,京A2"_s);
 
-    ASSERT_TRUE(restoreFrom(folder));
+    restoreFrom(folder);
     EXPECT_EQ(lastMessage(), RestoredText);
     EXPECT_EQ(cars(), u"京A1"_s);
 }
 
-// A folder standing where the copy goes: the failure is reported, never the
-// success notice, and no half-made copy is left.
+// A folder standing where the copy goes: the failure is reported and no half-made copy left.
 TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
 {
     QDir().mkpath(folder + u"2025-1-9.bak"_s);
@@ -155,9 +149,8 @@ TEST_F(BackupTest, CopyThatCannotBeWrittenIsReported)
     EXPECT_TRUE(lastMessage().startsWith(u"备份失败："_s)) << lastMessage().toStdString();
 }
 
-// Photos that cannot be written where something else stands: every file is
-// tried and counted, also inside a subfolder that cannot be made, and the
-// others land beside what stood in the way.
+// Photos that cannot be written where something else stands: every file is tried and counted, also
+// inside a subfolder that cannot be made, and the others land beside what stood in the way.
 TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
 {
     const QString pics = folder + u"DBPic/"_s;
@@ -166,8 +159,7 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
     const struct { const char* name; QStringList files, folders; int count; QStringList after; } cases[] = {
         {"the photo folder's place holds a file", {u"DBPic"_s}, {}, 5, {}},
         {"a photo's place holds a folder, the subfolder's a file", {u"DBPic/sub"_s}, {u"DBPic/a.bmp"_s}, 3,
-         {u"b.bmp"_s, u"c.bmp"_s, u"sub"_s}},
-    };
+         {u"b.bmp"_s, u"c.bmp"_s, u"sub"_s}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QDir(folder).removeRecursively();
@@ -182,9 +174,8 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
     }
 }
 
-// A linked folder is copied once as a folder: a second link to it, or a link
-// into the photo folder's own tree, is passed over; a link back up the tree,
-// or back to a linked folder the copy is inside, is followed no further and named.
+// A linked folder is copied once: a second link to it, or one into the photo folder's own tree, is passed
+// over; a link back up the tree, or to a linked folder the copy is inside, is followed no further and named.
 TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
 {
     const QString out1 = mkdir(u"out1"_s), out2 = mkdir(u"out2"_s), pics = CarPicDir;
@@ -202,23 +193,19 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     EXPECT_EQ(filesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
-// The root holds every folder, so a link to it is a loop like a link to any
-// folder holding the one copied.
+// The root holds every folder, so a link to it is a loop like a link to any folder holding the one copied.
 TEST(FolderHolds, RootAndPrefixes)
 {
     const struct { const char* folder; const char* path; bool holds; } rows[] = {
         {"/", "/", true}, {"/", "/home/pics", true}, {"/home", "/home/pics", true}, {"/home/pics", "/home/pics", true},
-        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false},
-    };
+        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false}};
     for (const auto& r : rows)
         EXPECT_EQ(FolderHolds(QString::fromUtf8(r.folder), QString::fromUtf8(r.path)), r.holds) << r.folder << " holds " << r.path;
 }
 
-// The confirmation names the backup's moment; the replaced data go to the
-// safety copy; live photos are kept and only missing ones come back, file by
-// file: where a live file stands in the way of a subfolder, each of its photos
-// is counted, and a link in the backup that leads back up is named. The backup
-// is an older one: capital extension, no account book table.
+// The confirmation names the backup's moment; the replaced data go to the safety copy; live photos are kept
+// and only missing ones come back: each photo of a subfolder a live file stands in the way of is counted,
+// a link in the backup leading back up is named. An older backup: capital extension, no account book.
 TEST_F(RestoreTest, BringsBackADeletedVehicleAndKeepsWhatWasReplaced)
 {
     QDir().mkpath(CarPicDir + u"sub"_s);
@@ -235,7 +222,7 @@ TEST_F(RestoreTest, BringsBackADeletedVehicleAndKeepsWhatWasReplaced)
     int replaced = 0;
     QObject::connect(&AppEvents::instance(), &AppEvents::databaseReplaced, frmMain, [&] { ++replaced; });
 
-    ASSERT_TRUE(restoreFrom(folder));
+    restoreFrom(folder);
 
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s);
@@ -263,8 +250,7 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         {"damaged", [&] {   // every page but the first scribbled over
              const QByteArray b = FileBytes(bak());
              ASSERT_TRUE(b.size() > 8192 && WriteFile(bak(), b.left(4096) + QByteArray(b.size() - 4096, '\x5a')));
-         }},
-    };
+         }}};
     for (const auto& [name, spoil] : cases) {
         SCOPED_TRACE(name);
         QDir(root).removeRecursively();
@@ -272,7 +258,7 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         exec(u"Insert into Car(CarID,State) values('live','A')"_s);
         spoil();
         const QByteArray live = FileBytes(dbFile());
-        ASSERT_TRUE(restoreFrom(folder));
+        restoreFrom(folder);
         EXPECT_EQ(messageTexts(), QStringList{u"从备份文件恢复数据失败：不是合法的备份文件！"_s});
         EXPECT_FALSE(frmBackup->Restored);
         EXPECT_EQ(FileBytes(dbFile()), live);
@@ -287,19 +273,18 @@ TEST_F(RestoreTest, NoOrSafetyCopyThatCannotBeWrittenLeavesTheLiveData)
 {
     makeBackup();
     const QByteArray live = FileBytes(dbFile());
-    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdNo}));
+    restoreFrom(folder, Dlg::IdNo);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(safety()));
     QDir().mkpath(safety());   // a folder where the copy goes
-    ASSERT_TRUE(restoreFrom(folder));
+    restoreFrom(folder);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”"_s)) << lastMessage().toStdString();
     EXPECT_FALSE(frmBackup->Restored);
     EXPECT_EQ(FileBytes(dbFile()), live);
 }
 
-// Twelve folders, each holding a photo and two links to the next: each is
-// copied once, by the backup and by the restore's copy back.
+// Twelve folders, each with a photo and two links to the next: each copied once, by backup and by restore.
 TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
 {
     const QString ladder = mkdir(u"ladder"_s);
@@ -320,14 +305,14 @@ TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
     QDir(saved + u"ladder"_s).removeRecursively();   // the backup holding the links instead
     link(ladder + u"0"_s, saved + u"ladder"_s);
     ASSERT_TRUE(QFile::remove(CarPicDir + u"ladder"_s));
-    ASSERT_TRUE(restoreFrom(folder));
+    restoreFrom(folder);
     EXPECT_EQ(lastMessage(), RestoredText);
     EXPECT_EQ(filesUnder(CarPicDir), once);
 }
 
-// A completed restore, then a second click on 恢复 answered No: the strip is
-// built from the restored data, though the last click restored nothing.
-TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
+// Opened as 数据备份 and switched to the restore page: a completed restore, then
+// a second click answered No, and the strip is built from the restored data.
+TEST_F(RestoreTest, StripFollowsARestoreFromTheBackupPageThoughALaterClickIsDeclined)
 {
     exec(u"Insert into CarCost(CarID,Name,EndTime) values('京B2','保险',:e)"_s, {{u"e"_s, QDate(2025, 1, 20)}});
     backupTo(root);
@@ -335,12 +320,21 @@ TEST_F(RestoreTest, StripFollowsARestoreFollowedByADeclinedClick)
     frmMain->GetAlertMessages();
     ASSERT_EQ(AlertMessages, QStringList{u"京A1保险将在2025/1/20到期"_s});
     messages.clear();
-
-    ASSERT_TRUE(restoreFrom(folder, {Dlg::IdYes, Dlg::IdNo}, 2));
+    answers = {Dlg::IdYes, Dlg::IdNo};
+    folderAnswers << folder;
+    whenShown(frmBackup, [this] {
+        QTabBar* tabs = B()->PageControl1->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        click(B()->BtnSelectDir);
+        click(B()->BtnRecover);
+        B()->BtnRecover->click();
+    });
+    frmMain->N8Click();
     const QString ask = u"数据备份日期：[ 2025/1/9 10:05:07 ] 要从这个备份恢复数据吗？"_s;
     EXPECT_EQ(messageTexts(), (QStringList{ask, RestoredText, ask}));
     EXPECT_FALSE(frmBackup->Restored);
     EXPECT_EQ(AlertMessages, QStringList{u"京B2保险将在2025/1/20到期"_s});
+    EXPECT_TRUE(frmMain->Timer1->isActive());
 }
 
 } // namespace

@@ -10,7 +10,6 @@
 #include "ui_UnitMain.h"
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -79,14 +78,7 @@ TEST_F(LoginTest, CancelEndsTheProgramWithCodeZero)
         {
             exec("Insert into Config Values('ADMINPASS','pw')");
             if (!CreateForms()) std::exit(2);
-            QTimer poll;   // presses 取消 once the login is up
-            QObject::connect(&poll, &QTimer::timeout, [&] {
-                if (frmLogin && QApplication::activeModalWidget() == frmLogin) {
-                    poll.stop();
-                    QTest::mouseClick(frmLogin->ui->BtnEnd, Qt::LeftButton);
-                }
-            });
-            poll.start(5);
+            whenShown(frmLogin, [&] { click(L()->BtnEnd); });
             const int rc = RunMainLoop();
             int shown = 0;
             for (QWidget* w : QApplication::topLevelWidgets()) shown += w->isVisible();

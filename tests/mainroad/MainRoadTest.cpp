@@ -1,6 +1,5 @@
-// One hire along the main road, through the real windows opened from the main
-// window: a vehicle hired out to a customer made at the desk, moved to another
-// vehicle, returned with a reading and settled.
+// One hire along the main road through the windows the main window opens: hired out to a
+// customer made at the desk, moved to another vehicle, returned with a reading and settled.
 #include "ui_UnitNewCust.h"
 #include "hire_return/HireFixture.h"
 #include "registers/UnitNewCust.h"
