@@ -1,6 +1,5 @@
 #include "app/Forms.h"
 #include "app/UnitMain.h"
-#include "common/UnitPublic.h"
 #include "platform/Look.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitModAcct.h"
@@ -59,10 +58,6 @@ bool CreateForms()
         frmSelectScheme = new TfrmSelectScheme(frmMain);
         frmSelCust = new TfrmSelCust(frmMain);
         frmBackup = new TfrmBackup(frmMain);
-        // The account book and the indexes come after the reads of start-up,
-        // so a file those reads find damaged is not written to. One
-        // transaction: a step that fails leaves the file as it was.
-        EnsureSchema(frmMain->ADOCn);
     });
     if (!made) DestroyForms();
     return made;

@@ -173,6 +173,10 @@ void TfrmMain::FormShow()
             }
         }
         GetAlertMessages();
+        // The account book and the indexes come after every read of start-up,
+        // so a file those reads find damaged is never written to. One
+        // transaction: a step that fails leaves the file as it was.
+        EnsureSchema(ADOCn);
     });
     if (!done) {
         close();

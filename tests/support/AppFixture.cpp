@@ -24,6 +24,8 @@ void AppFixture::SetUp()
     {
         TADOConnection cn;
         cn.open(dbFile());
+        // A file the program has started on before: its account book is there.
+        EnsureSchema(cn);
         prepareDatabase(cn);
     }
     auto& h = Dlg::hooks();
