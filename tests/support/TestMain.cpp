@@ -1,4 +1,3 @@
-#include "support/LastGuard.h"
 #include "platform/App.h"
 #include <QFont>
 #include <gtest/gtest.h>
