@@ -4,7 +4,6 @@
 #include "support/FileTools.h"
 #include "support/PrintQString.h"
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>

@@ -70,7 +70,6 @@ private:
     QObject* m_timers = nullptr;
 };
 
-// Fails the running test when an error escaped every handler and reached the
-// application's last guard since the test began: a safety net, never the way
-// an error is handled. Checked after every test.
+// Fails the running test when an error escaped every handler to the last
+// guard since the test began (a safety net, never the way an error is handled).
 void ExpectLastGuardQuiet();
