@@ -92,11 +92,6 @@ void AppFixture::whenShown(QWidget* w, std::function<void()> fn)
     timer->start(5);
 }
 
-void AppFixture::rejectWhenShown(QWidget* w)
-{
-    whenShown(w, [w] { QMetaObject::invokeMethod(w, "reject", Qt::QueuedConnection); });
-}
-
 void AppFixture::inWindow(QDialog* w, void (TfrmMain::*command)(), const std::function<void()>& fn)
 {
     bool ran = false;
@@ -128,18 +123,21 @@ void AppFixture::clearAndType(QLineEdit* e, const QString& text)
     type(e, text);
 }
 
+// Before the windows exist, set-up goes through a connection of its own.
+template <class F> static auto OnDatabase(const QString& file, F f)
+{
+    if (frmMain) return f(frmMain->ADOCn);
+    TADOConnection cn;
+    cn.open(file);
+    return f(cn);
+}
+
 int AppFixture::exec(const QString& sql, const Params& params)
 {
-    if (frmMain) return db().execute(sql, params);
-    TADOConnection cn;
-    cn.open(dbFile());
-    return cn.execute(sql, params);
+    return OnDatabase(dbFile(), [&](TADOConnection& cn) { return cn.execute(sql, params); });
 }
 
 QVariant AppFixture::scalar(const QString& sql, const Params& params)
 {
-    if (frmMain) return db().scalar(sql, params);
-    TADOConnection cn;
-    cn.open(dbFile());
-    return cn.scalar(sql, params);
+    return OnDatabase(dbFile(), [&](TADOConnection& cn) { return cn.scalar(sql, params); });
 }

@@ -12,13 +12,11 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-class QWidget;
-class QDialog;
 class QAbstractButton;
-class TfrmMain;
+class QDialog;
 class QLineEdit;
-
-using ShownMessage = Dlg::MessageCall;   // text, caption, icon, buttons, default button
+class QWidget;
+class TfrmMain;
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -35,8 +33,9 @@ protected:
     QString dbFile() const { return dir() + QStringLiteral("Leaso3.mdb"); }
     TADOConnection& db();   // the program's connection
 
-    // Message boxes: every box shown, and the answers to give (IdYes, IdNo...).
-    std::vector<ShownMessage> messages;
+    // Message boxes: every box shown (text, caption, icon, buttons, default
+    // button), and the answers to give (IdYes, IdNo...).
+    std::vector<Dlg::MessageCall> messages;
     std::deque<int> answers;   // empty: the box's default button
     QString lastMessage() const { return messages.empty() ? QString() : messages.back().text; }
     QStringList messageTexts() const;
@@ -51,8 +50,6 @@ protected:
     // Runs fn once w is showing as the active modal window (fn must close it).
     // Fails the test when w does not show within a few seconds.
     void whenShown(QWidget* w, std::function<void()> fn);
-    // Closes w with Cancel once it shows.
-    void rejectWhenShown(QWidget* w);
     // Opens w through a main-window command and runs fn in it once it shows;
     // closes it with Cancel if fn left it open. Fails the test when w never
     // showed or stayed open.
@@ -72,3 +69,7 @@ private:
     bool m_started = false;
     QObject* m_timers = nullptr;
 };
+
+// Fails the running test when an error escaped every handler to the last
+// guard since the test began (a safety net, never the way an error is handled).
+void ExpectLastGuardQuiet();

@@ -1,4 +1,3 @@
-#include "support/LastGuard.h"
 #include "platform/App.h"
 #include <QFont>
 #include <gtest/gtest.h>
@@ -22,9 +21,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     TApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
-    QFont font(QStringLiteral("Noto Sans CJK SC"));
-    font.setPointSize(9);
-    app.setFont(font);
+    app.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new LastGuardCheck);
     return RUN_ALL_TESTS();

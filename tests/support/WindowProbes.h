@@ -5,11 +5,8 @@
 #include "support/PrintQString.h"
 #include "platform/Connection.h"
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QStringList>
 #include <gtest/gtest.h>
 
 // The columns of the rows `where` selects, "|" between columns, "/" between rows, NULL as "NULL".

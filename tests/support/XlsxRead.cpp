@@ -25,31 +25,22 @@ bool inflateRaw(const QByteArray& in, qsizetype size, QByteArray& out)
     return rc == Z_STREAM_END && z.total_out == uLong(size);
 }
 
-// Unpacks every entry through the central directory.
+// Unpacks every entry through its local header (the writer fills in the sizes there).
 bool unzip(const QByteArray& zip, QMap<QString, QByteArray>& parts)
 {
-    qsizetype eocd = -1;
-    for (qsizetype i = zip.size() - 22; i >= 0 && i >= zip.size() - 22 - 65535; --i)
-        if (le32(zip, i) == 0x06054b50) { eocd = i; break; }
-    if (eocd < 0) return false;
-    const int entries = le16(zip, eocd + 10);
-    qsizetype p = le32(zip, eocd + 16);
-    for (int e = 0; e < entries; ++e) {
-        if (p + 46 > zip.size() || le32(zip, p) != 0x02014b50) return false;
-        const int method = le16(zip, p + 10);
-        const quint32 csize = le32(zip, p + 20), usize = le32(zip, p + 24);
-        const int nlen = le16(zip, p + 28), xlen = le16(zip, p + 30), clen = le16(zip, p + 32);
-        const quint32 local = le32(zip, p + 42);
-        const QString name = QString::fromUtf8(zip.mid(p + 46, nlen));
-        p += 46 + nlen + xlen + clen;
-        if (le32(zip, local) != 0x04034b50) return false;
-        const qsizetype data = local + 30 + le16(zip, local + 26) + le16(zip, local + 28);
-        const QByteArray raw = zip.mid(data, csize);
+    qsizetype p = 0;
+    while (p + 30 <= zip.size() && le32(zip, p) == 0x04034b50) {
+        const int flags = le16(zip, p + 6), method = le16(zip, p + 8);
+        const quint32 csize = le32(zip, p + 18), usize = le32(zip, p + 22);
+        const int nlen = le16(zip, p + 26), xlen = le16(zip, p + 28);
+        const QByteArray raw = zip.mid(p + 30 + nlen + xlen, csize);
         QByteArray out = raw;
-        if (method != 0 && (method != 8 || !inflateRaw(raw, usize, out))) return false;
-        parts.insert(name, out);
+        if ((flags & 8) || raw.size() != qsizetype(csize) || (method != 0 && (method != 8 || !inflateRaw(raw, usize, out))))
+            return false;
+        parts.insert(QString::fromUtf8(zip.mid(p + 30, nlen)), out);
+        p += 30 + nlen + xlen + csize;
     }
-    return true;
+    return p + 4 <= zip.size() && le32(zip, p) == 0x02014b50;   // the central directory follows
 }
 
 // "B12" -> (12, 2)
@@ -146,8 +137,6 @@ std::optional<XlsxCell> XlsxSheet::cell(int row, int col) const
     auto it = m_cells.constFind({row, col});
     return it == m_cells.constEnd() ? std::nullopt : std::optional(*it);
 }
-
-QString XlsxSheet::text(int row, int col) const { return m_cells.value({row, col}).text; }
 
 int XlsxSheet::columnCount(int row) const
 {

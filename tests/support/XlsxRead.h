@@ -29,7 +29,7 @@ public:
     // Row and column from 1, as the spreadsheet counts them; nullopt for a cell not written.
     std::optional<XlsxCell> cell(int row, int col) const;
     // Text of a cell as a string (a number's stored text); "" when not written.
-    QString text(int row, int col) const;
+    QString text(int row, int col) const { return m_cells.value({row, col}).text; }
     int rowCount() const { return m_cells.isEmpty() ? 0 : m_cells.lastKey().first; }   // the last row holding a cell
     int columnCount(int row) const;   // the last column holding a cell in that row
 
