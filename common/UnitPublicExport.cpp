@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QTemporaryFile>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -59,12 +58,6 @@ public:
 private:
     lxw_workbook* m_wb = nullptr;
 };
-
-Currency storedMoney(const QVariant& v)
-{
-    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
-    return Currency::fromRaw(v.toLongLong());
-}
 
 lxw_datetime toLxw(const QDateTime& m)
 {
@@ -116,7 +109,7 @@ void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& 
     }
     switch (type) {
     case FieldType::Currency:
-        check(worksheet_write_number(ws, row, col, storedMoney(v).toDouble(), nullptr));
+        check(worksheet_write_number(ws, row, col, StoredCurrency(v).toDouble(), nullptr));
         return;
     case FieldType::Integer:
     case FieldType::Float:
@@ -126,14 +119,9 @@ void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& 
         check(worksheet_write_boolean(ws, row, col, v.toLongLong() != 0, nullptr));
         return;
     case FieldType::DateTime: {
-        QDateTime m;
-        if (v.userType() == QMetaType::QString) {
-            if (auto p = ParseMoment(v.toString())) m = *p;
-        } else {
-            m = DaysToDateTime(v.toDouble());
-            // A column the list shows as dates holds the day alone, as the list shows it.
-            if (dateOnly && m.isValid()) m = CombineDateTime(m.date(), QTime(0, 0));
-        }
+        QDateTime m = StoredMoment(v);
+        // A column the list shows as dates holds the day alone, as the list shows it.
+        if (dateOnly && m.isValid() && v.userType() != QMetaType::QString) m = CombineDateTime(m.date(), QTime(0, 0));
         if (!m.isValid() || m.date().year() < 1900 || m.date().year() > 9999) {
             // Not a moment a spreadsheet can hold: keep what the list shows.
             check(worksheet_write_string(ws, row, col, TDataSet::formatValue(v, type).toUtf8().constData(), nullptr));

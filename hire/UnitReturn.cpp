@@ -116,12 +116,8 @@ QColor TfrmReturn::DBGrid1DrawColumnCell(TDataSet& ds, int row)
 {
     const int col = ds.fieldIndex(QStringLiteral("PlanEndTime"));
     if (col < 0) return {};
-    const QVariant plan = ds.valueAt(row, col);
-    if (plan.isNull()) return {};
     // A moment stored as text counts when it reads as one.
-    QDateTime due;
-    if (plan.userType() != QMetaType::QString) due = DaysToDateTime(plan.toDouble());
-    else if (const auto m = ParseMoment(plan.toString())) due = *m;
+    const QDateTime due = StoredMoment(ds.valueAt(row, col));
     if (!due.isValid() || due >= NowMoment()) return {};
     if (ui->DBGrid1->toolTip() != kOverdueHint) ui->DBGrid1->setToolTip(kOverdueHint);
     return QColor(Qt::red);

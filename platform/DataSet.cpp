@@ -65,13 +65,7 @@ Currency TField::asCurrency() const
 QDateTime TField::asDateTime() const
 {
     if (const auto* c = m_ds->currentCell(m_col); c && c->kind == TDataSet::Cell::Real) return DaysToDateTime(c->d);
-    const QVariant v = value();
-    if (v.isNull()) return QDateTime();
-    if (v.userType() == QMetaType::QString) {
-        auto m = ParseMoment(v.toString());
-        return m ? *m : QDateTime();
-    }
-    return DaysToDateTime(v.toDouble());
+    return StoredMoment(value());
 }
 
 double TField::asFloat() const

@@ -79,3 +79,11 @@ Currency StoredCurrency(const QVariant& v)
     if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
     return Currency::fromRaw(v.toLongLong());
 }
+
+QDateTime StoredMoment(const QVariant& v)
+{
+    if (v.isNull()) return {};
+    if (v.userType() != QMetaType::QString) return DaysToDateTime(v.toDouble());
+    const auto m = ParseMoment(v.toString());
+    return m ? *m : QDateTime();
+}

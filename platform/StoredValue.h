@@ -3,6 +3,7 @@
 // and the datasets: amounts as INTEGER ten-thousandths, moments as REAL days
 // since 1899-12-30, flags as 0/1, text as text.
 #include "platform/Currency.h"
+#include <QDateTime>
 #include <QVariant>
 
 enum class FieldType { String, Integer, Currency, DateTime, Float, Boolean };
@@ -19,3 +20,6 @@ QVariant ToStored(const QVariant& v, FieldType type);
 
 // The amount a stored value holds (null gives 0).
 Currency StoredCurrency(const QVariant& v);
+// The moment a stored value holds: day numbers, or text that reads as a
+// moment (another tool may have written one); invalid for null and other text.
+QDateTime StoredMoment(const QVariant& v);
