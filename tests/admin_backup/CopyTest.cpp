@@ -9,7 +9,6 @@
 #include "platform/Backup.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
-#include <QDirIterator>
 #include <cerrno>
 #include <cstring>
 #include <sched.h>
@@ -21,14 +20,13 @@ namespace {
 class CopyTest : public AppFixture {
 protected:
     const QString Done = u"备份完成！"_s;
-    QString root, folder;   // the target and the day's backup folder in it
+    // The target chosen and the day's backup folder in it, on the day the clock is fixed at.
+    const QString root = dir() + u"target/"_s, folder = root + u"Tesmarul2025-1-9/"_s;
 
     void SetUp() override
     {
         AppFixture::SetUp();
         SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)); });
-        root = mkdir(u"target"_s);
-        folder = root + u"Tesmarul2025-1-9/"_s;
     }
     Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
     QString mkdir(const QString& name) { QDir().mkpath(dir() + name); return dir() + name + u"/"_s; }
@@ -47,15 +45,6 @@ protected:
         folderAnswers << folder;
         whenShown(frmBackup, [this] { click(B()->BtnSelectDir); click(B()->BtnRecover); });
         frmMain->N9Click();
-    }
-    // Files under a folder at every depth, hidden ones too, by path from it.
-    static QStringList filesUnder(const QString& folder)
-    {
-        QStringList l;
-        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-            l << QDir(folder).relativeFilePath(it.next());
-        l.sort();
-        return l;
     }
 };
 
@@ -80,16 +69,16 @@ TEST_F(CopyTest, NamesUpToTheFoldersLimitAreBackedUpAndRestored)
     car.sort();
     backup();
     EXPECT_EQ(messageTexts(), QStringList{Done});
-    EXPECT_EQ(filesUnder(folder + u"DBPic"_s), car);
-    EXPECT_EQ(filesUnder(folder + u"DBCustPic"_s), cust);
+    EXPECT_EQ(FilesUnder(folder + u"DBPic"_s), car);
+    EXPECT_EQ(FilesUnder(folder + u"DBCustPic"_s), cust);
 
     for (const auto& r : rows) ASSERT_TRUE(QFile::remove(r.folder + r.file)) << r.name;
     messages.clear();
     restore();
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(lastMessage(), u"从备份文件成功恢复数据！"_s);
-    EXPECT_EQ(filesUnder(CarPicDir), car);
-    EXPECT_EQ(filesUnder(CustPicDir), cust);
+    EXPECT_EQ(FilesUnder(CarPicDir), car);
+    EXPECT_EQ(FilesUnder(CustPicDir), cust);
     for (const auto& r : rows) EXPECT_EQ(FileBytes(r.folder + r.file), (r.folder + r.file).toUtf8()) << r.name;
 
     const QString copies = mkdir(u"copies"_s);
@@ -97,7 +86,7 @@ TEST_F(CopyTest, NamesUpToTheFoldersLimitAreBackedUpAndRestored)
         EXPECT_NO_THROW(BackupDatabaseToFile(db(), copies + nameOfBytes(n))) << n;
         EXPECT_EQ(TDatabaseFile(copies + nameOfBytes(n)).quickCheck(), QString()) << n;
     }
-    EXPECT_EQ(filesUnder(copies), (QStringList{nameOfBytes(250), nameOfBytes(255)}));
+    EXPECT_EQ(FilesUnder(copies), (QStringList{nameOfBytes(250), nameOfBytes(255)}));
 }
 
 // A link to a subfolder listed before a link to the folder holding it: each photo is copied once.
@@ -111,7 +100,7 @@ TEST_F(CopyTest, LinkToASubfolderBeforeItsHolderCopiesEachPhotoOnce)
     link(out, CarPicDir + u"b"_s);
     backup();
     EXPECT_EQ(messageTexts(), QStringList{Done});
-    EXPECT_EQ(filesUnder(folder + u"DBPic"_s), (QStringList{u"a/x.bmp"_s, u"b/f.bmp"_s}));
+    EXPECT_EQ(FilesUnder(folder + u"DBPic"_s), (QStringList{u"a/x.bmp"_s, u"b/f.bmp"_s}));
 }
 
 // Mounts folder at a second place for the rest of the test, in a mount table of this
@@ -155,8 +144,8 @@ TEST_F(CopyTest, TargetMountedInsideTheSourceIsNotEntered)
             r.run();
         }
         EXPECT_EQ(lastMessage(), r.box);
-        EXPECT_EQ(filesUnder(folder + u"DBPic"_s), QStringList{u"A.bmp"_s});
-        EXPECT_EQ(filesUnder(CarPicDir), QStringList{u"A.bmp"_s});
+        EXPECT_EQ(FilesUnder(folder + u"DBPic"_s), QStringList{u"A.bmp"_s});
+        EXPECT_EQ(FilesUnder(CarPicDir), QStringList{u"A.bmp"_s});
     }
 }
 
