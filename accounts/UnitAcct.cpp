@@ -38,10 +38,12 @@ std::optional<Currency> StoredMoney(const QVariant& v)
 }
 
 // Only amounts stored as numbers are added; another tool's text would add as
-// 0 or as its leading digits, so such amounts are counted instead, in the same scan.
+// 0 or as its leading digits, so such amounts are counted instead, in the same
+// scan. Every number sorts before any text and text before a blob, so "< ''"
+// picks the numbers, ">= ''" the others, and null neither.
 const QString kTotal = QStringLiteral(
-    "Select sum(case when typeof(Amount) in ('integer','real') then Amount end),"
-    " count(case when typeof(Amount) in ('text','blob') then 1 end) from [Acct] where [Type]=%1 and ");
+    "Select sum(case when Amount < '' then Amount end),"
+    " count(case when Amount >= '' then 1 end) from [Acct] where [Type]=%1 and ");
 
 QString UnreadAmountsText(qint64 entries)
 {

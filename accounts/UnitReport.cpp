@@ -25,10 +25,12 @@ namespace {
 // Only values stored as numbers are added (a begin time in the range is one);
 // another tool's text would add as 0 or as its leading digits, so the hires
 // holding such a charge or return time are counted in the same scan instead.
+// Every number sorts before any text and text before a blob, so "< ''" picks
+// the numbers, ">= ''" the others, and null neither (cheaper than typeof()).
 const QString TotalsColumns = QStringLiteral(
-    "sum(case when typeof(charge) in ('integer','real') then charge end) as charge,count(*) as counts,"
-    "Round(sum(case when typeof(EndTime) in ('integer','real') then EndTime-BeginTime end),2) as Time1,"
-    "count(case when typeof(charge) in ('text','blob') or typeof(EndTime) in ('text','blob') then 1 end) as unread");
+    "sum(case when charge < '' then charge end) as charge,count(*) as counts,"
+    "Round(sum(case when EndTime < '' then EndTime-BeginTime end),2) as Time1,"
+    "count(case when charge >= '' or EndTime >= '' then 1 end) as unread");
 const QString InRange = QStringLiteral(" from leaso where begintime >= :from and begintime < :to group by ");
 const QString CarTotalsSql = QStringLiteral("select carID,") + TotalsColumns + InRange + QStringLiteral("CarID");
 // Summed per customer key first and then joined to the customer, one look-up
