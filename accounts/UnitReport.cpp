@@ -20,8 +20,6 @@ TfrmReport* frmReport = nullptr;
 
 namespace {
 
-// A hire counts in a range by its begin time, from the from-date's midnight up
-// to (not including) the midnight after the to-date.
 // Only values stored as numbers are added (a begin time in the range is one);
 // another tool's text would add as 0 or as its leading digits, so the hires
 // holding such a charge or return time are counted in the same scan instead.
@@ -31,6 +29,8 @@ const QString TotalsColumns = QStringLiteral(
     "sum(case when charge < '' then charge end) as charge,count(*) as counts,"
     "Round(sum(case when EndTime < '' then EndTime-BeginTime end),2) as Time1,"
     "count(case when charge >= '' or EndTime >= '' then 1 end) as unread");
+// A hire counts in a range by its begin time, from the from-date's midnight up
+// to (not including) the midnight after the to-date.
 const QString InRange = QStringLiteral(" from leaso where begintime >= :from and begintime < :to group by ");
 const QString CarTotalsSql = QStringLiteral("select carID,") + TotalsColumns + InRange + QStringLiteral("CarID");
 // Summed per customer key first and then joined to the customer, one look-up
