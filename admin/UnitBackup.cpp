@@ -16,6 +16,8 @@
 #include <QSet>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <sys/stat.h>
 
 TfrmBackup* frmBackup = nullptr;
 
@@ -31,10 +33,10 @@ QString withSlash(QString folder)
 
 // Copies a file whole to a temporary name beside the target, then renames it
 // onto the target, so an existing file is replaced only by a complete copy.
+// The temporary name is short, so every name the folder takes can be copied.
 bool copyFile(const QString& from, const QString& to)
 {
-    const QString part = to + QStringLiteral(".part");
-    QFile::remove(part);
+    const QString part = TemporaryFileBeside(to);
     if (!QFile::copy(from, part)) {
         QFile::remove(part);
         return false;
@@ -46,47 +48,81 @@ bool copyFile(const QString& from, const QString& to)
     return true;
 }
 
-// What one folder copy has seen, in real paths.
+// A folder by device and inode: the same whatever path (link or mount) reaches it.
+using TFolderId = std::pair<quint64, quint64>;
+
+std::optional<TFolderId> folderId(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return TFolderId{quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// A folder and every folder holding it up to the root, along its real path;
+// empty when the folder cannot be found.
+QList<TFolderId> folderAndHolders(const QFileInfo& folder)
+{
+    QList<TFolderId> ids;
+    QString path = folder.canonicalFilePath();
+    if (path.isEmpty()) return ids;
+    for (;;) {
+        if (const auto id = folderId(path)) ids << *id;
+        if (path == QLatin1String("/")) return ids;
+        path = QFileInfo(path).path();
+    }
+}
+
+// What one folder copy has seen, by identity.
 struct TCopyWalk {
-    QString top;              // the source folder
-    QString guard;            // the target folder
-    QStringList chain;        // the folders being copied, from the top down to the current one
-    QSet<QString> copied;     // every folder copied so far
+    TFolderId top;                       // the source folder
+    QSet<TFolderId> guard;               // the target folder and every folder holding it
+    QList<QList<TFolderId>> chain;       // for each folder being copied, from the top down: it and its holders
+    QSet<TFolderId> copied;              // every folder copied so far
     TCopyReport& report;
 };
 
-// Copies one folder. A link back into a folder of the chain is a loop; a link
-// into the source's own tree, or to a folder already copied by another path,
-// is a second path to folders copied once already, and is passed over.
-bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk& walk)
+// Whether the copy goes into the subfolder fi, whose holders it gives in ups.
+// Never into the target or a folder holding it, nor back up the chain (a
+// loop): a link to those is named. A folder copied already, or a link into
+// the source's own tree (the folder is copied where it stands), is passed over.
+// A folder that cannot be found is tried, and reported as not read.
+bool entersFolder(const QFileInfo& fi, TCopyWalk& walk, QList<TFolderId>& ups)
+{
+    ups = folderAndHolders(fi);
+    if (ups.isEmpty()) return true;
+    const TFolderId self = ups.first();
+    const bool link = fi.isSymLink();
+    const bool loops = std::any_of(walk.chain.cbegin(), walk.chain.cend(),
+                                   [&](const QList<TFolderId>& held) { return held.contains(self); });
+    if (loops || walk.guard.contains(self)) {
+        if (link) walk.report.links << fi.absoluteFilePath();
+        return false;
+    }
+    return !walk.copied.contains(self) && !(link && ups.contains(walk.top));
+}
+
+// Copies one folder, whose holders are ups, and the subfolders it may enter.
+bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk& walk, const QList<TFolderId>& ups)
 {
     TCopyReport& report = walk.report;
     const QFileInfo self(source);
-    if (!self.isReadable() || !self.isExecutable()) {
+    if (ups.isEmpty() || !self.isReadable() || !self.isExecutable()) {
         report.unread << source;
         return false;
     }
     // When the target folder cannot be made, each file is still tried, and counted as it fails.
     QDir().mkpath(target);
-    walk.chain << self.canonicalFilePath();
-    walk.copied.insert(walk.chain.last());
+    walk.chain << ups;
+    walk.copied.insert(ups.first());
     bool ok = true;
     const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    // Each entry is considered here, one by one: a folder, then a file.
     for (const QFileInfo& fi : entries) {
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
-            const QString real = fi.canonicalFilePath();
-            const bool link = fi.isSymLink();
-            const bool loops = link && std::any_of(walk.chain.cbegin(), walk.chain.cend(),
-                                                   [&](const QString& f) { return FolderHolds(real, f); });
-            if (loops || FolderHolds(real, walk.guard)) {
-                // The target's own tree is never copied; a link is named, not passed over.
-                if (link) report.links << fi.absoluteFilePath();
-                continue;
-            }
-            if (link && (FolderHolds(walk.top, real) || walk.copied.contains(real))) continue;
-            if (!copyTree(fi.absoluteFilePath(), to, mode, walk)) ok = false;
+            QList<TFolderId> held;
+            if (entersFolder(fi, walk, held) && !copyTree(fi.absoluteFilePath(), to, mode, walk, held)) ok = false;
             continue;
         }
         if (!fi.isFile()) {   // a link to nothing, or no file at all: there is nothing to copy
@@ -223,8 +259,10 @@ bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCop
     TCopyReport own;
     TCopyReport& r = report ? *report : own;
     QDir().mkpath(target);
-    TCopyWalk walk{QFileInfo(source).canonicalFilePath(), QFileInfo(target).canonicalFilePath(), {}, {}, r};
-    return copyTree(source, target, Mode, walk);
+    const QList<TFolderId> top = folderAndHolders(QFileInfo(source));
+    const QList<TFolderId> guard = folderAndHolders(QFileInfo(target));
+    TCopyWalk walk{top.value(0), {guard.cbegin(), guard.cend()}, {}, {}, r};
+    return copyTree(source, target, Mode, walk, top);
 }
 
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)

@@ -68,12 +68,13 @@ bool FolderHolds(const QString& folder, const QString& path);
 
 // Copies every file of Source and its subfolders, at every depth, into
 // Target, making the folders as needed; Mode says what happens to a file
-// whose target exists. A link to a folder is copied as a folder, unless it
-// leads to a folder the copy is already inside (a loop) or to one holding
-// Target: those are named in the report. Each real folder is copied once: a
-// link into Source's own tree, or to a folder already copied through another
-// link, is passed over. A subfolder of Source that is Target or holds it is
-// left out, so a target inside the source never copies itself. True when
+// whose target exists. Folders are known by device and inode, whatever path
+// (a link, a mount) reaches them. A link to a folder is copied as a folder,
+// unless it leads to a folder the copy is already inside (a loop) or to one
+// holding Target: those are named in the report. Each real folder is copied
+// once: a link into Source's own tree, or a folder already copied through
+// another path, is passed over. A subfolder of Source that is Target or holds
+// it is left out, so a target inside the source never copies itself. True when
 // Source could be listed and every copy the mode called for was made; the
 // rest goes to report.
 bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCopyReport* report = nullptr);

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,13 +82,17 @@ void bindParams(sqlite3_stmt* st, const Params& params)
 
 } // namespace
 
+QString TemporaryFileBeside(const QString& fileName)
+{
+    return QFileInfo(fileName).absolutePath() + QStringLiteral("/.part-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
 void BackupDatabaseToFile(TADOConnection& cn, const QString& fileName,
                           const std::function<void(TADOConnection&)>& finish)
 {
     if (!cn.handle()) cn.raise();
     const QString target = QFileInfo(fileName).absoluteFilePath();
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
+    const QString part = TemporaryFileBeside(target);
     auto fail = [&](const QString& why) {
         QFile::remove(part);
         throw EDatabaseError(QStringLiteral("无法写入数据库副本“%1”：%2").arg(target, why));

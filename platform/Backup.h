@@ -12,6 +12,10 @@
 
 struct sqlite3;
 
+// A hidden name of fixed length in the folder of fileName, for a copy that is
+// renamed onto fileName once whole: it fits wherever fileName itself fits.
+QString TemporaryFileBeside(const QString& fileName);
+
 // Writes the connection's data to fileName, replacing that file only once the
 // copy is complete: the pages go to a temporary file in the same folder, then
 // finish (when given) runs on the copy through a connection of its own, then

@@ -169,7 +169,7 @@ TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
         query(QDate(2026, 3, 1), QDate(2026, 3, 31));
         enter(false, u"12.5"_s, u" 油费 "_s, u" 加油 O'Brien 100% -- "_s, QDate(2026, 3, 9));
         const qint64 expense = lastId();
-        EXPECT_EQ(lastMessage(), u"保存成功！"_s);
+        EXPECT_EQ(std::pair(lastMessage(), messages.back().caption), std::pair(u"保存成功！"_s, u"Quorvane"_s));
         EXPECT_EQ(stored(expense), u"-1|125000|0| 加油 O'Brien 100% -- |2026-03-09 00:00|0| 油费 "_s);
         enter(true, u"1000"_s, u"押金"_s, u"押金"_s, QDate(2026, 3, 10));
         const qint64 income = lastId();
