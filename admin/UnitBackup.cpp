@@ -244,13 +244,6 @@ TBackupCheck CheckBackupFile(const QString& fileName)
     }
 }
 
-std::optional<QString> ReadBackupStamp(const QString& fileName)
-{
-    const TBackupCheck c = CheckBackupFile(fileName);
-    if (!c.usable()) return std::nullopt;
-    return c.stamp;
-}
-
 bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCopyReport* report)
 {
     const QString source = QDir::cleanPath(QDir(Source).absolutePath());
@@ -327,10 +320,9 @@ void TfrmBackup::BtnBackupClick()
     if (!QDir().mkpath(folder))
         throw EAppError(QStringLiteral("备份失败：无法创建目录“%1”。").arg(folder));
 
-    // The copy is taken from the open connection and stamped before it takes
-    // the backup's name, so a .bak file always carries its stamp.
-    // The copy is kept only when it would restore: the restore's own check runs
-    // on it, and a copy that fails it is removed, never taking the backup's name.
+    // The copy is taken from the open connection, stamped and checked as a
+    // restore checks it before it takes the backup's name: a .bak file always
+    // carries its stamp and would restore; a copy that fails is removed.
     const QString stamp = DateTimeToStr(now);
     TADOConnection& cn = AppConnection();
     QString unusable;

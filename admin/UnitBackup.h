@@ -49,8 +49,6 @@ struct TBackupCheck {
 };
 TBackupCheck CheckBackupFile(const QString& fileName);
 
-// The BACKUP stamp of a backup file that passes CheckBackupFile; nullopt otherwise.
-std::optional<QString> ReadBackupStamp(const QString& fileName);
 
 // What CopyFolderTree does with a file whose target already exists.
 enum CopyMode { CopyReplace = 1, CopyKeep = 2, CopyAsk = 3, CopyNewName = 4 };

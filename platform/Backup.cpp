@@ -182,14 +182,6 @@ QStringList TDatabaseFile::tableNames() const
     return names;
 }
 
-bool TDatabaseFile::hasTables(const QStringList& names) const
-{
-    const QStringList present = tableNames();
-    for (const QString& n : names)
-        if (!present.contains(n, Qt::CaseInsensitive)) return false;
-    return true;
-}
-
 QVariant TDatabaseFile::scalar(const QString& sql, const Params& params) const
 {
     sqlite3_stmt* st = nullptr;

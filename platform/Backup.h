@@ -43,8 +43,6 @@ public:
     QString quickCheck() const;
     // The names of the file's tables.
     QStringList tableNames() const;
-    // Whether every table named is there, in any letter case.
-    bool hasTables(const QStringList& names) const;
     // The first column of the first row (null when there is none); values are
     // bound by name as on the program's connection. Throws EDatabaseError.
     QVariant scalar(const QString& sql, const Params& params = {}) const;

@@ -9,7 +9,6 @@
 #include "common/AppContext.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
-#include <QDirIterator>
 
 using namespace Qt::StringLiterals;
 namespace {
@@ -68,12 +67,6 @@ protected:
         cn.open(file);
         for (const QString& s : sql.split(u';')) cn.execute(s);
     }
-    static QStringList filesUnder(const QString& f)
-    {
-        QStringList l;
-        for (QDirIterator it(f, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) l << it.next();
-        return l;
-    }
 };
 
 // A page start-up never reads is damaged: the program starts, but the copy fails the restore's check, so
@@ -97,7 +90,7 @@ TEST_F(BackupCheck, ACopyThatWouldNotRestoreIsRemovedAndTheBoxSaysWhy)
                                         .arg(dbFile()))) << text.toStdString();
         EXPECT_GT(text.split(u'\n').size(), 1);   // the engine's finding
         EXPECT_FALSE(text.contains(u"备份完成"_s));
-        EXPECT_EQ(filesUnder(root), QStringList{});
+        EXPECT_EQ(FilesUnder(root), QStringList{});
         EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
         DestroyForms();
         ASSERT_TRUE(WriteFile(dbFile(), sound));
