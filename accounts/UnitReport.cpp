@@ -1,6 +1,7 @@
 #include "accounts/UnitReport.h"
 #include "ui_UnitReport.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
@@ -188,7 +189,7 @@ void TfrmReport::FormCreate()
 void TfrmReport::fillCarList()
 {
     ADOQry2->close();
-    TStatement rows(AppConnection(), QStringLiteral("Select CARID from Car"));
+    TStatement rows(AppConnection(), StartupSql::CarIds);
     fillPickList(ui->CmbCar, rows);
 }
 
@@ -208,7 +209,7 @@ void TfrmReport::fillPickList(QComboBox* list, TStatement& rows)
     list->setEditText(QString());
 }
 
-void TfrmReport::RbNameClick() { fillCustList(QStringLiteral("Select CustName from Customer")); }
+void TfrmReport::RbNameClick() { fillCustList(StartupSql::CustNames); }
 void TfrmReport::RbCardIDClick() { fillCustList(QStringLiteral("Select CustID from Customer")); }
 
 void TfrmReport::runTotals(TDataSet* ds, QDateEdit* from, QDateEdit* to, const QString& sql, QPushButton* exportButton)

@@ -1,6 +1,7 @@
 #include "admin/UnitBackup.h"
 #include "ui_UnitBackup.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Backup.h"
@@ -205,17 +206,41 @@ QString FindBackupFile(const QString& folder)
     return found.isEmpty() ? QString() : dir.absoluteFilePath(found.first());
 }
 
-std::optional<QString> ReadBackupStamp(const QString& fileName)
+TBackupCheck CheckBackupFile(const QString& fileName)
 {
+    const QString unfit = QStringLiteral("它的结构与本程序的数据库不符。\n");
     try {
         TDatabaseFile file(fileName);
-        if (!file.quickCheck().isEmpty() || !file.hasTables(ProgramTables())) return std::nullopt;
+        if (const QString found = file.quickCheck(); !found.isEmpty())
+            return {{}, QStringLiteral("文件已损坏。\n") + found.split(QLatin1Char('\n')).mid(0, 3).join(QLatin1Char('\n'))};
+        const QStringList tables = file.tableNames();
+        QStringList missing;
+        for (const QString& t : ProgramTables())
+            if (!tables.contains(t, Qt::CaseInsensitive)) missing << t;
+        if (!missing.isEmpty())
+            return {{}, QStringLiteral("它不是本程序的数据库。\n缺少数据表 ") + missing.join(QStringLiteral("、"))};
+        for (const TStartupRead& read : StartupReads()) {
+            const QStringList columns = file.readThrough(read.sql);
+            for (const QString& f : read.fields)
+                if (!columns.contains(f, Qt::CaseInsensitive)) return {{}, unfit + QStringLiteral("找不到字段 ") + f};
+        }
+        // Start-up makes the indexes a file lacks; the account book comes with them.
+        for (const SchemaIndex& ix : SchemaIndexes()) {
+            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase"),
+                                              {{QStringLiteral("n"), ix.name}});
+            if (!kind.isNull() && kind.toString() != QLatin1String("index"))
+                return {{}, unfit + QStringLiteral("索引名 %1 已被其他对象占用").arg(ix.name)};
+            if (kind.isNull() && tables.contains(ix.table, Qt::CaseInsensitive))
+                file.readThrough(QStringLiteral("Select [%1] from [%2] limit 0").arg(ix.column, ix.table));
+        }
         const QVariant v = file.scalar(QStringLiteral("Select [Value] from [Config] where Item=:item"),
                                        {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
-        if (v.isNull()) return std::nullopt;
-        return v.toString();
-    } catch (const EAppError&) {
-        return std::nullopt;
+        if (v.isNull()) return {{}, QStringLiteral("文件中没有备份日期。")};
+        return {v.toString(), {}};
+    } catch (const EEngineError& e) {
+        return {{}, UnusableFileCause(e.code()) + QLatin1Char('\n') + e.engineText()};
+    } catch (const EAppError& e) {
+        return {{}, e.message()};
     }
 }
 
@@ -295,14 +320,22 @@ void TfrmBackup::BtnBackupClick()
     if (!QDir().mkpath(folder))
         throw EAppError(QStringLiteral("备份失败：无法创建目录“%1”。").arg(folder));
 
-    // The copy is taken from the open connection and stamped before it takes
-    // the backup's name, so a .bak file always carries its stamp.
+    // The copy is taken from the open connection, stamped and checked as a
+    // restore checks it before it takes the backup's name: a .bak file always
+    // carries its stamp and would restore; a copy that fails is removed.
     const QString stamp = DateTimeToStr(now);
+    TADOConnection& cn = AppConnection();
+    QString unusable;
     try {
-        BackupDatabaseToFile(AppConnection(), folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
+        BackupDatabaseToFile(cn, folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
             WriteConfig(copy, QStringLiteral("BACKUP"), stamp);
+            unusable = CheckBackupFile(copy.fileName()).problem;
+            if (!unusable.isEmpty()) throw EAppError(unusable);
         });
     } catch (const EAppError& e) {
+        if (!unusable.isEmpty())
+            throw EAppError(QStringLiteral("备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：")
+                                .arg(cn.fileName()) + unusable);
         throw EAppError(QStringLiteral("备份失败：") + e.message());
     }
 
@@ -327,18 +360,20 @@ void TfrmBackup::BtnRecoverClick()
         Dlg::Notice(this, QStringLiteral("没有找到备份文件！"));
         return;
     }
-    // Everything is checked before the live data are touched.
-    const std::optional<QString> stamp = ReadBackupStamp(file);
-    if (!stamp) {
-        Dlg::Notice(this, kNotValid);
+    // The backup is read as start-up would read it before the live data are touched.
+    const TBackupCheck check = CheckBackupFile(file);
+    if (!check.usable()) {
+        Dlg::Notice(this, kNotValid + QLatin1Char('\n') + check.problem);
         return;
     }
-    if (!Dlg::Confirm(this, QStringLiteral("数据备份日期：[ ") + *stamp + QStringLiteral(" ] 要从这个备份恢复数据吗？")))
+    if (!Dlg::Confirm(this, QStringLiteral("数据备份日期：[ ") + check.stamp + QStringLiteral(" ] 要从这个备份恢复数据吗？")))
         return;
 
     TADOConnection& cn = AppConnection();
+    const QString safetyCopy = AppDir() + QStringLiteral("R.~tmp");
+    const QString keptLine = QStringLiteral("\n恢复前的数据保存在“%1”。").arg(safetyCopy);
     try {
-        BackupDatabaseToFile(cn, AppDir() + QStringLiteral("R.~tmp"));
+        BackupDatabaseToFile(cn, safetyCopy);
     } catch (const EAppError& e) {
         Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”，现有数据没有改动。\n")
                               + e.message());
@@ -347,17 +382,19 @@ void TfrmBackup::BtnRecoverClick()
     try {
         RestoreDatabaseFromFile(cn, file);
     } catch (const EAppError& e) {
-        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败，现有数据没有改动。\n") + e.message());
+        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败，现有数据没有改动。\n") + e.message() + keptLine);
         return;
     }
     // From here on the live data are the backup's.
     Restored = true;
     // The schema first, so windows that re-read on the signal find the account book.
     QStringList problems;
+    QString kept;   // the data replaced are named when the restored ones are not whole
     try {
         EnsureSchema(cn);
     } catch (const EAppError& e) {
         problems << e.message();
+        kept = keptLine;
     }
     AppEvents::instance().databaseReplaced();
     TCopyReport photos;
@@ -370,7 +407,7 @@ void TfrmBackup::BtnRecoverClick()
     problems << lostPhotos(photos);
     if (!problems.isEmpty()) {
         Dlg::Notice(this, QStringLiteral("数据已从备份文件恢复，但恢复没有全部完成：\n") + problems.join(QLatin1Char('\n'))
-                              + linksNotFollowed(photos));
+                              + linksNotFollowed(photos) + kept);
         return;
     }
     Dlg::Notice(this, QStringLiteral("从备份文件成功恢复数据！") + linksNotFollowed(photos));

@@ -39,9 +39,16 @@ QString BackupDateText(const QDate& d);
 // empty when there is none.
 QString FindBackupFile(const QString& folder);
 
-// The BACKUP stamp of a backup file, read through a read-only connection;
-// nullopt unless the file is a sound database of this program with a stamp.
-std::optional<QString> ReadBackupStamp(const QString& fileName);
+// A backup file looked at as start-up would open it, through a read-only
+// connection: sound throughout, with the program's tables, every read of
+// start-up and every column of the indexes start-up makes, and a BACKUP stamp.
+struct TBackupCheck {
+    QString stamp;     // the BACKUP value when the file passed
+    QString problem;   // why it cannot serve: a sentence, then the finding; empty when it can
+    bool usable() const { return problem.isEmpty(); }
+};
+TBackupCheck CheckBackupFile(const QString& fileName);
+
 
 // What CopyFolderTree does with a file whose target already exists.
 enum CopyMode { CopyReplace = 1, CopyKeep = 2, CopyAsk = 3, CopyNewName = 4 };

@@ -29,7 +29,8 @@ void BackupDatabaseToFile(TADOConnection& cn, const QString& fileName,
 // The connection must have no transaction open.
 void RestoreDatabaseFromFile(TADOConnection& cn, const QString& fileName);
 
-// A database file opened read-only, never created and never written.
+// A database file opened read-only, never created and never written; the
+// program's SQL functions are there as on the program's connection.
 class TDatabaseFile {
 public:
     // Throws EDatabaseError when the file is missing or is not a database.
@@ -42,11 +43,13 @@ public:
     QString quickCheck() const;
     // The names of the file's tables.
     QStringList tableNames() const;
-    // Whether every table named is there, in any letter case.
-    bool hasTables(const QStringList& names) const;
     // The first column of the first row (null when there is none); values are
     // bound by name as on the program's connection. Throws EDatabaseError.
     QVariant scalar(const QString& sql, const Params& params = {}) const;
+
+    // Runs a read to its last row, every value bound null, and returns the
+    // names of its columns. Throws EEngineError when the engine refuses it.
+    QStringList readThrough(const QString& sql) const;
 
 private:
     sqlite3* m_db = nullptr;

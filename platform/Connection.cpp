@@ -157,10 +157,7 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
         sqlite3_free(err);
         fail(rc, text.constData());
     }
-    sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
-    sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
-    sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
-    sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
+    RegisterSqlFunctions(db);
     m_db = db;
     markUndone();
     m_file = path;
@@ -327,3 +324,13 @@ QStringList TADOConnection::keyColumns(const QString& table) const
     m_keys.insert(cacheKey, keys);
     return keys;
 }
+
+void RegisterSqlFunctions(sqlite3* db)
+{
+    sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
+    sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
+}
+
+QString UnusableFileCause(int code) { return openCause(code); }

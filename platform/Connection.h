@@ -114,3 +114,10 @@ private:
 // The value of a column of the current statement row as a QVariant
 // (qint64, double, QString or null).
 QVariant ColumnValue(sqlite3_stmt* st, int col);
+
+// The functions the program's SQL uses, registered on a connection of another
+// kind (a read-only look at a file), so the program's statements run there too.
+void RegisterSqlFunctions(sqlite3* db);
+
+// Why a file the engine refused with this result code cannot be used, in one sentence.
+QString UnusableFileCause(int code);

@@ -249,7 +249,8 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         spoil();
         const QByteArray live = FileBytes(dbFile());
         restoreFrom(folder);
-        EXPECT_EQ(messageTexts(), QStringList{u"从备份文件恢复数据失败：不是合法的备份文件！"_s});
+        ASSERT_EQ(messages.size(), 1u);   // the refusal, then its reason below
+        EXPECT_EQ(lastMessage().section(u'\n', 0, 0), u"从备份文件恢复数据失败：不是合法的备份文件！"_s);
         EXPECT_FALSE(frmBackup->Restored);
         EXPECT_EQ(FileBytes(dbFile()), live);
         EXPECT_FALSE(QFileInfo::exists(safety()));
