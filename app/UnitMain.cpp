@@ -32,6 +32,7 @@
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <sqlite3.h>
 
 TfrmMain* frmMain = nullptr;
 QStringList AlertMessages;
@@ -97,7 +98,14 @@ bool TfrmMain::RunStartupStep(QWidget* owner, const std::function<void()>& step)
     } catch (const EEngineError& e) {
         // A file refused on opening is already named with its cause; a
         // statement that fails later is worded as that refusal would be.
-        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message()
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText(),
+                                                                   ADOCn.undidUnfinishedChange()).message()
+                                               : e.message());
+    } catch (const EDatabaseError& e) {
+        // A read of the open file the engine accepted but the program cannot
+        // use (a column missing from a row): the same refusal of the file.
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), SQLITE_ERROR, e.message(),
+                                                                   ADOCn.undidUnfinishedChange()).message()
                                                : e.message());
     } catch (const std::exception& e) {
         Dlg::ErrorBox(owner, ErrorText(e));
@@ -177,6 +185,8 @@ void TfrmMain::FormShow()
         // so a file those reads find damaged is never written to. One
         // transaction: a step that fails leaves the file as it was.
         EnsureSchema(ADOCn);
+        // Last, so a file left in WAL mode that start-up refuses keeps its header.
+        ADOCn.useRollbackJournal();
     });
     if (!done) {
         close();

@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QTest>
 #include <QTimer>
+#include <sqlite3.h>
 
 namespace {
 class Startup : public AppFixture {
@@ -184,6 +185,79 @@ TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItW
         EXPECT_EQ(lastMessage().split('\n'), QStringList({QStringLiteral("无法打开数据库文件“%1”：%2这个文件没有被改动。").arg(dbFile(), cause), engine}));
         EXPECT_EQ(FileBytes(dbFile()), before);
         EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
+    }
+}
+
+namespace {
+// Runs SQL on a file through a raw engine connection, left open for the caller to close.
+sqlite3* RawOpen(const QString& file, const char* sql)
+{
+    sqlite3* raw = nullptr;
+    EXPECT_EQ(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+    return raw;
+}
+// The state a crash in the middle of a save leaves: pages of the file already written, and the
+// journal that undoes them beside it. Taken from a copy whose save has spilled into the file.
+void LeaveInterruptedSave(const QString& file)
+{
+    const QString scratch = file + ".crash";
+    QFile::remove(scratch);
+    ASSERT_TRUE(QFile::copy(file, scratch));
+    sqlite3* raw = RawOpen(scratch, "PRAGMA cache_size=2; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+                                    "WHERE i<300) INSERT INTO Config(Item,Value) SELECT 'x'||i, hex(randomblob(1500)) FROM n");
+    QFile::remove(file);
+    ASSERT_TRUE(QFile::copy(scratch, file));
+    ASSERT_TRUE(QFile::copy(scratch + "-journal", file + "-journal"));
+    sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+    QFile::remove(scratch);
+}
+} // namespace
+
+// A file start-up refuses keeps the journal mode another tool left (WAL: header bytes 18 and 19, no
+// -wal or -shm left behind); one from which the engine had to undo a crashed save says so; a sound
+// WAL file is put in the program's journal mode at the end of start-up.
+TEST_F(Startup, ARefusedFileIsLeftByteForByteOrTheBoxSaysWhatWasUndone)
+{
+    startApp();
+    exec("Insert into Car(CarID,State) Values('京A1','A')");
+    DestroyForms();
+    const QByteArray sound = FileBytes(dbFile());
+    const qint64 carIndex = scalar("select rootpage from sqlite_master where name='sqlite_autoindex_Car_1'").toLongLong();
+    const QString unchanged = QStringLiteral("这个文件没有被改动。");
+    const QString undone = QStringLiteral("上次意外中断时留下的一次未完成的修改已被撤销，此外这个文件没有被改动。");
+    struct Case { const char* name; bool wal, crashed, damaged; };
+    const Case cases[] = {{"WAL, damaged index", true, false, true},
+                          {"crashed save, damaged index", false, true, true},
+                          {"WAL, sound", true, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFile(dbFile(), sound));
+        if (c.wal) sqlite3_close(RawOpen(dbFile(), "PRAGMA journal_mode=WAL"));
+        if (c.crashed) LeaveInterruptedSave(dbFile());
+        if (c.damaged) ASSERT_TRUE(ScribblePage(dbFile(), carIndex));
+        const QByteArray before = FileBytes(dbFile());
+        const QStringList entries = EntriesIn(dir());
+        messages.clear();
+        if (!c.damaged) {
+            startApp();
+            frmMain->FormShow();
+            EXPECT_TRUE(messages.empty()) << lastMessage().toStdString();
+            EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2)) << "the program's journal mode";
+            DestroyForms();
+            continue;
+        }
+        EXPECT_EQ(runProgram(), 1);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(lastMessage().split('\n').value(0),
+                  QStringLiteral("无法打开数据库文件“%1”：文件已损坏。%2").arg(dbFile(), c.crashed ? undone : unchanged));
+        if (c.crashed) {
+            EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
+        } else {
+            EXPECT_EQ(FileBytes(dbFile()), before);
+            EXPECT_EQ(EntriesIn(dir()), entries);
+        }
     }
 }
 
