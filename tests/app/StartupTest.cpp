@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
+#include <cstdio>
 
 namespace {
 class Startup : public AppFixture {
@@ -167,7 +168,8 @@ TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItW
         {"ALTER TABLE PriceList RENAME COLUMN PriceName TO X", "no such column: PriceName"},
         {"ALTER TABLE Car RENAME COLUMN CarID TO X", "no such column: CARID"},
         {"ALTER TABLE Customer RENAME COLUMN CustName TO X", "no such column: CustName"},
-        {"ALTER TABLE CarCost RENAME COLUMN CarID TO X", "no such column: CarID"}};
+        {"ALTER TABLE CarCost RENAME COLUMN CarID TO X", "no such column: CarID"},
+        {"ALTER TABLE PriceList RENAME COLUMN LeasoType TO X", "找不到字段 LeasoType"}};   // read whole, missed by name
     for (const auto& [damage, engine] : rows) {
         SCOPED_TRACE(damage.toStdString());
         ASSERT_TRUE(WriteFile(dbFile(), sound));
@@ -291,6 +293,24 @@ TEST_F(MainWindow, SystemNameDropsQuotesAndIsStoredOnceAndMayBeEmpty)
         EXPECT_EQ(names(), "|   |");
         EXPECT_EQ(QGuiApplication::applicationDisplayName(), "");
     }
+}
+
+// Another file renamed over the database while the program runs: a save says the file was moved or
+// replaced and asks for a restart, not that the file is read-only; neither file gets the name.
+TEST_F(MainWindow, ASaveAfterTheFileWasReplacedSaysSo)
+{
+    const QString other = dir() + "other.mdb";
+    ASSERT_TRUE(QFile::copy(dbFile(), other));
+    ASSERT_EQ(::rename(other.toLocal8Bit().constData(), dbFile().toLocal8Bit().constData()), 0);
+    const QByteArray replaced = FileBytes(dbFile());
+    whenShown(frmBirthday, [&] {
+        clearAndType(frmBirthday->ui->EdtAppName, QStringLiteral("新名称"));
+        click(frmBirthday->ui->BtnOK);
+    });
+    frmMain->ui->N11->trigger();
+    EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("数据库文件已被移动、删除或被另一个文件替换，本次没有保存任何内容。请关闭并重新启动本程序。\n")))
+        << lastMessage().toStdString();
+    EXPECT_EQ(FileBytes(dbFile()), replaced);
 }
 
 // The alert timer around each command: paused, rebuilt or left running. The
