@@ -21,6 +21,11 @@
 #include "registers/UnitNewCar.h"
 #include "registers/UnitPrice.h"
 #include "ui_UnitBirthday.h"
+#include "ui_UnitCar.h"
+#include "ui_UnitCharge.h"
+#include "ui_UnitCust.h"
+#include "ui_UnitLend.h"
+#include "ui_UnitReturn.h"
 #include "ui_UnitMain.h"
 #include <QGuiApplication>
 #include <QTest>
@@ -311,6 +316,39 @@ TEST_F(MainWindow, ASaveAfterTheFileWasReplacedSaysSo)
     EXPECT_TRUE(lastMessage().startsWith(QStringLiteral("数据库文件已被移动、删除或被另一个文件替换，本次没有保存任何内容。请关闭并重新启动本程序。\n")))
         << lastMessage().toStdString();
     EXPECT_EQ(FileBytes(dbFile()), replaced);
+}
+
+// A list that could not be read is not an empty one: after the read's error box, a command that needs a
+// selected record says the list could not be read, never that there is no record.
+TEST_F(MainWindow, ACommandOnAListThatCouldNotBeReadSaysSo)
+{
+    printers = {QStringLiteral("P")};
+    const auto onModPage = [] { frmLend->ui->PageControl1->setCurrentWidget(frmLend->ui->TabSheet1); };
+    struct Case { const char* name; const char* table; QDialog* window; void (TfrmMain::*command)();
+                  std::function<void()> before; QAbstractButton* button; const char* list; };
+    const Case cases[] = {
+        {"车辆 修改", "Car", frmCar, &TfrmMain::BtnCarClick, {}, frmCar->ui->BtnSaveBasic, "车辆列表"},
+        {"车辆 删除", "Car", frmCar, &TfrmMain::BtnCarClick, {}, frmCar->ui->BtnDel, "车辆列表"},
+        {"车辆 图片保存", "Car", frmCar, &TfrmMain::BtnCarClick, {}, frmCar->ui->BtnSave, "车辆列表"},
+        {"客户 修改", "Customer", frmCust, &TfrmMain::BtnCustClick, {}, frmCust->ui->BtnSaveBasic, "客户列表"},
+        {"客户 删除", "Customer", frmCust, &TfrmMain::BtnCustClick, {}, frmCust->ui->BtnDel, "客户列表"},
+        {"租车", "Car", frmLend, &TfrmMain::BtnLendClick, {}, frmLend->ui->BtnLend, "空闲车辆列表"},
+        {"租借修改 保存", "Leaso", frmLend, &TfrmMain::BtnLendClick, onModPage, frmLend->ui->BtnSaveMod, "租借列表"},
+        {"租借修改 打印", "Leaso", frmLend, &TfrmMain::BtnLendClick, onModPage, frmLend->ui->BtnPrint, "租借列表"},
+        {"还车", "Leaso", frmReturn, &TfrmMain::BtnReturnClick, {}, frmReturn->ui->BtnReturn, "未还车的租借列表"},
+        {"结算", "Leaso", frmCharge, &TfrmMain::BtnChargeClick, {}, frmCharge->ui->Button1, "待结算的租借列表"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exec(QStringLiteral("ALTER TABLE %1 RENAME TO Unread").arg(c.table));
+        messages.clear();
+        inWindow(c.window, c.command, [&] {
+            if (c.before) c.before();
+            ASSERT_FALSE(messages.empty()) << "the read's own error box";
+            click(c.button);
+        });
+        exec(QStringLiteral("ALTER TABLE Unread RENAME TO %1").arg(c.table));
+        EXPECT_EQ(lastMessage(), QStringLiteral("无法读取%1，不能进行这个操作。请关闭这个窗口后重新打开再试。").arg(QString::fromUtf8(c.list)));
+    }
 }
 
 // The alert timer around each command: paused, rebuilt or left running. The
