@@ -153,13 +153,13 @@ void TfrmMain::FormCreate()
 
     // Caption and banner: the stored system name over the title.
     setWindowTitle(AppTitle());
-    ui->lblApplication->setText(QStringLiteral("   ") + AppTitle());
+    setBanner(AppTitle());
     ADOQry->setSQL(QStringLiteral("Select Value from Config where Item='APPNAME'"));
     ADOQry->open();
     if (!ADOQry->isEmpty() && !ADOQry->fieldByName(QStringLiteral("Value")).isNull()) {
         const QString name = ADOQry->fieldByName(QStringLiteral("Value")).asString();
         setWindowTitle(name);
-        ui->lblApplication->setText(QStringLiteral("   ") + name);
+        setBanner(name);
     }
     ADOQry->close();
 }
@@ -376,7 +376,7 @@ void TfrmMain::N11Click()
         setTimerState(was);
         throw;
     }
-    ui->lblApplication->setText(QStringLiteral("   ") + name);
+    setBanner(name);
     setWindowTitle(name);
     setTimerState(was);
 }
@@ -414,8 +414,30 @@ void TfrmMain::resizeEvent(QResizeEvent* e)
     FormResize();
 }
 
+void TfrmMain::setBanner(const QString& name)
+{
+    m_bannerText = QStringLiteral("   ") + name;
+    showBanner();
+}
+
+void TfrmMain::showBanner()
+{
+    // A name wider than the banner's room, up to the version text that stands
+    // on it, is cut short with "…" (whole in the tool tip and the caption)
+    // rather than widening the window past the screen. Until the window
+    // shows, the label's width means nothing. Its size policy lets the
+    // window's width decide the banner's, never the text.
+    QLabel* l = ui->lblApplication;
+    const int version = l->mapFromGlobal(ui->lblVersion->mapToGlobal(QPoint(0, 0))).x();
+    const int room = std::min(l->contentsRect().right(), version - 8) - l->contentsRect().left();
+    const bool fits = !window()->isVisible() || l->fontMetrics().horizontalAdvance(m_bannerText) <= room;
+    l->setText(fits ? m_bannerText : l->fontMetrics().elidedText(m_bannerText, Qt::ElideRight, room));
+    l->setToolTip(fits ? QString() : m_bannerText.trimmed());
+}
+
 void TfrmMain::FormResize()
 {
+    showBanner();
     ui->lblVersion->move(ui->lblVersion->x(), ui->lblApplication->y() + 5);
     ui->lblHomepage->move(ui->lblHomepage->x(), ui->lblVersion->y());
 }

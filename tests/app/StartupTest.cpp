@@ -28,6 +28,7 @@
 #include "ui_UnitReturn.h"
 #include "ui_UnitMain.h"
 #include <QGuiApplication>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <sqlite3.h>
@@ -348,6 +349,37 @@ TEST_F(MainWindow, ACommandOnAListThatCouldNotBeReadSaysSo)
         });
         exec(QStringLiteral("ALTER TABLE Unread RENAME TO %1").arg(c.table));
         EXPECT_EQ(lastMessage(), QStringLiteral("无法读取%1，不能进行这个操作。请关闭这个窗口后重新打开再试。").arg(QString::fromUtf8(c.list)));
+    }
+}
+
+// A long system name is cut short on the banner (whole in its tool tip and the caption); the window keeps
+// the width it has with a short one.
+TEST_F(MainWindow, ALongSystemNameIsElidedOnTheBannerAndTheWindowKeepsItsWidth)
+{
+    const QString longName = QString(99, u'长') + u'尾';
+    int shortWidth = 0;
+    for (const QString& name : {QStringLiteral("租车"), longName}) {
+        SCOPED_TRACE(name.size());
+        exec("Delete from Config where Item='APPNAME'");
+        exec("Insert into Config(Item,[Value]) Values('APPNAME',:n)", {{"n", name}});
+        restart();
+        frmMain->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frmMain));
+        const QLabel* banner = frmMain->ui->lblApplication;
+        EXPECT_EQ(frmMain->windowTitle(), name);
+        if (name != longName) {
+            shortWidth = frmMain->width();
+            EXPECT_EQ(banner->text(), "   " + name);
+            continue;
+        }
+        EXPECT_EQ(frmMain->width(), shortWidth);
+        EXPECT_TRUE(banner->text().startsWith("   长长") && banner->text().endsWith(u'…')) << banner->text().toStdString();
+        const QLabel* version = frmMain->ui->lblVersion;   // stands on the banner: the name ends before it
+        EXPECT_LE(banner->mapToGlobal(QPoint(banner->fontMetrics().horizontalAdvance(banner->text()), 0)).x(),
+                  version->mapToGlobal(QPoint(0, 0)).x());
+        EXPECT_EQ(banner->toolTip(), name);
+        QDir().mkpath("/work/shots");
+        frmMain->grab().save("/work/shots/long-system-name.png");
     }
 }
 
