@@ -146,6 +146,11 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
         throw UnusableFileError(path, code, engineText, undone());
     };
     if (rc != SQLITE_OK) fail(db ? sqlite3_extended_errcode(db) : rc, nullptr);
+    // A WAL file left beside it (another tool still running, or stopped
+    // without closing) keeps it and its changes, as found, should the file be
+    // refused: the engine would fold them into the file on closing. Taking
+    // the program's journal mode at the end of start-up folds them in.
+    if (QFileInfo::exists(path + QStringLiteral("-wal"))) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Another copy of the program may hold the file for a moment.
     sqlite3_busy_timeout(db, 5000);
     // Read the table list first, so a file that is not a database, or not

@@ -235,17 +235,26 @@ TEST_F(Startup, ARefusedFileIsLeftByteForByteOrTheBoxSaysWhatWasUndone)
     const qint64 carIndex = scalar("select rootpage from sqlite_master where name='sqlite_autoindex_Car_1'").toLongLong();
     const QString unchanged = QStringLiteral("这个文件没有被改动。");
     const QString undone = QStringLiteral("上次意外中断时留下的一次未完成的修改已被撤销，此外这个文件没有被改动。");
-    struct Case { const char* name; bool wal, crashed, damaged; };
-    const Case cases[] = {{"WAL, damaged index", true, false, true},
-                          {"crashed save, damaged index", false, true, true},
-                          {"WAL, sound", true, false, false}};
+    struct Case { const char* name; bool wal, walLeft, crashed, damaged; };
+    const Case cases[] = {{"WAL, damaged index", true, false, false, true},
+                          {"WAL with another tool's changes beside it, damaged index", true, true, false, true},
+                          {"crashed save, damaged index", false, false, true, true},
+                          {"WAL, sound", true, false, false, false},
+                          {"WAL with another tool's changes beside it, sound", true, true, false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        for (const char* beside : {"-wal", "-shm", "-journal"}) QFile::remove(dbFile() + beside);
         ASSERT_TRUE(WriteFile(dbFile(), sound));
         if (c.wal) sqlite3_close(RawOpen(dbFile(), "PRAGMA journal_mode=WAL"));
+        if (c.walLeft) {   // a change left in the WAL file, as by a tool that did not close
+            sqlite3* raw = RawOpen(dbFile(), "Insert into Config(Item,[Value]) Values('OTHER','kept')");
+            sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+            sqlite3_close(raw);
+            ASSERT_GT(QFileInfo(dbFile() + "-wal").size(), 0);
+        }
         if (c.crashed) LeaveInterruptedSave(dbFile());
         if (c.damaged) ASSERT_TRUE(ScribblePage(dbFile(), carIndex));
-        const QByteArray before = FileBytes(dbFile());
+        const QByteArray before = FileBytes(dbFile()), walBefore = FileBytes(dbFile() + "-wal");
         const QStringList entries = EntriesIn(dir());
         messages.clear();
         if (!c.damaged) {
@@ -253,6 +262,8 @@ TEST_F(Startup, ARefusedFileIsLeftByteForByteOrTheBoxSaysWhatWasUndone)
             frmMain->FormShow();
             EXPECT_TRUE(messages.empty()) << lastMessage().toStdString();
             EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2)) << "the program's journal mode";
+            EXPECT_EQ(scalar("Select count(*) from Config where Item='OTHER'").toInt(), c.walLeft ? 1 : 0);
+            EXPECT_FALSE(QFile::exists(dbFile() + "-wal"));
             DestroyForms();
             continue;
         }
@@ -264,6 +275,7 @@ TEST_F(Startup, ARefusedFileIsLeftByteForByteOrTheBoxSaysWhatWasUndone)
             EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
         } else {
             EXPECT_EQ(FileBytes(dbFile()), before);
+            EXPECT_EQ(FileBytes(dbFile() + "-wal"), walBefore);
             EXPECT_EQ(EntriesIn(dir()), entries);
         }
     }
