@@ -188,6 +188,8 @@ void TADOConnection::useRollbackJournal()
     const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=DELETE")).toString();
     if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
         throw EEngineError(SQLITE_BUSY, QStringLiteral("journal_mode is %1").arg(mode));
+    // A WAL file found at opening has been folded in by the switch.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 }
 
 void TADOConnection::close()

@@ -210,6 +210,7 @@ sqlite3* RawOpen(const QString& file, const char* sql)
 void LeaveInterruptedSave(const QString& file)
 {
     const QString scratch = file + ".crash";
+    const QByteArray original = FileBytes(file);
     QFile::remove(scratch);
     ASSERT_TRUE(QFile::copy(file, scratch));
     sqlite3* raw = RawOpen(scratch, "PRAGMA cache_size=2; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
@@ -217,6 +218,8 @@ void LeaveInterruptedSave(const QString& file)
     QFile::remove(file);
     ASSERT_TRUE(QFile::copy(scratch, file));
     ASSERT_TRUE(QFile::copy(scratch + "-journal", file + "-journal"));
+    ASSERT_TRUE(FileBytes(file + "-journal").startsWith("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7")) << "a journal with its header written";
+    ASSERT_NE(FileBytes(file), original) << "pages of the save already in the file";
     sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(raw);
     QFile::remove(scratch);
@@ -271,8 +274,12 @@ TEST_F(Startup, ARefusedFileIsLeftByteForByteOrTheBoxSaysWhatWasUndone)
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(lastMessage().split('\n').value(0),
                   QStringLiteral("无法打开数据库文件“%1”：文件已损坏。%2").arg(dbFile(), c.crashed ? undone : unchanged));
-        if (c.crashed) {
+        if (c.crashed) {   // the file as before the save, damage and all
+            const QString expected = dir() + "expected";
+            ASSERT_TRUE(WriteFile(expected, sound) && ScribblePage(expected, carIndex));
+            EXPECT_EQ(FileBytes(dbFile()), FileBytes(expected));
             EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
+            QFile::remove(expected);
         } else {
             EXPECT_EQ(FileBytes(dbFile()), before);
             EXPECT_EQ(FileBytes(dbFile() + "-wal"), walBefore);
