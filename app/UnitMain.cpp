@@ -33,6 +33,7 @@
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <sqlite3.h>
 
 TfrmMain* frmMain = nullptr;
 QStringList AlertMessages;
@@ -98,7 +99,14 @@ bool TfrmMain::RunStartupStep(QWidget* owner, const std::function<void()>& step)
     } catch (const EEngineError& e) {
         // A file refused on opening is already named with its cause; a
         // statement that fails later is worded as that refusal would be.
-        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText()).message()
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText(),
+                                                                   ADOCn.undidUnfinishedChange()).message()
+                                               : e.message());
+    } catch (const EDatabaseError& e) {
+        // A read of the open file the engine accepted but the program cannot
+        // use (a column missing from a row): the same refusal of the file.
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), SQLITE_ERROR, e.message(),
+                                                                   ADOCn.undidUnfinishedChange()).message()
                                                : e.message());
     } catch (const std::exception& e) {
         Dlg::ErrorBox(owner, ErrorText(e));
@@ -146,13 +154,13 @@ void TfrmMain::FormCreate()
 
     // Caption and banner: the stored system name over the title.
     setWindowTitle(AppTitle());
-    ui->lblApplication->setText(QStringLiteral("   ") + AppTitle());
+    setBanner(AppTitle());
     ADOQry->setSQL(StartupSql::AppName);
     ADOQry->open();
     if (!ADOQry->isEmpty() && !ADOQry->fieldByName(QStringLiteral("Value")).isNull()) {
         const QString name = ADOQry->fieldByName(QStringLiteral("Value")).asString();
         setWindowTitle(name);
-        ui->lblApplication->setText(QStringLiteral("   ") + name);
+        setBanner(name);
     }
     ADOQry->close();
 }
@@ -178,6 +186,8 @@ void TfrmMain::FormShow()
         // so a file those reads find damaged is never written to. One
         // transaction: a step that fails leaves the file as it was.
         EnsureSchema(ADOCn);
+        // Last, so a file left in WAL mode that start-up refuses keeps its header.
+        ADOCn.useRollbackJournal();
     });
     if (!done) {
         close();
@@ -367,7 +377,7 @@ void TfrmMain::N11Click()
         setTimerState(was);
         throw;
     }
-    ui->lblApplication->setText(QStringLiteral("   ") + name);
+    setBanner(name);
     setWindowTitle(name);
     setTimerState(was);
 }
@@ -405,8 +415,30 @@ void TfrmMain::resizeEvent(QResizeEvent* e)
     FormResize();
 }
 
+void TfrmMain::setBanner(const QString& name)
+{
+    m_bannerText = QStringLiteral("   ") + name;
+    showBanner();
+}
+
+void TfrmMain::showBanner()
+{
+    // A name wider than the banner's room, up to the version text that stands
+    // on it, is cut short with "…" (whole in the tool tip and the caption)
+    // rather than widening the window past the screen. Until the window
+    // shows, the label's width means nothing. Its size policy lets the
+    // window's width decide the banner's, never the text.
+    QLabel* l = ui->lblApplication;
+    const int version = l->mapFromGlobal(ui->lblVersion->mapToGlobal(QPoint(0, 0))).x();
+    const int room = std::min(l->contentsRect().right(), version - 8) - l->contentsRect().left();
+    const bool fits = !window()->isVisible() || l->fontMetrics().horizontalAdvance(m_bannerText) <= room;
+    l->setText(fits ? m_bannerText : l->fontMetrics().elidedText(m_bannerText, Qt::ElideRight, room));
+    l->setToolTip(fits ? QString() : m_bannerText.trimmed());
+}
+
 void TfrmMain::FormResize()
 {
+    showBanner();
     ui->lblVersion->move(ui->lblVersion->x(), ui->lblApplication->y() + 5);
     ui->lblHomepage->move(ui->lblHomepage->x(), ui->lblVersion->y());
 }

@@ -76,6 +76,9 @@ private:
     void FormCreate();
     void FormClose();
     void FormResize();
+    // The system name on the banner, elided to the banner's width.
+    void setBanner(const QString& name);
+    void showBanner();
     // The four ways the alert timer is handled around a modal window.
     int showPaused(TForm* f);
     int showRebuilt(TForm* f);
@@ -91,6 +94,7 @@ private:
     bool m_started = false;
     bool m_startFailed = false;
     bool m_firstShowDone = false;
+    QString m_bannerText;
 };
 
 extern TfrmMain* frmMain;

@@ -194,6 +194,14 @@ void EnsureSchema(TADOConnection& cn)
     tr.commit();
 }
 
+void NoRecordNotice(QWidget* owner, const TDataSet& list, const QString& listName, const QString& emptyText)
+{
+    if (!list.active())
+        Dlg::Notice(owner, QStringLiteral("无法读取%1，不能进行这个操作。请关闭这个窗口后重新打开再试。").arg(listName));
+    else if (!emptyText.isEmpty())
+        Dlg::Notice(owner, emptyText);
+}
+
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item)
 {
     TStatement st(cn, StartupSql::ConfigValue, {{QStringLiteral("item"), item}});

@@ -91,6 +91,11 @@ struct RegisterDeletion {
 };
 void DeleteRegisterRecord(QWidget* owner, const RegisterDeletion& d, const std::function<void()>& reread);
 
+// The notice of a command that finds no record selected: that the list could
+// not be read when its dataset is not open (the read's error was shown as it
+// failed), else emptyText (nothing when empty).
+void NoRecordNotice(QWidget* owner, const TDataSet& list, const QString& listName, const QString& emptyText = {});
+
 // Settings keys in Config. readConfig: the first value, or nullopt without a row.
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item);
 // Deletes the key's row and inserts the new one, both or neither.

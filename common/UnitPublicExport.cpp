@@ -25,9 +25,43 @@ class EExportError : public EAppError { using EAppError::EAppError; };
 
 QString lxwText(lxw_error err) { return QString::fromUtf8(lxw_strerror(err)); }
 
+// A file that could not be written in folder: what was not done, the common
+// causes of the system's error number in the program's words, then the
+// system's own words and the library's when it has its own.
+[[noreturn]] void failWriting(const QString& head, const QString& folder, int err, const QString& library = {})
+{
+    QString cause;
+    switch (err) {
+    case EACCES:
+    case EPERM: cause = QStringLiteral("没有在这个文件夹中写入文件的权限"); break;
+    case EROFS: cause = QStringLiteral("文件夹所在的磁盘是只读的"); break;
+    case ENOSPC:
+    case EDQUOT: cause = QStringLiteral("磁盘空间已满"); break;
+    case EFBIG: cause = QStringLiteral("文件超出了系统允许的大小"); break;
+    case ENAMETOOLONG: cause = QStringLiteral("文件名或路径太长"); break;
+    case EEXIST:
+    case EISDIR:
+    case ENOTEMPTY: cause = QStringLiteral("该位置已有同名的文件夹"); break;
+    case ENOENT:
+    case ENOTDIR:
+        if (!QFileInfo(folder).isDir()) cause = QStringLiteral("文件夹不存在");
+        break;
+    default: break;
+    }
+    QStringList lines{head + (cause.isEmpty() ? QString() : QStringLiteral("：") + cause) + QStringLiteral("。")};
+    if (err) lines << QString::fromLocal8Bit(std::strerror(err));
+    if (!library.isEmpty()) lines << library;
+    throw EExportError(lines.join(QLatin1Char('\n')));
+}
+
 void check(lxw_error err)
 {
     if (err != LXW_NO_ERROR) throw EExportError(QStringLiteral("写入工作表失败：%1").arg(lxwText(err)));
+}
+
+QString writingIn(const QString& folder)
+{
+    return QStringLiteral("不能在文件夹“%1”中写入文件").arg(QDir::toNativeSeparators(folder));
 }
 
 // Owns the workbook until it is closed; one never closed is closed by the
@@ -38,24 +72,37 @@ void check(lxw_error err)
 // folder that may live in memory.
 class Workbook {
 public:
-    explicit Workbook(const QString& path)
+    explicit Workbook(const QString& path) : m_folder(QFileInfo(path).absolutePath())
     {
-        const QByteArray scratch = QFile::encodeName(QFileInfo(path).absolutePath());
+        const QByteArray scratch = QFile::encodeName(m_folder);
         lxw_workbook_options opt{};
         opt.constant_memory = LXW_TRUE;
         opt.tmpdir = const_cast<char*>(scratch.constData());
+        errno = 0;
         m_wb = workbook_new_opt(QFile::encodeName(path).constData(), &opt);
-        if (!m_wb) throw EExportError(QStringLiteral("无法创建工作簿"));
+        if (!m_wb) failWriting(writingIn(m_folder), m_folder, errno);
     }
     ~Workbook() { if (m_wb) workbook_close(m_wb); }
     lxw_workbook* get() const { return m_wb; }
+    // The library writes the rows' scratch files and the workbook here, and
+    // keeps no error of the system's own: errno is read as it fails.
+    lxw_worksheet* addWorksheet()
+    {
+        errno = 0;
+        lxw_worksheet* ws = workbook_add_worksheet(m_wb, nullptr);
+        if (!ws) failWriting(writingIn(m_folder), m_folder, errno);
+        return ws;
+    }
     void close()
     {
+        errno = 0;
         const lxw_error err = workbook_close(m_wb);
+        const int sysErr = errno;
         m_wb = nullptr;
-        if (err != LXW_NO_ERROR) throw EExportError(QStringLiteral("保存工作簿失败：%1").arg(lxwText(err)));
+        if (err != LXW_NO_ERROR) failWriting(writingIn(m_folder), m_folder, sysErr, lxwText(err));
     }
 private:
+    QString m_folder;
     lxw_workbook* m_wb = nullptr;
 };
 
@@ -147,8 +194,7 @@ void writeWorkbook(const QString& path, const QString& title, TDataSet* ds, TDBG
                                .arg(ds->recordCount()).arg(MaxDataRows));
 
     Workbook wb(path);
-    lxw_worksheet* ws = workbook_add_worksheet(wb.get(), nullptr);
-    if (!ws) throw EExportError(QStringLiteral("无法创建工作表"));
+    lxw_worksheet* ws = wb.addWorksheet();
     // A date cell needs a date format to read as a date.
     lxw_format* dateFmt = workbook_add_format(wb.get());
     format_set_num_format(dateFmt, "yyyy/m/d");
@@ -202,9 +248,8 @@ void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* 
         const QFileInfo target(fileName);
         const QString folder = target.absolutePath();
         QTemporaryFile tmp(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-        if (!tmp.open())
-            throw EExportError(QStringLiteral("不能在文件夹“%1”中写入文件：%2")
-                                   .arg(QDir::toNativeSeparators(folder), tmp.errorString()));
+        errno = 0;
+        if (!tmp.open()) failWriting(writingIn(folder), folder, errno);
         const QString tmpName = tmp.fileName();
         tmp.close();
 
@@ -219,12 +264,13 @@ void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* 
         const QByteArray to = QFile::encodeName(target.absoluteFilePath());
         ::chmod(from.constData(), finalMode(target.absoluteFilePath()));
         if (std::rename(from.constData(), to.constData()) != 0)
-            throw EExportError(QStringLiteral("不能保存为“%1”：%2")
-                                   .arg(QDir::toNativeSeparators(target.absoluteFilePath()),
-                                        QString::fromLocal8Bit(std::strerror(errno))));
+            failWriting(QStringLiteral("不能保存为“%1”").arg(QDir::toNativeSeparators(target.absoluteFilePath())),
+                        folder, errno);
         tmp.setAutoRemove(false);
     } catch (const std::exception& e) {
-        Dlg::MessageBox(owner, QStringLiteral("本机没有安装Excel.") + QLatin1Char('\n') + ErrorText(e),
+        // The workbook is written by the program itself: the box says what
+        // stopped it, and that nothing was written.
+        Dlg::MessageBox(owner, QStringLiteral("导出没有完成，没有写入任何文件。\n") + ErrorText(e),
                         QStringLiteral("错误"), Dlg::Icon::None, Dlg::Buttons::OK, Dlg::IdOK);
         return;
     }

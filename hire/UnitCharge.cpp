@@ -129,7 +129,10 @@ QDateTime TfrmCharge::returnMoment() const
 
 void TfrmCharge::Button1Click()
 {
-    if (!ADOQry->active() || ADOQry->isEmpty()) return;
+    if (!ADOQry->active() || ADOQry->isEmpty()) {
+        NoRecordNotice(this, *ADOQry, QStringLiteral("待结算的租借列表"));
+        return;
+    }
     const qint64 key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
     const QString amountText = ui->EdtLeaso->text().trimmed();
     if (amountText.isEmpty()) {

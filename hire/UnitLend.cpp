@@ -284,7 +284,7 @@ void TfrmLend::BtnExit1Click() { close(); }
 bool TfrmLend::LendOut()
 {
     if (ui->EdtCar->text().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("当前没有空闲可租车辆！"));
+        NoRecordNotice(this, *ADOQry, QStringLiteral("空闲车辆列表"), QStringLiteral("当前没有空闲可租车辆！"));
         return false;
     }
     if (ui->EdtCustID->text().isEmpty() || ui->EdtCustName->text().isEmpty()) {
@@ -499,7 +499,7 @@ void TfrmLend::BtnSaveModClick()
 {
     const qint64 key = SelectedModKey();
     if (key == 0) {
-        Dlg::Notice(this, QStringLiteral("没有可修改的租借信息！"));
+        NoRecordNotice(this, *ADOMod, QStringLiteral("租借列表"), QStringLiteral("没有可修改的租借信息！"));
         return;
     }
     if (ui->EdtModCustID->text().isEmpty() || ui->EdtModCustName->text().isEmpty()) {
@@ -649,8 +649,8 @@ void TfrmLend::BtnPrintClick()
         Dlg::Notice(this, QStringLiteral("本机没有安装打印机！"));
         return;
     }
-    if (ADOMod->recordCount() < 1) {
-        Dlg::Notice(this, QStringLiteral("没有要打印的纪录！"));
+    if (!ADOMod->active() || ADOMod->recordCount() < 1) {
+        NoRecordNotice(this, *ADOMod, QStringLiteral("租借列表"), QStringLiteral("没有要打印的纪录！"));
         return;
     }
     frmPrint->PrintLeasoID = ui->DBGrid2->selectedText(0);

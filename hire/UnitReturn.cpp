@@ -155,7 +155,10 @@ void TfrmReturn::reloadAfterReturn()
 // return would be earlier than the hire-out.
 bool TfrmReturn::selectedReturn(ReturnInput& in)
 {
-    if (!ADOQry->active() || ADOQry->isEmpty()) return false;
+    if (!ADOQry->active() || ADOQry->isEmpty()) {
+        NoRecordNotice(this, *ADOQry, QStringLiteral("未还车的租借列表"));
+        return false;
+    }
     in.key = ADOQry->fieldByName(QStringLiteral("LeasoID")).asInteger();
     in.car = ADOQry->fieldByName(QStringLiteral("CarID")).asString();
     in.end = returnMoment();

@@ -2,6 +2,7 @@
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include "platform/StoredValue.h"
+#include <QFile>
 #include <QFileInfo>
 #include <QVector>
 #include <sqlite3.h>
@@ -84,9 +85,23 @@ TADOConnection::~TADOConnection() { close(); }
 
 namespace {
 
-QString unusableLine(const QString& file, const QString& cause)
+// What became of the file: untouched, or rolled back from the journal an
+// interrupted save left, which the engine must do before its first read.
+QString unusableLine(const QString& file, const QString& cause, bool undone)
 {
-    return QStringLiteral("无法打开数据库文件“%1”：%2这个文件没有被改动。").arg(file, cause);
+    return QStringLiteral("无法打开数据库文件“%1”：%2%3").arg(file, cause,
+        undone ? QStringLiteral("上次意外中断时留下的一次未完成的修改已被撤销，此外这个文件没有被改动。")
+               : QStringLiteral("这个文件没有被改动。"));
+}
+
+// A rollback journal the engine will play back on its first read: not empty
+// and with its header written, which happens only once a save may have
+// begun to change the file.
+bool hotJournalBeside(const QString& file)
+{
+    static const char magic[] = "\xd9\xd5\x05\xf9\x20\xa1\x63\xd7";
+    QFile journal(file + QStringLiteral("-journal"));
+    return journal.open(QIODevice::ReadOnly) && journal.read(8) == QByteArray(magic, 8);
 }
 
 QString openCause(int code)
@@ -108,9 +123,9 @@ QString openCause(int code)
 
 } // namespace
 
-EEngineError UnusableFileError(const QString& file, int code, const QString& engineText)
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone)
 {
-    return EEngineError(code, unusableLine(file, openCause(code)), engineText);
+    return EEngineError(code, unusableLine(file, openCause(code), undone), engineText);
 }
 
 void TADOConnection::open(const QString& fileName, const QStringList& requiredTables)
@@ -119,15 +134,23 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
     QFileInfo fi(fileName);
     const QString path = fi.absoluteFilePath();
     if (!fi.exists()) throw EDatabaseError(QStringLiteral("无法打开数据库文件“%1”：文件不存在。").arg(path));
+    // Looked at before the engine plays the journal back and removes it.
+    const bool hot = hotJournalBeside(path);
+    const auto undone = [&] { return hot && !hotJournalBeside(path); };
     sqlite3* db = nullptr;
     // One thread uses the connection: no locking around every call into the engine.
     int rc = sqlite3_open_v2(fileName.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     const auto fail = [&](int code, const char* text) {
         const QString engineText = QString::fromUtf8(text ? text : db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
         sqlite3_close(db);
-        throw UnusableFileError(path, code, engineText);
+        throw UnusableFileError(path, code, engineText, undone());
     };
     if (rc != SQLITE_OK) fail(db ? sqlite3_extended_errcode(db) : rc, nullptr);
+    // A WAL file left beside it (another tool still running, or stopped
+    // without closing) keeps it and its changes, as found, should the file be
+    // refused: the engine would fold them into the file on closing. Taking
+    // the program's journal mode at the end of start-up folds them in.
+    if (QFileInfo::exists(path + QStringLiteral("-wal"))) sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Another copy of the program may hold the file for a moment.
     sqlite3_busy_timeout(db, 5000);
     // Read the table list first, so a file that is not a database, or not
@@ -148,20 +171,23 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
         sqlite3_close(db);
         const QString cause = fi.size() == 0 ? QStringLiteral("文件是空的，不是本程序的数据库。")
                                              : QStringLiteral("它不是本程序的数据库。");
-        throw EDatabaseError(unusableLine(path, cause) + QStringLiteral("\n缺少数据表 ") + missing.join(QStringLiteral("、")));
-    }
-    char* err = nullptr;
-    rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, &err);
-    if (rc != SQLITE_OK) {
-        const QByteArray text(err ? err : sqlite3_errstr(rc));
-        sqlite3_free(err);
-        fail(rc, text.constData());
+        throw EDatabaseError(unusableLine(path, cause, undone()) + QStringLiteral("\n缺少数据表 ") + missing.join(QStringLiteral("、")));
     }
     RegisterSqlFunctions(db);
     m_db = db;
     markUndone();
     m_file = path;
+    m_undone = undone();
     m_keys.clear();
+}
+
+void TADOConnection::useRollbackJournal()
+{
+    const QString mode = scalar(QStringLiteral("PRAGMA journal_mode=DELETE")).toString();
+    if (mode.compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        throw EEngineError(SQLITE_BUSY, QStringLiteral("journal_mode is %1").arg(mode));
+    // A WAL file found at opening has been folded in by the switch.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
 }
 
 void TADOConnection::close()

@@ -31,9 +31,18 @@ public:
     // Opens an existing database file; throws EDatabaseError naming the file
     // and the cause when it is missing, unreadable, held by another program,
     // damaged or not a database, or when one of requiredTables (any letter
-    // case) is not in it. Nothing is written to the file before these checks
-    // pass; the busy wait holds from the first read.
+    // case) is not in it. Nothing is written to the file, other than the
+    // engine undoing an interrupted save it finds there, and the journal mode
+    // another tool left is kept until useRollbackJournal; the busy wait holds
+    // from the first read.
     void open(const QString& fileName, const QStringList& requiredTables = {});
+    // Whether opening undid an unfinished save left by a crash (the engine
+    // plays back a hot journal before it reads).
+    bool undidUnfinishedChange() const { return m_db && m_undone; }
+    // Puts the file in the rollback-journal mode the program's saves and
+    // backups rely on (another tool may have left it in WAL mode); a write,
+    // made once start-up has read what it reads.
+    void useRollbackJournal();
     void close();
     bool connected() const { return m_db != nullptr; }
     QString fileName() const { return m_file; }
@@ -69,6 +78,7 @@ public:
 private:
     sqlite3* m_db = nullptr;
     QString m_file;
+    bool m_undone = false;
     mutable QHash<QString, QStringList> m_keys;
     // The engine's running count of changed rows when the last write was
     // counted or undone; a commit that moves it past this saved something.
@@ -81,8 +91,9 @@ private:
 
 // A database file that cannot be used at all: the file and the cause, chosen
 // by the engine's result code, on the first line, with the engine's own text
-// on the second.
-EEngineError UnusableFileError(const QString& file, int code, const QString& engineText);
+// on the second. undone: opening undid an interrupted save, which the first
+// line then says instead of that the file was not changed.
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone = false);
 
 // One prepared statement with its values bound; finalized when it goes out of
 // scope. Binding is strict: a value whose name the statement lacks, or a

@@ -102,6 +102,10 @@ QString EEngineError::sentence(int code, EngineAccess access, const QString& fol
     // The engine writes its journal beside the file: a folder it cannot write
     // in refuses every save although the file itself may be writable.
     const QString named = folder.isEmpty() ? QString() : QStringLiteral("“%1”").arg(QDir::toNativeSeparators(folder));
+    // The file the connection holds is no longer the one under its name:
+    // nothing can be saved into either until the program opens it again.
+    if (code == SQLITE_READONLY_DBMOVED)
+        return QStringLiteral("数据库文件已被移动、删除或被另一个文件替换，本次没有保存任何内容。请关闭并重新启动本程序。");
     if (code == SQLITE_READONLY_DIRECTORY)
         return QStringLiteral("数据库文件所在的文件夹%1是只读的，不能写入，本次没有保存任何内容。").arg(named);
     switch (code & 0xff) {

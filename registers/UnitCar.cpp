@@ -28,6 +28,7 @@ TfrmCar* frmCar = nullptr;
 namespace {
 
 const QString ListSQL = QStringLiteral("select * from Car");
+const QString VehicleList = QStringLiteral("车辆列表");
 const QString NoVehicleYet = QStringLiteral("当前没有车辆信息。请先通过“车辆新增”功能录入车辆信息！");
 const QString Free = QStringLiteral("空闲");
 const QString OutOfService = QStringLiteral("停租");
@@ -216,7 +217,7 @@ void TfrmCar::BtnSaveBasicClick()
 {
     const QString oldKey = selectedKey();
     if (oldKey.trimmed().isEmpty()) {
-        Dlg::Notice(this, NoVehicleYet);
+        NoRecordNotice(this, *ADOQry, VehicleList, NoVehicleYet);
         return;
     }
     if (!Dlg::Confirm(this, QStringLiteral("确定要修改原信息吗？"))) return;
@@ -310,7 +311,7 @@ void TfrmCar::BtnDelClick()
 {
     const QString key = selectedKey();
     if (key.trimmed().isEmpty()) {
-        Dlg::Notice(this, QStringLiteral("当前没有车辆信息！"));
+        NoRecordNotice(this, *ADOQry, VehicleList, QStringLiteral("当前没有车辆信息！"));
         return;
     }
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项车辆的信息吗？"))) return;
@@ -333,7 +334,7 @@ void TfrmCar::BtnSaveClick()
     // The file is named after the vehicle selected, never the typed, unsaved key.
     const QString key = selectedKey();
     if (key.trimmed().isEmpty()) {
-        Dlg::Notice(this, NoVehicleYet);
+        NoRecordNotice(this, *ADOQry, VehicleList, NoVehicleYet);
         return;
     }
     if (Photo->pathEmpty()) {
@@ -456,7 +457,7 @@ void TfrmCar::BtnAddCostClick()
 {
     const QString key = selectedKey();
     if (key.trimmed().isEmpty()) {
-        Dlg::Notice(this, NoVehicleYet);
+        NoRecordNotice(this, *ADOQry, VehicleList, NoVehicleYet);
         return;
     }
     auto* d = frmCost->ui.get();

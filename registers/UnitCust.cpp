@@ -115,7 +115,10 @@ void TfrmCust::BtnNewClick()
 void TfrmCust::BtnSaveBasicClick()
 {
     const QString oldKey = selectedKey();
-    if (oldKey.isEmpty()) return;
+    if (oldKey.isEmpty()) {
+        NoRecordNotice(this, *ADOQry, QStringLiteral("客户列表"));
+        return;
+    }
     const QString newKey = ui->EdtCustID->text();
     // A number and a name; a photo to be kept under the number needs a number
     // that can name its file.
@@ -177,7 +180,10 @@ void TfrmCust::BtnSaveBasicClick()
 void TfrmCust::BtnDelClick()
 {
     const QString key = selectedKey();
-    if (key.isEmpty()) return;
+    if (key.isEmpty()) {
+        NoRecordNotice(this, *ADOQry, QStringLiteral("客户列表"));
+        return;
+    }
     if (!Dlg::Confirm(this, QStringLiteral("确定要删除本项客户信息吗？"))) return;
     DeleteRegisterRecord(this, {QStringLiteral("Customer"), QStringLiteral("CustID"), key, CustPicDir, Photo->showsStored(),
                                 QStringLiteral("该客户存在租车纪录，不能删除！"), QStringLiteral("成功删除此客户信息！")},

@@ -9,12 +9,17 @@
 #include "platform/Moment.h"
 #include "support/XlsxRead.h"
 #include <QApplication>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString DocNo = u"110101199001011234"_s;   // 18 digits: must stay text
+QString SystemWords(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 QDateTime At(int y, int m, int d, int h = 0, int mi = 0, int s = 0) { return CombineDateTime(QDate(y, m, d), QTime(h, mi, s)); }
 
 class ExportTest : public AppFixture {
@@ -111,14 +116,14 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndTheCursorWaitsWhileTheWorkbookIsWrit
     box = [&, shown = box](const Dlg::MessageCall& c) { seen << u"box "_s + cursor(); return shown(c); };
     grid.show();
 
-    const QString busy = dir() + u"busy.xlsx"_s, kept = dir() + u"kept.xlsx"_s, failed = u"本机没有安装Excel.\n"_s;
+    const QString busy = dir() + u"busy.xlsx"_s, kept = dir() + u"kept.xlsx"_s, failed = u"导出没有完成，没有写入任何文件。\n"_s;
     ASSERT_TRUE(QDir().mkpath(busy + u"/inside"_s));   // a folder holds the name: the temporary file goes
     ASSERT_TRUE(WriteFile(kept, "old content"));
     const QStringList written{u"paint wait"_s, u"scroll wait"_s, u"box normal"_s};
     const struct { const char* name; bool open; QString file; QStringList want; QString says; QString custName = {}; } rows[] = {
         {"list not open", false, kept, {u"box normal"_s}, failed + u"列表没有打开，没有可以导出的内容"_s},
         {"written", true, dir() + u"b.xlsx"_s, written, u"导出完毕！"_s},
-        {"cannot take its name", true, busy, written, failed + u"不能保存为“"_s + busy + u"”："_s},
+        {"cannot take its name", true, busy, written, failed + u"不能保存为“"_s + busy + u"”：该位置已有同名的文件夹。\n"_s + SystemWords(EISDIR)},
         {"a cell too long for a sheet", true, dir() + u"c.xlsx"_s, {u"paint wait"_s, u"box normal"_s}, failed, QString(40000, u'长')}};
     for (const auto& r : rows) {
         if (!r.custName.isEmpty()) cn.execute(u"UPDATE Customer SET CustName=:n WHERE CustID='B7'"_s, {{"n", r.custName}});
@@ -139,4 +144,32 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndTheCursorWaitsWhileTheWorkbookIsWrit
     EXPECT_EQ(FilesIn(dir()), (QStringList{u"Leaso3.mdb"_s, u"b.xlsx"_s, u"kept.xlsx"_s})) << "nothing half-written stays";
     EXPECT_EQ(FileBytes(kept), "old content");
     EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
+}
+
+// A failure names the folder or file, the cause in the program's words and the system's own; nothing
+// speaks of a spreadsheet program, which the export does not use. The size limit stands in for a full disk.
+TEST_F(ExportTest, AFailureSaysWhatStoppedItNotThatExcelIsMissing)
+{
+    const QString missing = dir() + u"无此文件夹"_s;
+    const struct { const char* name; QString file; rlim_t sizeLimit; QString says; } rows[] = {
+        {"folder missing", missing + u"/a.xlsx"_s, RLIM_INFINITY,
+         u"不能在文件夹“"_s + missing + u"”中写入文件：文件夹不存在。\n"_s + SystemWords(ENOENT)},
+        {"file size limit", dir() + u"a.xlsx"_s, 2000,
+         u"不能在文件夹“"_s + QDir::cleanPath(dir()) + u"”中写入文件：文件超出了系统允许的大小。\n"_s + SystemWords(EFBIG)}};
+    signal(SIGXFSZ, SIG_IGN);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ds.open();
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit lower = old;
+        lower.rlim_cur = r.sizeLimit;
+        setrlimit(RLIMIT_FSIZE, &lower);
+        ExportGridToExcel(r.file, u"t"_s, &ds, &grid);
+        setrlimit(RLIMIT_FSIZE, &old);
+        ds.close();
+        EXPECT_TRUE(lastMessage().startsWith(u"导出没有完成，没有写入任何文件。\n"_s + r.says)) << lastMessage().toStdString();
+        EXPECT_EQ(messages.back().caption, u"错误"_s);
+        EXPECT_EQ(FilesIn(dir()), QStringList{u"Leaso3.mdb"_s});
+    }
 }
