@@ -392,6 +392,8 @@ void TfrmBackup::BtnRecoverClick()
     QString kept;   // the data replaced are named when the restored ones are not whole
     try {
         EnsureSchema(cn);
+        // A backup another tool left in WAL mode brings that mode with its pages.
+        cn.useRollbackJournal();
     } catch (const EAppError& e) {
         problems << e.message();
         kept = keptLine;

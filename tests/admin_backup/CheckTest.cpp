@@ -163,3 +163,22 @@ TEST_F(BackupCheck, ARestoreThatFailsAfterTheSafetyCopyNamesIt)
 }
 
 } // namespace
+
+namespace {
+// A backup another tool left in WAL mode restores into a live file that stays one file with its
+// rollback journal, as start-up leaves it.
+TEST_F(BackupCheck, ABackupLeftInWalModeRestoresAsOneFile)
+{
+    startApp();
+    backup();
+    runOn(bak(), u"PRAGMA journal_mode=WAL"_s);
+    ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
+    messages.clear();
+    answers = {Dlg::IdYes};
+    restore();
+    ASSERT_EQ(lastMessage(), u"从备份文件成功恢复数据！"_s);
+    exec(u"Insert into Customer(CustID,CustName) values('x','李四')"_s);
+    EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
+    EXPECT_FALSE(QFileInfo::exists(dbFile() + u"-wal"_s));
+}
+} // namespace
