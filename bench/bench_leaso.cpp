@@ -289,8 +289,10 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
     auto rawAcctRange = [=](Raw& r, const QDate& from, const QDate& to) {
         const QByteArray range = live + " And AcctTime >= :from And AcctTime < :to";
         const RawParams p{{":from", dayParam(from)}, {":to", dayParam(to.addDays(1))}};
-        r.run("Select sum(Amount) from [Acct] where [Type]=1 and " + range, p);
-        r.run("Select sum(Amount) from [Acct] where [Type]=-1 and " + range, p);
+        r.run("Select sum(case when Amount < '' then Amount end), count(case when Amount >= '' then 1 end)"
+              " from [Acct] where [Type]=1 and " + range, p);
+        r.run("Select sum(case when Amount < '' then Amount end), count(case when Amount >= '' then 1 end)"
+              " from [Acct] where [Type]=-1 and " + range, p);
         r.run("Select * from [Acct] where " + range + " Order By [AcctTime] DESC, ID", p);
     };
     cases.push_back({QStringLiteral("打开 帐本 (一月)"), nullptr, [] { openAndClose(frmAcct); },
@@ -310,6 +312,10 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
 
     // The statistics lists over a year, one vehicle's hires and the hires of
     // the customers whose name holds a piece of a name.
+    // The statistics' totals add only values stored as numbers and count the others in the same scan.
+    const QByteArray totalsColumns = "sum(case when charge < '' then charge end) as charge,count(*) as counts,"
+        "Round(sum(case when EndTime < '' then EndTime-BeginTime end),2) as Time1,"
+        "count(case when charge >= '' or EndTime >= '' then 1 end) as unread";
     const RawParams year{{":from", dayParam(today.addDays(-365))}, {":to", dayParam(today.addDays(1))}};
     const QString someCar = cn.scalar(QStringLiteral("select CarID from Leaso where LeasoID=(select max(LeasoID) / 3 from Leaso)")).toString();
     const QString namePiece = someName.left(2);
@@ -320,8 +326,7 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
                      },
                      [] { frmReport->BtnQryClick(); },
                      [=](Raw& r) {
-                         r.run("select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
-                               " from leaso where begintime >= :from and begintime < :to group by CarID", year);
+                         r.run("select carID," + totalsColumns + " from leaso where begintime >= :from and begintime < :to group by CarID", year);
                      }});
     cases.push_back({QStringLiteral("统计 车辆明细 (一辆)"), [=] { frmReport->ui->CmbCar->setEditText(someCar); },
                      [] { frmReport->BtnQry2Click(); },
@@ -336,9 +341,9 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
                      },
                      [] { frmReport->BtnQry3Click(); },
                      [=](Raw& r) {
-                         r.run("select t.CustID,CustName,charge,counts,Time1 from (select CustID,sum(charge) as charge,"
-                               "count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1 from leaso where begintime >= :from"
-                               " and begintime < :to group by CustID) t,Customer where t.CustID=Customer.CustID", year);
+                         r.run("select t.CustID,CustName,charge,counts,Time1,unread from (select CustID," + totalsColumns
+                               + " from leaso where begintime >= :from and begintime < :to group by CustID) t,Customer"
+                                 " where t.CustID=Customer.CustID", year);
                      }});
     cases.push_back({QStringLiteral("统计 客户明细 (姓名片段)"), [=] { frmReport->ui->CmbCust->setEditText(namePiece); },
                      [] { frmReport->BtnQry4Click(); },
