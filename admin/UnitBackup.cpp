@@ -1,6 +1,7 @@
 #include "admin/UnitBackup.h"
 #include "ui_UnitBackup.h"
 #include "common/AppContext.h"
+#include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Backup.h"
@@ -73,6 +74,7 @@ bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk&
     const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QFileInfo& fi : entries) {
+        if (IsPhotoWorkFile(fi.fileName())) continue;   // a photo change's own files are never copied
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
             const QString real = fi.canonicalFilePath();

@@ -1,6 +1,7 @@
 #include "app/UnitMain.h"
 #include "ui_UnitMain.h"
 #include "common/AppContext.h"
+#include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
@@ -133,6 +134,9 @@ void TfrmMain::FormCreate()
     }
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
+    // A save the program stopped in is finished or undone before any window
+    // shows a photo; the file itself is only read.
+    RecoverPhotoChanges(ADOCn, {CarPicDir, CustPicDir});
 
     ADOQry->setConnection(&ADOCn);
 

@@ -1,8 +1,8 @@
 #include "common/UnitPublic.h"
 #include "platform/Transaction.h"
-#include "common/UnitPhoto.h"
 #include "platform/Handler.h"
 #include "common/AppContext.h"
+#include "common/UnitPhoto.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -179,10 +179,15 @@ void EnsureSchema(TADOConnection& cn)
     QStringList missing;
     for (const auto& ix : indexes)
         if (!have.contains(QString::fromLatin1(ix[0]).toLower())) missing << QString::fromLatin1(ix[0]);
-    if (have.contains(QStringLiteral("acct")) && missing.isEmpty()) return;
+    // The marks of photo changes: their table, and the marks of changes that are over.
+    const QStringList stalePhotoMarks = StalePhotoMarks(cn);
+    if (have.contains(QStringLiteral("acct")) && missing.isEmpty() && have.contains(QStringLiteral("photochange"))
+        && stalePhotoMarks.isEmpty())
+        return;
 
     TTransaction tr(cn);
     EnsureAcctTable(cn);
+    PreparePhotoMarks(cn, stalePhotoMarks);
     for (const auto& ix : indexes)
         if (missing.contains(QString::fromLatin1(ix[0])))
             cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2").arg(QString::fromLatin1(ix[0]), QString::fromLatin1(ix[1])));
