@@ -332,13 +332,15 @@ bool removeFile(const QString& fileName)
 }
 
 // Makes a folder's entries (names made, moved or removed) last through a
-// power loss; 0 or the errno.
+// power loss; 0 or the errno. A folder that cannot be opened for reading (it
+// may be searched without being listed) or a file system that cannot sync a
+// folder is passed over: the change stands as before.
 int syncFolder(const QString& folder)
 {
     step();
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return errno;
-    const int err = ::fsync(fd) == 0 ? 0 : errno;
+    if (fd < 0) return errno == EACCES ? 0 : errno;
+    const int err = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP ? 0 : errno;
     ::close(fd);
     return err;
 }
@@ -438,7 +440,8 @@ public:
     {
         const QByteArray bytes = noteLine(line);
         step();
-        if (::write(m_fd, bytes.constData(), size_t(bytes.size())) != ssize_t(bytes.size())) return errno ? errno : EIO;
+        const ssize_t n = ::write(m_fd, bytes.constData(), size_t(bytes.size()));
+        if (n != ssize_t(bytes.size())) return n < 0 ? errno : ENOSPC;
         if (!sync) return 0;
         step();
         if (::fsync(m_fd) != 0) return errno;

@@ -76,14 +76,15 @@ constexpr int MaxPhotoSide = 12'000;
 //                                     // to a temporary file in the folder
 //   TTransaction tr(cn);
 //   ...write the row...;
-//   staged->commitTo(key);            // moved into place (oldKey: a changed key)
+//   staged->commitTo(key, oldKey, &cn); // moved into place (oldKey: a changed key)
 //   tr.commit();
 //   staged->keep();                   // only now are replaced files deleted
 // Until keep(), the destructor puts every file back as it was and removes the
 // temporary file; any throw on the way therefore leaves no file changed.
 // Before the first file is written or moved, a change note in the data folder
 // names every file the change makes or moves; it goes when the change is
-// finished or undone, or else at the next start-up.
+// finished or undone, or else at the next start-up. The folder is synced after
+// the moves, so a change whose row is stored survives a power loss.
 class TPhotoNote;
 class TADOConnection;
 class TStagedPhoto {
