@@ -37,6 +37,19 @@ std::optional<Currency> StoredMoney(const QVariant& v)
     return StoredCurrency(v);
 }
 
+// Only amounts stored as numbers are added; another tool's text would add as
+// 0 or as its leading digits, so such amounts are counted instead, in the same
+// scan. Every number sorts before any text and text before a blob, so "< ''"
+// picks the numbers, ">= ''" the others, and null neither.
+const QString kTotal = QStringLiteral(
+    "Select sum(case when Amount < '' then Amount end),"
+    " count(case when Amount >= '' then 1 end) from [Acct] where [Type]=%1 and ");
+
+QString UnreadAmountsText(qint64 entries)
+{
+    return QStringLiteral("查询范围内有%1条记录的金额不是数字，收入合计、支出合计和节余没有计入这些记录。").arg(entries);
+}
+
 } // namespace
 
 void ShowCategoryOfKind(QComboBox* owe, QComboBox* pay, bool income)
@@ -155,11 +168,13 @@ void TfrmAcct::rebuildEntryLists()
         QStringLiteral("Select distinct [Category] from [Acct] Where Type=1 and ") + kLive));
 }
 
-std::optional<Currency> TfrmAcct::total(int type, const QString& where, const Params& params)
+std::optional<Currency> TfrmAcct::total(int type, const QString& where, const Params& params, qint64& unread)
 {
     // The database sums the stored ten-thousandths as integers, so totals are exact.
-    return StoredMoney(AppConnection().scalar(
-        QStringLiteral("Select sum(Amount) from [Acct] where [Type]=%1 and ").arg(type) + where, params));
+    TStatement st(AppConnection(), kTotal.arg(type) + where, params);
+    if (!st.next()) return std::nullopt;
+    unread += st.value(1).toLongLong();
+    return StoredMoney(st.value(0));
 }
 
 void TfrmAcct::BtnQryClick()
@@ -173,8 +188,9 @@ void TfrmAcct::BtnQryClick()
         p.append({QStringLiteral("cat"), category});
     }
 
-    const std::optional<Currency> owe = total(1, where, p);
-    const std::optional<Currency> pay = total(-1, where, p);
+    qint64 unread = 0;
+    const std::optional<Currency> owe = total(1, where, p, unread);
+    const std::optional<Currency> pay = total(-1, where, p, unread);
     SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
     SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
     SetEditText(ui->EdtBalance, CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
@@ -184,6 +200,8 @@ void TfrmAcct::BtnQryClick()
     m_sort = QStringLiteral("AcctTime DESC");
     openList();
     ui->BtnExpXls1->setEnabled(ADOQry->active());
+    // Listed all the same; one box for the whole query.
+    if (unread > 0) Dlg::Notice(this, UnreadAmountsText(unread));
 }
 
 void TfrmAcct::openList()

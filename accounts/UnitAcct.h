@@ -56,7 +56,8 @@ private:
     void openList();
     void rebuildEntryLists();
     QStringList distinctCategories(const QString& sql);
-    std::optional<Currency> total(int type, const QString& where, const QList<QPair<QString, QVariant>>& params);
+    // The sum of the amounts stored as numbers; unread grows by the others.
+    std::optional<Currency> total(int type, const QString& where, const QList<QPair<QString, QVariant>>& params, qint64& unread);
 
     QString m_sort;
     QString m_listSql;

@@ -1,6 +1,7 @@
 #include "accounts/UnitReport.h"
 #include "ui_UnitReport.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Connection.h"
@@ -20,18 +21,25 @@ TfrmReport* frmReport = nullptr;
 
 namespace {
 
+// Only values stored as numbers are added (a begin time in the range is one);
+// another tool's text would add as 0 or as its leading digits, so the hires
+// holding such a charge or return time are counted in the same scan instead.
+// Every number sorts before any text and text before a blob, so "< ''" picks
+// the numbers, ">= ''" the others, and null neither (cheaper than typeof()).
+const QString TotalsColumns = QStringLiteral(
+    "sum(case when charge < '' then charge end) as charge,count(*) as counts,"
+    "Round(sum(case when EndTime < '' then EndTime-BeginTime end),2) as Time1,"
+    "count(case when charge >= '' or EndTime >= '' then 1 end) as unread");
 // A hire counts in a range by its begin time, from the from-date's midnight up
 // to (not including) the midnight after the to-date.
-const QString CarTotalsSql = QStringLiteral(
-    "select carID,sum(charge) as charge,count(*) as counts,Round(sum(EndTime-BeginTime),2) as Time1"
-    " from leaso where begintime >= :from and begintime < :to group by CarID");
+const QString InRange = QStringLiteral(" from leaso where begintime >= :from and begintime < :to group by ");
+const QString CarTotalsSql = QStringLiteral("select carID,") + TotalsColumns + InRange + QStringLiteral("CarID");
 // Summed per customer key first and then joined to the customer, one look-up
 // per customer instead of one per hire; a key names one customer, so the
 // groups and their order are those of grouping by key and name.
 const QString CustTotalsSql = QStringLiteral(
-    "select t.CustID,CustName,charge,counts,Time1 from (select CustID,sum(charge) as charge,count(*) as counts,"
-    "Round(sum(EndTime-BeginTime),2) as Time1 from leaso where begintime >= :from and begintime < :to group by CustID) t,"
-    "Customer where t.CustID=Customer.CustID");
+    "select t.CustID,CustName,charge,counts,Time1,unread from (select CustID,") + TotalsColumns + InRange
+    + QStringLiteral("CustID) t,Customer where t.CustID=Customer.CustID");
 const QString CarHiresSql = QStringLiteral(
     "select leaso.*,CustName from leaso,Customer where Leaso.CustID=Customer.Custid and CarID=:car");
 const QString CustHiresSql = QStringLiteral(
@@ -181,7 +189,7 @@ void TfrmReport::FormCreate()
 void TfrmReport::fillCarList()
 {
     ADOQry2->close();
-    TStatement rows(AppConnection(), QStringLiteral("Select CARID from Car"));
+    TStatement rows(AppConnection(), StartupSql::CarIds);
     fillPickList(ui->CmbCar, rows);
 }
 
@@ -201,7 +209,7 @@ void TfrmReport::fillPickList(QComboBox* list, TStatement& rows)
     list->setEditText(QString());
 }
 
-void TfrmReport::RbNameClick() { fillCustList(QStringLiteral("Select CustName from Customer")); }
+void TfrmReport::RbNameClick() { fillCustList(StartupSql::CustNames); }
 void TfrmReport::RbCardIDClick() { fillCustList(QStringLiteral("Select CustID from Customer")); }
 
 void TfrmReport::runTotals(TDataSet* ds, QDateEdit* from, QDateEdit* to, const QString& sql, QPushButton* exportButton)
@@ -215,7 +223,15 @@ void TfrmReport::runTotals(TDataSet* ds, QDateEdit* from, QDateEdit* to, const Q
     ds->setParam(QStringLiteral("from"), QVariant(from->date().startOfDay()));
     ds->setParam(QStringLiteral("to"), QVariant(to->date().addDays(1).startOfDay()));
     ds->open();
-    if (ds->active()) exportButton->setEnabled(true);
+    if (!ds->active()) return;
+    exportButton->setEnabled(true);
+    // Every group is listed; one box for the whole list.
+    const int col = ds->fieldIndex(QStringLiteral("unread"));
+    qint64 unread = 0;
+    for (int row = 0; row < ds->recordCount(); ++row) unread += ds->valueAt(row, col).toLongLong();
+    if (unread > 0)
+        Dlg::Notice(this, QStringLiteral("统计范围内有%1次租借的结算金额或还车时间不是数字，"
+                                         "合计结算金额和合计出租天数没有计入这些值。").arg(unread));
 }
 
 void TfrmReport::BtnQryClick() { runTotals(ADOQry, ui->Dt1, ui->Dt2, CarTotalsSql, ui->BtnExpXls1); }

@@ -1,6 +1,7 @@
 #include "admin/UnitAlert.h"
 #include "ui_UnitAlert.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPublic.h"
 #include "platform/Connection.h"
 #include "platform/Handler.h"
@@ -200,7 +201,7 @@ QStringList CostAlertTexts(TADOConnection& cn, int days, const QDateTime& now)
 {
     QStringList texts;
     const double today = DateTimeToDays(now);
-    TStatement st(cn, QStringLiteral("Select CarID,Name,Max(EndTime) as EndTime from CarCost Group by CarID,Name"));
+    TStatement st(cn, StartupSql::CostExpiries);
     while (st.next()) {
         const QVariant end = st.value(2);
         // An item without an expiry date has nothing to alert about.
@@ -224,7 +225,7 @@ QStringList BirthdayAlertTexts(TADOConnection& cn, int days, const QDateTime& no
     bool near[13][32] = {};
     for (QDate d(year, 1, 1); d.year() == year; d = d.addDays(1))
         near[d.month()][d.day()] = std::fabs(today - DateToDays(d)) <= days;
-    TStatement st(cn, QStringLiteral("Select CustID,CustName from Customer where Len(CustID)=15 or Len(CustID)=18"));
+    TStatement st(cn, StartupSql::Birthdays);
     while (st.next()) {
         int month = -1, day = -1;
         const QByteArrayView bytes = st.textBytes(0);

@@ -1,6 +1,7 @@
 #include "admin/UnitBackup.h"
 #include "ui_UnitBackup.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
@@ -16,6 +17,8 @@
 #include <QSet>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <sys/stat.h>
 
 TfrmBackup* frmBackup = nullptr;
 
@@ -31,10 +34,10 @@ QString withSlash(QString folder)
 
 // Copies a file whole to a temporary name beside the target, then renames it
 // onto the target, so an existing file is replaced only by a complete copy.
+// The temporary name is short, so every name the folder takes can be copied.
 bool copyFile(const QString& from, const QString& to)
 {
-    const QString part = to + QStringLiteral(".part");
-    QFile::remove(part);
+    const QString part = TemporaryFileBeside(to);
     if (!QFile::copy(from, part)) {
         QFile::remove(part);
         return false;
@@ -46,48 +49,82 @@ bool copyFile(const QString& from, const QString& to)
     return true;
 }
 
-// What one folder copy has seen, in real paths.
+// A folder by device and inode: the same whatever path (link or mount) reaches it.
+using TFolderId = std::pair<quint64, quint64>;
+
+std::optional<TFolderId> folderId(const QString& path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+    return TFolderId{quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+// A folder and every folder holding it up to the root, along its real path;
+// empty when the folder cannot be found.
+QList<TFolderId> folderAndHolders(const QFileInfo& folder)
+{
+    QList<TFolderId> ids;
+    QString path = folder.canonicalFilePath();
+    if (path.isEmpty()) return ids;
+    for (;;) {
+        if (const auto id = folderId(path)) ids << *id;
+        if (path == QLatin1String("/")) return ids;
+        path = QFileInfo(path).path();
+    }
+}
+
+// What one folder copy has seen, by identity.
 struct TCopyWalk {
-    QString top;              // the source folder
-    QString guard;            // the target folder
-    QStringList chain;        // the folders being copied, from the top down to the current one
-    QSet<QString> copied;     // every folder copied so far
+    TFolderId top;                       // the source folder
+    QSet<TFolderId> guard;               // the target folder and every folder holding it
+    QList<QList<TFolderId>> chain;       // for each folder being copied, from the top down: it and its holders
+    QSet<TFolderId> copied;              // every folder copied so far
     TCopyReport& report;
 };
 
-// Copies one folder. A link back into a folder of the chain is a loop; a link
-// into the source's own tree, or to a folder already copied by another path,
-// is a second path to folders copied once already, and is passed over.
-bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk& walk)
+// Whether the copy goes into the subfolder fi, whose holders it gives in ups.
+// Never into the target or a folder holding it, nor back up the chain (a
+// loop): a link to those is named. A folder copied already, or a link into
+// the source's own tree (the folder is copied where it stands), is passed over.
+// A folder that cannot be found is tried, and reported as not read.
+bool entersFolder(const QFileInfo& fi, TCopyWalk& walk, QList<TFolderId>& ups)
+{
+    ups = folderAndHolders(fi);
+    if (ups.isEmpty()) return true;
+    const TFolderId self = ups.first();
+    const bool link = fi.isSymLink();
+    const bool loops = std::any_of(walk.chain.cbegin(), walk.chain.cend(),
+                                   [&](const QList<TFolderId>& held) { return held.contains(self); });
+    if (loops || walk.guard.contains(self)) {
+        if (link) walk.report.links << fi.absoluteFilePath();
+        return false;
+    }
+    return !walk.copied.contains(self) && !(link && ups.contains(walk.top));
+}
+
+// Copies one folder, whose holders are ups, and the subfolders it may enter.
+bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk& walk, const QList<TFolderId>& ups)
 {
     TCopyReport& report = walk.report;
     const QFileInfo self(source);
-    if (!self.isReadable() || !self.isExecutable()) {
+    if (ups.isEmpty() || !self.isReadable() || !self.isExecutable()) {
         report.unread << source;
         return false;
     }
     // When the target folder cannot be made, each file is still tried, and counted as it fails.
     QDir().mkpath(target);
-    walk.chain << self.canonicalFilePath();
-    walk.copied.insert(walk.chain.last());
+    walk.chain << ups;
+    walk.copied.insert(ups.first());
     bool ok = true;
     const QFileInfoList entries = QDir(source).entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    // Each entry is considered here, one by one: a folder, then a file.
     for (const QFileInfo& fi : entries) {
         if (IsPhotoWorkFile(fi.fileName())) continue;   // a photo change's own files are never copied
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
-            const QString real = fi.canonicalFilePath();
-            const bool link = fi.isSymLink();
-            const bool loops = link && std::any_of(walk.chain.cbegin(), walk.chain.cend(),
-                                                   [&](const QString& f) { return FolderHolds(real, f); });
-            if (loops || FolderHolds(real, walk.guard)) {
-                // The target's own tree is never copied; a link is named, not passed over.
-                if (link) report.links << fi.absoluteFilePath();
-                continue;
-            }
-            if (link && (FolderHolds(walk.top, real) || walk.copied.contains(real))) continue;
-            if (!copyTree(fi.absoluteFilePath(), to, mode, walk)) ok = false;
+            QList<TFolderId> held;
+            if (entersFolder(fi, walk, held) && !copyTree(fi.absoluteFilePath(), to, mode, walk, held)) ok = false;
             continue;
         }
         if (!fi.isFile()) {   // a link to nothing, or no file at all: there is nothing to copy
@@ -171,17 +208,41 @@ QString FindBackupFile(const QString& folder)
     return found.isEmpty() ? QString() : dir.absoluteFilePath(found.first());
 }
 
-std::optional<QString> ReadBackupStamp(const QString& fileName)
+TBackupCheck CheckBackupFile(const QString& fileName)
 {
+    const QString unfit = QStringLiteral("它的结构与本程序的数据库不符。\n");
     try {
         TDatabaseFile file(fileName);
-        if (!file.quickCheck().isEmpty() || !file.hasTables(ProgramTables())) return std::nullopt;
+        if (const QString found = file.quickCheck(); !found.isEmpty())
+            return {{}, QStringLiteral("文件已损坏。\n") + found.split(QLatin1Char('\n')).mid(0, 3).join(QLatin1Char('\n'))};
+        const QStringList tables = file.tableNames();
+        QStringList missing;
+        for (const QString& t : ProgramTables())
+            if (!tables.contains(t, Qt::CaseInsensitive)) missing << t;
+        if (!missing.isEmpty())
+            return {{}, QStringLiteral("它不是本程序的数据库。\n缺少数据表 ") + missing.join(QStringLiteral("、"))};
+        for (const TStartupRead& read : StartupReads()) {
+            const QStringList columns = file.readThrough(read.sql);
+            for (const QString& f : read.fields)
+                if (!columns.contains(f, Qt::CaseInsensitive)) return {{}, unfit + QStringLiteral("找不到字段 ") + f};
+        }
+        // Start-up makes the indexes a file lacks; the account book comes with them.
+        for (const SchemaIndex& ix : SchemaIndexes()) {
+            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase"),
+                                              {{QStringLiteral("n"), ix.name}});
+            if (!kind.isNull() && kind.toString() != QLatin1String("index"))
+                return {{}, unfit + QStringLiteral("索引名 %1 已被其他对象占用").arg(ix.name)};
+            if (kind.isNull() && tables.contains(ix.table, Qt::CaseInsensitive))
+                file.readThrough(QStringLiteral("Select [%1] from [%2] limit 0").arg(ix.column, ix.table));
+        }
         const QVariant v = file.scalar(QStringLiteral("Select [Value] from [Config] where Item=:item"),
                                        {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
-        if (v.isNull()) return std::nullopt;
-        return v.toString();
-    } catch (const EAppError&) {
-        return std::nullopt;
+        if (v.isNull()) return {{}, QStringLiteral("文件中没有备份日期。")};
+        return {v.toString(), {}};
+    } catch (const EEngineError& e) {
+        return {{}, UnusableFileCause(e.code()) + QLatin1Char('\n') + e.engineText()};
+    } catch (const EAppError& e) {
+        return {{}, e.message()};
     }
 }
 
@@ -193,8 +254,10 @@ bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCop
     TCopyReport own;
     TCopyReport& r = report ? *report : own;
     QDir().mkpath(target);
-    TCopyWalk walk{QFileInfo(source).canonicalFilePath(), QFileInfo(target).canonicalFilePath(), {}, {}, r};
-    return copyTree(source, target, Mode, walk);
+    const QList<TFolderId> top = folderAndHolders(QFileInfo(source));
+    const QList<TFolderId> guard = folderAndHolders(QFileInfo(target));
+    TCopyWalk walk{top.value(0), {guard.cbegin(), guard.cend()}, {}, {}, r};
+    return copyTree(source, target, Mode, walk, top);
 }
 
 TfrmBackup::TfrmBackup(QWidget* parent) : TForm(parent), ui(new Ui::TfrmBackup)
@@ -259,14 +322,22 @@ void TfrmBackup::BtnBackupClick()
     if (!QDir().mkpath(folder))
         throw EAppError(QStringLiteral("备份失败：无法创建目录“%1”。").arg(folder));
 
-    // The copy is taken from the open connection and stamped before it takes
-    // the backup's name, so a .bak file always carries its stamp.
+    // The copy is taken from the open connection, stamped and checked as a
+    // restore checks it before it takes the backup's name: a .bak file always
+    // carries its stamp and would restore; a copy that fails is removed.
     const QString stamp = DateTimeToStr(now);
+    TADOConnection& cn = AppConnection();
+    QString unusable;
     try {
-        BackupDatabaseToFile(AppConnection(), folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
+        BackupDatabaseToFile(cn, folder + day + QStringLiteral(".bak"), [&](TADOConnection& copy) {
             WriteConfig(copy, QStringLiteral("BACKUP"), stamp);
+            unusable = CheckBackupFile(copy.fileName()).problem;
+            if (!unusable.isEmpty()) throw EAppError(unusable);
         });
     } catch (const EAppError& e) {
+        if (!unusable.isEmpty())
+            throw EAppError(QStringLiteral("备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：")
+                                .arg(cn.fileName()) + unusable);
         throw EAppError(QStringLiteral("备份失败：") + e.message());
     }
 
@@ -291,18 +362,20 @@ void TfrmBackup::BtnRecoverClick()
         Dlg::Notice(this, QStringLiteral("没有找到备份文件！"));
         return;
     }
-    // Everything is checked before the live data are touched.
-    const std::optional<QString> stamp = ReadBackupStamp(file);
-    if (!stamp) {
-        Dlg::Notice(this, kNotValid);
+    // The backup is read as start-up would read it before the live data are touched.
+    const TBackupCheck check = CheckBackupFile(file);
+    if (!check.usable()) {
+        Dlg::Notice(this, kNotValid + QLatin1Char('\n') + check.problem);
         return;
     }
-    if (!Dlg::Confirm(this, QStringLiteral("数据备份日期：[ ") + *stamp + QStringLiteral(" ] 要从这个备份恢复数据吗？")))
+    if (!Dlg::Confirm(this, QStringLiteral("数据备份日期：[ ") + check.stamp + QStringLiteral(" ] 要从这个备份恢复数据吗？")))
         return;
 
     TADOConnection& cn = AppConnection();
+    const QString safetyCopy = AppDir() + QStringLiteral("R.~tmp");
+    const QString keptLine = QStringLiteral("\n恢复前的数据保存在“%1”。").arg(safetyCopy);
     try {
-        BackupDatabaseToFile(cn, AppDir() + QStringLiteral("R.~tmp"));
+        BackupDatabaseToFile(cn, safetyCopy);
     } catch (const EAppError& e) {
         Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败：无法保存现有数据的副本“R.~tmp”，现有数据没有改动。\n")
                               + e.message());
@@ -311,17 +384,19 @@ void TfrmBackup::BtnRecoverClick()
     try {
         RestoreDatabaseFromFile(cn, file);
     } catch (const EAppError& e) {
-        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败，现有数据没有改动。\n") + e.message());
+        Dlg::Notice(this, QStringLiteral("从备份文件恢复数据失败，现有数据没有改动。\n") + e.message() + keptLine);
         return;
     }
     // From here on the live data are the backup's.
     Restored = true;
     // The schema first, so windows that re-read on the signal find the account book.
     QStringList problems;
+    QString kept;   // the data replaced are named when the restored ones are not whole
     try {
         EnsureSchema(cn);
     } catch (const EAppError& e) {
         problems << e.message();
+        kept = keptLine;
     }
     AppEvents::instance().databaseReplaced();
     TCopyReport photos;
@@ -334,7 +409,7 @@ void TfrmBackup::BtnRecoverClick()
     problems << lostPhotos(photos);
     if (!problems.isEmpty()) {
         Dlg::Notice(this, QStringLiteral("数据已从备份文件恢复，但恢复没有全部完成：\n") + problems.join(QLatin1Char('\n'))
-                              + linksNotFollowed(photos));
+                              + linksNotFollowed(photos) + kept);
         return;
     }
     Dlg::Notice(this, QStringLiteral("从备份文件成功恢复数据！") + linksNotFollowed(photos));

@@ -39,9 +39,16 @@ QString BackupDateText(const QDate& d);
 // empty when there is none.
 QString FindBackupFile(const QString& folder);
 
-// The BACKUP stamp of a backup file, read through a read-only connection;
-// nullopt unless the file is a sound database of this program with a stamp.
-std::optional<QString> ReadBackupStamp(const QString& fileName);
+// A backup file looked at as start-up would open it, through a read-only
+// connection: sound throughout, with the program's tables, every read of
+// start-up and every column of the indexes start-up makes, and a BACKUP stamp.
+struct TBackupCheck {
+    QString stamp;     // the BACKUP value when the file passed
+    QString problem;   // why it cannot serve: a sentence, then the finding; empty when it can
+    bool usable() const { return problem.isEmpty(); }
+};
+TBackupCheck CheckBackupFile(const QString& fileName);
+
 
 // What CopyFolderTree does with a file whose target already exists.
 enum CopyMode { CopyReplace = 1, CopyKeep = 2, CopyAsk = 3, CopyNewName = 4 };
@@ -59,12 +66,13 @@ bool FolderHolds(const QString& folder, const QString& path);
 
 // Copies every file of Source and its subfolders, at every depth, into
 // Target, making the folders as needed; Mode says what happens to a file
-// whose target exists. A link to a folder is copied as a folder, unless it
-// leads to a folder the copy is already inside (a loop) or to one holding
-// Target: those are named in the report. Each real folder is copied once: a
-// link into Source's own tree, or to a folder already copied through another
-// link, is passed over. A subfolder of Source that is Target or holds it is
-// left out, so a target inside the source never copies itself. True when
+// whose target exists. Folders are known by device and inode, whatever path
+// (a link, a mount) reaches them. A link to a folder is copied as a folder,
+// unless it leads to a folder the copy is already inside (a loop) or to one
+// holding Target: those are named in the report. Each real folder is copied
+// once: a link into Source's own tree, or a folder already copied through
+// another path, is passed over. A subfolder of Source that is Target or holds
+// it is left out, so a target inside the source never copies itself. True when
 // Source could be listed and every copy the mode called for was made; the
 // rest goes to report.
 bool CopyFolderTree(const QString& Source, const QString& Target, int Mode, TCopyReport* report = nullptr);

@@ -1,6 +1,7 @@
 #include "app/UnitMain.h"
 #include "ui_UnitMain.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
@@ -142,7 +143,7 @@ void TfrmMain::FormCreate()
 
     // The login password.
     AdminPassword.clear();
-    ADOQry->setSQL(QStringLiteral("Select Value from config where Item='ADMINPASS' and (Value is not null) and Value<>''"));
+    ADOQry->setSQL(StartupSql::AdminPassword);
     ADOQry->open();
     if (!ADOQry->isEmpty()) AdminPassword = ADOQry->fieldByName(QStringLiteral("Value")).asString();
     ADOQry->close();
@@ -150,7 +151,7 @@ void TfrmMain::FormCreate()
     // Caption and banner: the stored system name over the title.
     setWindowTitle(AppTitle());
     ui->lblApplication->setText(QStringLiteral("   ") + AppTitle());
-    ADOQry->setSQL(QStringLiteral("Select Value from Config where Item='APPNAME'"));
+    ADOQry->setSQL(StartupSql::AppName);
     ADOQry->open();
     if (!ADOQry->isEmpty() && !ADOQry->fieldByName(QStringLiteral("Value")).isNull()) {
         const QString name = ADOQry->fieldByName(QStringLiteral("Value")).asString();

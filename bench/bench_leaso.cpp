@@ -5,12 +5,15 @@
 // databases. See README.md, "Benchmark".
 //
 //   bench_leaso [--hires 10000,100000,1000000] [--runs 7] [--seed N] [--data DIR]
+//   bench_leaso --photo [--runs 3]       a 6000 x 6000 JPEG stored as a photo
 //
 // The databases are made once into DIR (default: bench-data beside the
 // program) and copied for every run, so a run never changes them.
 #include "bench/BenchData.h"
 #include "app/Forms.h"
 #include "app/UnitMain.h"
+#include "common/AppContext.h"
+#include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "accounts/UnitAcct.h"
 #include "accounts/UnitReport.h"
@@ -22,6 +25,7 @@
 #include "hire/UnitSelectScheme.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
+#include "platform/Errors.h"
 #include "platform/Look.h"
 #include "platform/Moment.h"
 #include "registers/UnitCar.h"
@@ -52,6 +56,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -481,13 +486,15 @@ int runWindows(const QString& dir, int hires, int runs, double startup, double b
 
 // What a child reports: its timed part, its memory just before it, the rows written.
 struct ChildReport { double ms = -1; long startKiB = 0; long rows = 0; };
-struct ChildResult { ChildReport report; long peakKiB = 0; };
+template <class Report> struct ChildResult { Report report; long peakKiB = 0; };
 
 // Runs fn in a forked child, so that each side's peak is its own: the child
 // starts as a copy of this process, and its peak comes back through wait4.
-ChildResult inChild(const std::function<ChildReport()>& fn)
+// Report is a plain struct, passed back through a pipe.
+template <class Report>
+ChildResult<Report> inChild(const std::function<Report()>& fn)
 {
-    ChildResult out;
+    ChildResult<Report> out;
     int fds[2];
     if (::pipe(fds) != 0) return out;
     std::fflush(stdout);
@@ -495,7 +502,7 @@ ChildResult inChild(const std::function<ChildReport()>& fn)
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
-        const ChildReport r = fn();
+        const Report r = fn();
         if (::write(fds[1], &r, sizeof r) != sizeof r) ::_exit(1);
         ::_exit(0);
     }
@@ -574,7 +581,7 @@ void exportCase(int hires, int runs, const QString& dir)
     std::vector<double> p, r, pPeak, pRise, rPeak, rRise;
     long rows = 0;
     for (int i = 0; i <= runs; ++i) {
-        const ChildResult program = inChild([&] {
+        const auto program = inChild<ChildReport>([&] {
             frmAcct->ui->DateTimePicker1->setDate(first);
             frmAcct->ui->DateTimePicker2->setDate(today);
             frmAcct->BtnQryClick();
@@ -589,7 +596,7 @@ void exportCase(int hires, int runs, const QString& dir)
             return c;
         });
         QFile::remove(out);
-        const ChildResult raw = inChild([&] { return rawAcctExport(cn.fileName(), first, today, title, out); });
+        const auto raw = inChild<ChildReport>([&] { return rawAcctExport(cn.fileName(), first, today, title, out); });
         QFile::remove(out);
         if (program.report.ms < 0 || raw.report.ms < 0 || program.report.rows != raw.report.rows) {
             std::fprintf(stderr, "the account book's export failed\n");
@@ -608,6 +615,109 @@ void exportCase(int hires, int runs, const QString& dir)
     std::printf("%9d  export peak memory %.0f MiB (%+.0f writing), libxlsxwriter alone %.0f MiB (%+.0f writing)\n", hires,
                 median(pPeak), median(pRise), median(rPeak), median(rRise));
     std::fflush(stdout);
+}
+
+// ---- a large photo stored through the add-vehicle dialog, in a child ----
+
+// Forgets the peak so far: from here on VmHWM is the peak of what follows.
+bool resetPeak()
+{
+    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::write(fd, "5", 1) == 1;
+    if (fd >= 0) ::close(fd);
+    return ok;
+}
+
+// A picture with a photo's detail (light that changes, edges and grain), so
+// that its JPEG comes near a camera file's size.
+void makeJpeg(const QString& file, int side)
+{
+    QImage img(side, side, QImage::Format_RGB888);
+    quint32 seed = 12345;
+    for (int y = 0; y < side; ++y) {
+        uchar* p = img.scanLine(y);
+        for (int x = 0; x < side; ++x, p += 3) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 27) - 16, edge = ((x / 97) ^ (y / 61)) & 1 ? 40 : 0;
+            p[0] = uchar(std::clamp(x * 200 / side + edge + grain, 0, 255));
+            p[1] = uchar(std::clamp(y * 200 / side + grain, 0, 255));
+            p[2] = uchar(std::clamp((x + y) * 100 / side + edge + grain, 0, 255));
+        }
+    }
+    img.save(file, "JPG", 90);
+}
+
+struct PhotoReport {
+    long beforeKiB = 0;     // resident before the pick
+    long pickedKiB = 0;     // resident with the picture decoded and shown
+    long pickPeakKiB = 0;   // the peak up to then
+    long savePeakKiB = 0;   // the peak of the save alone
+    double ms = -1;         // the save
+    qint64 pictureBytes = 0, storedBytes = 0;
+};
+
+// A 6000 x 6000 JPEG picked in the add-vehicle dialog and saved with a new
+// vehicle, each run in a child of its own: the memory the save takes above
+// the picture already decoded and shown.
+int photoCase(int runs)
+{
+    const int side = 6000;
+    QTemporaryDir work;
+    const QString dir = work.path() + QLatin1Char('/'), jpeg = dir + QStringLiteral("photo.jpg");
+    inChild<ChildReport>([&] { makeJpeg(jpeg, side); return ChildReport{}; });
+    try {
+        EnsureDatabaseFile(dir + QStringLiteral("Leaso3.mdb"));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(ErrorText(e)));
+        return 2;
+    }
+    SetAppDir(dir);
+    answerEveryBox();
+    if (!CreateForms()) return 2;
+    Dlg::hooks().openFile = [&](const QString&, const QString&) { return jpeg; };
+    std::vector<double> before, picked, pickPeak, saveRise, saveMs, total;
+    PhotoReport last;
+    for (int i = 0; i < runs; ++i) {
+        const QString key = QStringLiteral("大图%1").arg(i);
+        const auto r = inChild<PhotoReport>([&] {
+            PhotoReport p;
+            p.beforeKiB = statusKiB("VmRSS:");
+            frmNewCar->ui->EdtNewCarID->setText(key);
+            frmNewCar->BtnNewCarPathClick();
+            p.pictureBytes = frmNewCar->Photo->picture().sizeInBytes();
+            p.pickedKiB = statusKiB("VmRSS:");
+            p.pickPeakKiB = statusKiB();
+            if (!resetPeak()) return p;
+            Clock t;
+            t.start();
+            frmNewCar->BtnSaveNewCarClick();
+            p.ms = ms(t);
+            p.savePeakKiB = statusKiB();
+            p.storedBytes = QFileInfo(PhotoFileName(CarPicDir, key)).size();
+            return p;
+        });
+        QFile::remove(PhotoFileName(CarPicDir, key));
+        if (r.report.ms < 0 || r.report.storedBytes <= 0) {
+            std::fprintf(stderr, "the photo was not stored\n");
+            return 1;
+        }
+        last = r.report;
+        before.push_back(r.report.beforeKiB / 1024.0);
+        picked.push_back((r.report.pickedKiB - r.report.beforeKiB) / 1024.0);
+        pickPeak.push_back((r.report.pickPeakKiB - r.report.beforeKiB) / 1024.0);
+        saveRise.push_back((r.report.savePeakKiB - r.report.pickedKiB) / 1024.0);
+        saveMs.push_back(r.report.ms);
+        total.push_back(r.peakKiB / 1024.0);
+    }
+    std::printf("photo %dx%d JPEG: file %lld bytes; decoded picture %lld bytes; stored BMP %lld bytes\n", side, side,
+                QFileInfo(jpeg).size(), last.pictureBytes, last.storedBytes);
+    std::printf("  resident before the pick %.1f MiB; the pick adds %.1f MiB (picture and its pixmap), peaking at %+.1f MiB\n",
+                median(before), median(picked), median(pickPeak));
+    std::printf("  the save (%.0f ms) peaks %+.1f MiB above that; the process's peak %.1f MiB\n", median(saveMs), median(saveRise),
+                median(total));
+    std::fflush(stdout);
+    DestroyForms();
+    return 0;
 }
 
 // ---- start-up, each in a fresh process ----
@@ -689,6 +799,10 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     InstallChineseLook(app);
+    if (app.arguments().contains(QStringLiteral("--photo"))) {
+        const int at = app.arguments().indexOf(QStringLiteral("--runs"));
+        return photoCase(at > 0 ? app.arguments().value(at + 1).toInt() : 3);
+    }
     QStringList sizes = {QStringLiteral("10000"), QStringLiteral("100000"), QStringLiteral("1000000")};
     int runs = 7;
     uint64_t seed = BenchSizes{}.seed;

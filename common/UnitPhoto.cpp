@@ -3,6 +3,7 @@
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
+#include "platform/Image.h"
 #include "platform/Look.h"
 #include "platform/Transaction.h"
 #include <QDir>
@@ -17,13 +18,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QBuffer>
 #include <QScrollArea>
 #include <QUuid>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <jpeglib.h>
 #include <sys/file.h>
@@ -228,9 +229,21 @@ bool PhotoNamesAreOneFile(const QString& a, const QString& b)
     if (sa.st_ino == sb.st_ino) return true;
     // Some file systems that ignore letter case give each spelling its own
     // inode: the second name then finds a file that no entry spells as it.
+    // A folder that cannot be listed (searched but not read) tells nothing of
+    // the kind, and two files must never be taken for one.
     if (a.compare(b, Qt::CaseInsensitive) != 0) return false;
     const QFileInfo fb(b);
-    return !QDir(fb.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).contains(fb.fileName());
+    DIR* dir = ::opendir(QFile::encodeName(fb.path()).constData());
+    if (!dir) return false;
+    const QByteArray name = QFile::encodeName(fb.fileName());
+    bool spelled = false;
+    errno = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        if (name == e->d_name) { spelled = true; break; }
+    }
+    const bool listed = spelled || errno == 0;
+    ::closedir(dir);
+    return listed && !spelled;
 }
 
 bool DeletePhotoFile(const QString& folder, const QString& key)
@@ -287,19 +300,15 @@ QString fileError(const QString& head, const QString& folder, int err, const QSt
 const QString NothingSaved = QStringLiteral("，本次没有保存任何内容。");
 QString saveFailed(const QString& folder) { return QStringLiteral("照片文件保存失败（%1）").arg(shown(folder)); }
 
-// Writes a new file (never over an existing one) and syncs it; 0 or the errno.
-int writeNewFile(const QString& fileName, const QByteArray& bytes)
+// Writes the picture as a new BMP file (never over an existing one), as it is
+// encoded, and syncs it; 0 or the errno.
+int writeNewFile(const QString& fileName, const QImage& picture)
 {
     const QByteArray path = QFile::encodeName(fileName);
     step();
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
-    int err = 0;
-    for (qsizetype done = 0; done < bytes.size() && !err;) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n >= 0) done += n;
-        else if (errno != EINTR) err = errno;
-    }
+    int err = WriteBmp(fd, picture);
     step();
     if (!err && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && !err) err = errno;
@@ -466,8 +475,6 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
 {
     if (action != Action::Write) return;
     if (picture.isNull()) { m_action = Action::Remove; return; }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
     const QString temp = hiddenName(folder, "staged");
     // The note names the staged file before it is made.
     m_note = std::make_unique<TPhotoNote>(folder);
@@ -475,7 +482,7 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
         m_note->remove();
         throw EAppError(fileError(saveFailed(folder), AppDir(), err, NothingSaved));
     }
-    const int err = buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "BMP") ? writeNewFile(temp, bytes) : ENOMEM;
+    const int err = writeNewFile(temp, picture);
     if (err) m_note->remove();
     if (err) throw EAppError(fileError(QStringLiteral("照片文件保存失败（%1）").arg(shown(folder)), folder, err, NothingSaved));
     m_temp = temp;

@@ -48,7 +48,8 @@ bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, co
 QString PhotoFileCause(const QString& folder, int err);
 // Whether two names are one file (a file system that ignores letter case): the
 // same device and inode, or names apart only in letter case of which the
-// second is found but spelled otherwise in its folder.
+// second is found but spelled otherwise in its folder's listing. Without a
+// listing (a folder that can be searched but not read) only the inode counts.
 bool PhotoNamesAreOneFile(const QString& a, const QString& b);
 
 // Deletes the key's file when it exists; true when one was removed. A failure

@@ -2,6 +2,7 @@
 #include "platform/Transaction.h"
 #include "platform/Handler.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "common/UnitPhoto.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
@@ -153,32 +154,37 @@ QStringList ProgramTables()
             QStringLiteral("CarCost"), QStringLiteral("ChangeCar"), QStringLiteral("Config")};
 }
 
-void EnsureSchema(TADOConnection& cn)
+const QList<SchemaIndex>& SchemaIndexes()
 {
     // The same indexes as the empty database has; a file made before one of
-    // them was added gets it here.
-    static const char* const indexes[][2] = {
-        {"Car_State", "Car(State)"},
-        {"Customer_Name", "Customer(CustName)"},
-        {"Customer_BankCard", "Customer(BankCard)"},
-        {"Leaso_CarID", "Leaso(CarID)"},
-        {"Leaso_CustID", "Leaso(CustID)"},
-        {"Leaso_BeginTime", "Leaso(BeginTime)"},
-        {"Leaso_EndTime", "Leaso(EndTime)"},
-        {"Leaso_ChargeTime", "Leaso(ChargeTime)"},   // the hires waiting for settlement
-        {"CarCost_CarID", "CarCost(CarID)"},
-        {"ChangeCar_LeasoID", "ChangeCar(LeasoID)"},
-        {"Acct_LeasoID", "Acct(LeasoID)"},
-        {"Acct_AcctTime", "Acct(AcctTime)"},
+    // them was added gets it from EnsureSchema.
+    static const QList<SchemaIndex> indexes = {
+        {QStringLiteral("Car_State"), QStringLiteral("Car"), QStringLiteral("State")},
+        {QStringLiteral("Customer_Name"), QStringLiteral("Customer"), QStringLiteral("CustName")},
+        {QStringLiteral("Customer_BankCard"), QStringLiteral("Customer"), QStringLiteral("BankCard")},
+        {QStringLiteral("Leaso_CarID"), QStringLiteral("Leaso"), QStringLiteral("CarID")},
+        {QStringLiteral("Leaso_CustID"), QStringLiteral("Leaso"), QStringLiteral("CustID")},
+        {QStringLiteral("Leaso_BeginTime"), QStringLiteral("Leaso"), QStringLiteral("BeginTime")},
+        {QStringLiteral("Leaso_EndTime"), QStringLiteral("Leaso"), QStringLiteral("EndTime")},
+        {QStringLiteral("Leaso_ChargeTime"), QStringLiteral("Leaso"), QStringLiteral("ChargeTime")},   // the hires waiting for settlement
+        {QStringLiteral("CarCost_CarID"), QStringLiteral("CarCost"), QStringLiteral("CarID")},
+        {QStringLiteral("ChangeCar_LeasoID"), QStringLiteral("ChangeCar"), QStringLiteral("LeasoID")},
+        {QStringLiteral("Acct_LeasoID"), QStringLiteral("Acct"), QStringLiteral("LeasoID")},
+        {QStringLiteral("Acct_AcctTime"), QStringLiteral("Acct"), QStringLiteral("AcctTime")},
     };
+    return indexes;
+}
+
+void EnsureSchema(TADOConnection& cn)
+{
     QStringList have;
     {
         TStatement st(cn, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type IN ('table','index')"));
         while (st.next()) have << st.value(0).toString();
     }
-    QStringList missing;
-    for (const auto& ix : indexes)
-        if (!have.contains(QString::fromLatin1(ix[0]).toLower())) missing << QString::fromLatin1(ix[0]);
+    QList<SchemaIndex> missing;
+    for (const SchemaIndex& ix : SchemaIndexes())
+        if (!have.contains(ix.name.toLower())) missing << ix;
     // The marks of photo changes: their table, and the marks of changes that are over.
     const QStringList stalePhotoMarks = StalePhotoMarks(cn);
     if (have.contains(QStringLiteral("acct")) && missing.isEmpty() && have.contains(QStringLiteral("photochange"))
@@ -188,15 +194,14 @@ void EnsureSchema(TADOConnection& cn)
     TTransaction tr(cn);
     EnsureAcctTable(cn);
     PreparePhotoMarks(cn, stalePhotoMarks);
-    for (const auto& ix : indexes)
-        if (missing.contains(QString::fromLatin1(ix[0])))
-            cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2").arg(QString::fromLatin1(ix[0]), QString::fromLatin1(ix[1])));
+    for (const SchemaIndex& ix : missing)
+        cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(ix.name, ix.table, ix.column));
     tr.commit();
 }
 
 std::optional<QString> ReadConfig(TADOConnection& cn, const QString& item)
 {
-    TStatement st(cn, QStringLiteral("Select [Value] from Config Where ITEM=:item"), {{QStringLiteral("item"), item}});
+    TStatement st(cn, StartupSql::ConfigValue, {{QStringLiteral("item"), item}});
     if (st.next()) return st.value(0).toString();
     return std::nullopt;
 }

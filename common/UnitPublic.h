@@ -58,6 +58,12 @@ void EnsureAcctTable(TADOConnection& cn);
 // EnsureSchema makes when missing).
 QStringList ProgramTables();
 
+// The indexes the lists rely on: name, table and column.
+struct SchemaIndex {
+    QString name, table, column;
+};
+const QList<SchemaIndex>& SchemaIndexes();
+
 // Brings an opened database up to what the program needs, in one transaction:
 // the account-book table when missing, the indexes the lists rely on, and the
 // table of photo-change marks, without the marks of changes that are over.

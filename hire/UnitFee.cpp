@@ -8,6 +8,7 @@
 #include "platform/Look.h"
 #include "platform/Pickers.h"
 #include <QLineEdit>
+#include <limits>
 
 namespace {
 constexpr int64_t kDay = 86400;
@@ -45,6 +46,22 @@ int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord)
 }
 
 namespace {
+// Kilometres beyond the allowance of units charged units, never below 0. A
+// reading or an allowance stored by another tool may hold any 64-bit value:
+// the difference is worked out in 128 bits, so no step wraps, and a distance
+// that does not fit is refused rather than charged.
+int64_t kmBeyondAllowance(int64_t reading, int64_t odograph1, int64_t units, int64_t limit)
+{
+    __int128 allowed, driven, beyond;
+    const bool wrapped = __builtin_mul_overflow(units, limit, &allowed)
+        || __builtin_sub_overflow(__int128(reading), __int128(odograph1), &driven)
+        || __builtin_sub_overflow(driven, allowed, &beyond);
+    if (!wrapped && beyond <= 0) return 0;
+    if (wrapped || beyond > std::numeric_limits<int64_t>::max())
+        throw EConvertError(QStringLiteral("超程公里数超出范围，无法计算费用，请核对里程读数和限里程！"));
+    return int64_t(beyond);
+}
+
 // Fills the figures in order, so that when one fails (a reading that is
 // no whole number, an amount beyond the money range) the earlier ones are there.
 void calcInto(const FeeInput& in, HireFee& f)
@@ -63,14 +80,12 @@ void calcInto(const FeeInput& in, HireFee& f)
         f.owe = f.timeOwe;
         return;
     }
-    // Moments span at most a few thousand years, so n * limit stays far inside 64 bits.
     const int64_t reading = StrToInt(in.reading);
-    int64_t beyond = reading - in.odograph1 - n * in.limit;
-    if (beyond < 0) beyond = 0;
     Currency overrun;
     QString additionalOwe;
+    // Without a price per kilometre the distance costs nothing, however far.
     if (in.additionalPrice > Currency()) {
-        overrun = in.additionalPrice * beyond;
+        overrun = in.additionalPrice * kmBeyondAllowance(reading, in.odograph1, n, in.limit);
         additionalOwe = overrun.toString();
     }
     const QString owe = (timeFee + overrun).toString();

@@ -39,8 +39,9 @@ QString FeeUnitWord(const QString& leasoTypeStr);
 // Charged units for an elapsed time above zero: a begun unit counts in full.
 int64_t ChargedUnits(int64_t elapsedSeconds, const QString& unitWord);
 
-// The four figures. A reading that is not a whole number, or an amount beyond
-// the money range, throws EConvertError.
+// The four figures. A reading that is not a whole number, a distance beyond the
+// allowance past 64 bits, or an amount beyond the money range throws
+// EConvertError: a fee that does not fit is refused, never wrapped.
 HireFee CalcHireFee(const FeeInput& in);
 
 // The inputs taken from the current row of a hire list (empty fields count 0);

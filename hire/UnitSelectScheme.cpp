@@ -1,6 +1,7 @@
 #include "hire/UnitSelectScheme.h"
 #include "ui_UnitSelectScheme.h"
 #include "common/AppContext.h"
+#include "common/StartupReads.h"
 #include "platform/Connection.h"
 #include "common/UnitPublic.h"
 #include "platform/Handler.h"
@@ -14,7 +15,7 @@ TfrmSelectScheme::TfrmSelectScheme(QWidget* parent) : TForm(parent), ui(new Ui::
     setFixedSize(sizeHint().expandedTo(QSize(454, 431)));
 
     ADOTable1 = new TDataSet(this);
-    ADOTable1->setTableName(QStringLiteral("PriceList"), QStringLiteral("PriceName"));
+    ADOTable1->setTableName(StartupSql::SchemeTable, StartupSql::SchemeOrder);
     ADOTable1->addCalcField(QStringLiteral("LeasoTypeStr"), FieldType::String);
     ADOTable1->onCalcFields = [this](TDataSet& ds) { ADOTable1CalcFields(ds); };
     // Filtering is on from the start; without a filter every row passes.

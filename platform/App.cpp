@@ -44,13 +44,14 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
     if (QThread::currentThread() != thread()) return QApplication::notify(receiver, event);
     TADOConnection* cn = GuardConnection();
     const bool hadTransaction = cn && cn->inTransaction();
+    const SavedWritesWatch saved;
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
         ++lastGuardFired;
         if (cn && !hadTransaction) cn->rollbackTrans();
         // The receiver may be gone with the error: the box goes over the active window.
-        Dlg::ErrorBox(QApplication::activeWindow(), CaughtErrorText());
+        Dlg::ErrorBox(QApplication::activeWindow(), saved.text(CaughtErrorText()));
         return false;
     }
 }

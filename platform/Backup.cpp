@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,13 +82,17 @@ void bindParams(sqlite3_stmt* st, const Params& params)
 
 } // namespace
 
+QString TemporaryFileBeside(const QString& fileName)
+{
+    return QFileInfo(fileName).absolutePath() + QStringLiteral("/.part-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
 void BackupDatabaseToFile(TADOConnection& cn, const QString& fileName,
                           const std::function<void(TADOConnection&)>& finish)
 {
     if (!cn.handle()) cn.raise();
     const QString target = QFileInfo(fileName).absoluteFilePath();
-    const QString part = target + QStringLiteral(".part");
-    QFile::remove(part);
+    const QString part = TemporaryFileBeside(target);
     auto fail = [&](const QString& why) {
         QFile::remove(part);
         throw EDatabaseError(QStringLiteral("无法写入数据库副本“%1”：%2").arg(target, why));
@@ -135,6 +140,7 @@ TDatabaseFile::TDatabaseFile(const QString& fileName)
     if (!QFileInfo(fileName).isFile())
         throw EDatabaseError(QStringLiteral("找不到数据库文件“%1”。").arg(QFileInfo(fileName).absoluteFilePath()));
     m_db = openFile(fileName, SQLITE_OPEN_READONLY);
+    RegisterSqlFunctions(m_db);
     // Read something, so a file that is not a database is reported here.
     char* err = nullptr;
     if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
@@ -176,14 +182,6 @@ QStringList TDatabaseFile::tableNames() const
     return names;
 }
 
-bool TDatabaseFile::hasTables(const QStringList& names) const
-{
-    const QStringList present = tableNames();
-    for (const QString& n : names)
-        if (!present.contains(n, Qt::CaseInsensitive)) return false;
-    return true;
-}
-
 QVariant TDatabaseFile::scalar(const QString& sql, const Params& params) const
 {
     sqlite3_stmt* st = nullptr;
@@ -205,4 +203,25 @@ QVariant TDatabaseFile::scalar(const QString& sql, const Params& params) const
     sqlite3_finalize(st);
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw EDatabaseError(err);
     return v;
+}
+
+QStringList TDatabaseFile::readThrough(const QString& sql) const
+{
+    sqlite3_stmt* st = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const auto refuse = [&] {
+        const int code = sqlite3_extended_errcode(m_db);
+        const QString words = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_finalize(st);
+        throw EEngineError(code, words, EngineAccess::Read);
+    };
+    if (sqlite3_prepare_v2(m_db, text.constData(), text.size(), &st, nullptr) != SQLITE_OK) refuse();
+    QStringList columns;
+    for (int i = 0; i < sqlite3_column_count(st); ++i) columns << QString::fromUtf8(sqlite3_column_name(st, i));
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) refuse();
+    sqlite3_finalize(st);
+    return columns;
 }

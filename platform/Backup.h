@@ -12,6 +12,10 @@
 
 struct sqlite3;
 
+// A hidden name of fixed length in the folder of fileName, for a copy that is
+// renamed onto fileName once whole: it fits wherever fileName itself fits.
+QString TemporaryFileBeside(const QString& fileName);
+
 // Writes the connection's data to fileName, replacing that file only once the
 // copy is complete: the pages go to a temporary file in the same folder, then
 // finish (when given) runs on the copy through a connection of its own, then
@@ -25,7 +29,8 @@ void BackupDatabaseToFile(TADOConnection& cn, const QString& fileName,
 // The connection must have no transaction open.
 void RestoreDatabaseFromFile(TADOConnection& cn, const QString& fileName);
 
-// A database file opened read-only, never created and never written.
+// A database file opened read-only, never created and never written; the
+// program's SQL functions are there as on the program's connection.
 class TDatabaseFile {
 public:
     // Throws EDatabaseError when the file is missing or is not a database.
@@ -38,11 +43,13 @@ public:
     QString quickCheck() const;
     // The names of the file's tables.
     QStringList tableNames() const;
-    // Whether every table named is there, in any letter case.
-    bool hasTables(const QStringList& names) const;
     // The first column of the first row (null when there is none); values are
     // bound by name as on the program's connection. Throws EDatabaseError.
     QVariant scalar(const QString& sql, const Params& params = {}) const;
+
+    // Runs a read to its last row, every value bound null, and returns the
+    // names of its columns. Throws EEngineError when the engine refuses it.
+    QStringList readThrough(const QString& sql) const;
 
 private:
     sqlite3* m_db = nullptr;

@@ -157,11 +157,9 @@ void TADOConnection::open(const QString& fileName, const QStringList& requiredTa
         sqlite3_free(err);
         fail(rc, text.constData());
     }
-    sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
-    sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
-    sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
-    sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
+    RegisterSqlFunctions(db);
     m_db = db;
+    markUndone();
     m_file = path;
     m_keys.clear();
 }
@@ -191,19 +189,32 @@ void TADOConnection::beginTrans()
     if (!m_db) raise();
     if (inTransaction()) throw EDatabaseError(QStringLiteral("事务已经开始"));
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) raise();
+    markUndone();
 }
 
 void TADOConnection::commitTrans()
 {
     if (!m_db) raise();
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) raise();
+    markSaved();
 }
 
 void TADOConnection::rollbackTrans()
 {
-    if (!m_db || !inTransaction()) return;
-    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!m_db) return;
+    if (inTransaction()) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Also after the engine rolled back by itself: what it undid was not saved.
+    markUndone();
 }
+
+void TADOConnection::markSaved() const
+{
+    const qint64 total = sqlite3_total_changes64(m_db);
+    if (total != m_changeMark) ++m_saved;
+    m_changeMark = total;
+}
+
+void TADOConnection::markUndone() const { m_changeMark = sqlite3_total_changes64(m_db); }
 
 bool TADOConnection::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
 
@@ -248,7 +259,11 @@ bool TStatement::next()
 {
     const int rc = sqlite3_step(m_st);
     if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
+    if (rc == SQLITE_DONE) {
+        // A write outside a transaction is saved when it is done.
+        if (!sqlite3_stmt_readonly(m_st) && sqlite3_get_autocommit(m_cn.handle())) m_cn.markSaved();
+        return false;
+    }
     m_cn.raise({}, sqlite3_stmt_readonly(m_st) ? EngineAccess::Read : EngineAccess::Write);
 }
 
@@ -309,3 +324,13 @@ QStringList TADOConnection::keyColumns(const QString& table) const
     m_keys.insert(cacheKey, keys);
     return keys;
 }
+
+void RegisterSqlFunctions(sqlite3* db)
+{
+    sqlite3_create_function(db, "CDate", 1, SQLITE_UTF8, nullptr, fnCDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Now", 0, SQLITE_UTF8, nullptr, fnNow, nullptr, nullptr);
+    sqlite3_create_function(db, "Date", 0, SQLITE_UTF8, nullptr, fnDate, nullptr, nullptr);
+    sqlite3_create_function(db, "Len", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLen, nullptr, nullptr);
+}
+
+QString UnusableFileCause(int code) { return openCause(code); }

@@ -43,6 +43,12 @@ public:
     void rollbackTrans();
     bool inTransaction() const;
 
+    // Counts the writes that reached the file: a transaction committed after
+    // it changed rows, or a statement outside one that changed rows. A
+    // handler that fails after this count rose says in its box that the
+    // change was saved.
+    quint64 savedWrites() const { return m_saved; }
+
     // Runs a statement that returns no rows; the count of rows it changed.
     int execute(const QString& sql, const Params& params = {});
     // The first column of the first row, or a null QVariant.
@@ -64,6 +70,13 @@ private:
     sqlite3* m_db = nullptr;
     QString m_file;
     mutable QHash<QString, QStringList> m_keys;
+    // The engine's running count of changed rows when the last write was
+    // counted or undone; a commit that moves it past this saved something.
+    mutable qint64 m_changeMark = 0;
+    mutable quint64 m_saved = 0;
+    void markSaved() const;
+    void markUndone() const;
+    friend class TStatement;
 };
 
 // A database file that cannot be used at all: the file and the cause, chosen
@@ -101,3 +114,10 @@ private:
 // The value of a column of the current statement row as a QVariant
 // (qint64, double, QString or null).
 QVariant ColumnValue(sqlite3_stmt* st, int col);
+
+// The functions the program's SQL uses, registered on a connection of another
+// kind (a read-only look at a file), so the program's statements run there too.
+void RegisterSqlFunctions(sqlite3* db);
+
+// Why a file the engine refused with this result code cannot be used, in one sentence.
+QString UnusableFileCause(int code);

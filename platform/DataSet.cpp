@@ -1,4 +1,5 @@
 #include "platform/DataSet.h"
+#include "platform/Transaction.h"
 #include "platform/Convert.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
@@ -599,6 +600,30 @@ QString TDataSet::baseTable() const
 
 QStringList TDataSet::keyColumns(const QString& table) const { return m_cn->keyColumns(table); }
 
+// The inserted row as the database holds it (autonumber keys, defaults),
+// over the values the row was posted with.
+QVector<QVariant> TDataSet::readBackInserted(const QString& table) const
+{
+    QVector<QVariant> row = m_buffer;
+    TStatement stmt(*m_cn, QStringLiteral("SELECT * FROM %1 WHERE rowid = :id").arg(bracket(table)),
+                    {{QStringLiteral("id"), m_cn->lastInsertId()}});
+    sqlite3_stmt* st = stmt.handle();
+    if (!stmt.next()) return row;
+    const int n = sqlite3_column_count(st);
+    for (int c = 0; c < n; ++c) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
+        for (int i = 0; i < m_fields.size(); ++i) {
+            const auto& f = m_fields[i];
+            if (f.calculated) continue;
+            const QString col = f.baseColumn.isEmpty() ? f.name : f.baseColumn;
+            if (col.compare(name, Qt::CaseInsensitive) == 0
+                && (f.baseTable.isEmpty() || f.baseTable.compare(table, Qt::CaseInsensitive) == 0))
+                row[i] = ColumnValue(st, c);
+        }
+    }
+    return row;
+}
+
 void TDataSet::post()
 {
     if (m_state != State::Edit && m_state != State::Insert) return;
@@ -628,25 +653,16 @@ void TDataSet::post()
         const QString sql = cols.isEmpty()
             ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(bracket(table))
             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(bracket(table), cols.join(QLatin1Char(',')), holders.join(QLatin1Char(',')));
-        m_cn->execute(sql, params);
-        // Read back what the database assigned (autonumber keys, defaults).
-        TStatement stmt(*m_cn, QStringLiteral("SELECT * FROM %1 WHERE rowid = :id").arg(bracket(table)),
-                        {{QStringLiteral("id"), m_cn->lastInsertId()}});
-        sqlite3_stmt* st = stmt.handle();
-        if (stmt.next()) {
-            const int n = sqlite3_column_count(st);
-            for (int c = 0; c < n; ++c) {
-                const QString name = QString::fromUtf8(sqlite3_column_name(st, c));
-                for (int i = 0; i < m_fields.size(); ++i) {
-                    const auto& f = m_fields[i];
-                    if (f.calculated) continue;
-                    const QString col = f.baseColumn.isEmpty() ? f.name : f.baseColumn;
-                    if (col.compare(name, Qt::CaseInsensitive) == 0
-                        && (f.baseTable.isEmpty() || f.baseTable.compare(table, Qt::CaseInsensitive) == 0))
-                        m_buffer[i] = ColumnValue(st, c);
-                }
-            }
+        // The row and its read-back are one change: a read-back that fails
+        // undoes the insert, so its error box never stands over a written row.
+        QVector<QVariant> row;
+        {
+            TTransaction tr(*m_cn);
+            m_cn->execute(sql, params);
+            row = readBackInserted(table);
+            tr.commit();
         }
+        m_buffer = row;
         appendRow();
         physRow = rowCount() - 1;
         storeRow(physRow, m_buffer);

@@ -197,6 +197,7 @@ private:
     void moveTo(int row, bool force = false);
     QString baseTable() const;
     QStringList keyColumns(const QString& table) const;
+    QVector<QVariant> readBackInserted(const QString& table) const;
     void onMasterScroll();
 
     TADOConnection* m_cn = nullptr;

@@ -8,6 +8,21 @@
 #include <functional>
 #include <type_traits>
 
+class TADOConnection;
+
+// Watches the program's connection from its making on: when a write was saved
+// meanwhile, an error box shown afterwards says so, since a failure box must
+// never stand over a change that was in fact written.
+class SavedWritesWatch {
+public:
+    SavedWritesWatch();
+    // The error's text, led by the notice that the change was saved when it was.
+    QString text(const QString& error) const;
+private:
+    TADOConnection* m_cn;
+    quint64 m_before;
+};
+
 void RunGuarded(QWidget* owner, const std::function<void()>& handler);
 
 // The text of the error being handled, for use inside a catch block.

@@ -21,3 +21,10 @@ private:
     QPixmap m_picture;
     QPixmap m_scaled;       // m_picture at the present size, made once per size
 };
+
+// Writes image to the open file fd as the BMP file that QImage::save(..., "BMP")
+// makes, byte for byte (the same header, bit depth and colour table), but
+// converts and writes a few rows at a time instead of building the whole file
+// in memory first. 0, or the errno of the failure (ENOMEM when rows cannot be
+// converted, EFBIG for a picture a BMP file cannot hold).
+int WriteBmp(int fd, const QImage& image);

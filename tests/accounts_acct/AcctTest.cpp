@@ -120,6 +120,47 @@ TEST_F(Acct, RangeTakesWholeDaysAndTotalsAddExactlyOverLiveEntries)
     });
 }
 
+// An amount another tool stored as text is listed as it is; the totals add
+// only the amounts stored as numbers and one box says how many they left out.
+TEST_F(Acct, TotalsLeaveOutAmountsThatAreNotNumbersAndOneBoxCountsThem)
+{
+    add(1, u"100"_s, At(2026, 3, 2));
+    add(-1, u"30"_s, At(2026, 3, 3));
+    const auto stored = [&](int type, const char* amount, const QDateTime& when, const QVariant& deleted = 0) {
+        const qint64 id = add(type, u"1"_s, when, u"杂项"_s, deleted);
+        exec(u"Update Acct set Amount=:a where ID=:id"_s, {{"a", amount ? QVariant(QString::fromUtf8(amount)) : QVariant()}, {"id", id}});
+    };
+    stored(1, "abc", At(2026, 3, 4));
+    stored(-1, "abc", At(2026, 3, 5, 8));
+    stored(1, "12abc", At(2026, 3, 6));    // the database alone would add 12 ten-thousandths
+    stored(-1, nullptr, At(2026, 3, 7));
+    stored(1, "abc", At(2026, 2, 1));       // before every range below
+    stored(1, "abc", At(2026, 3, 8), 1);    // deleted
+    stored(2, "abc", At(2026, 3, 8));       // in neither total
+    exec(u"Update Acct set Amount=X'01' where ID=:id"_s, {{"id", add(-1, u"1"_s, At(2026, 3, 9))}});
+    const auto box = [](int n) { return u"查询范围内有%1条记录的金额不是数字，收入合计、支出合计和节余没有计入这些记录。"_s.arg(n); };
+    const struct { const char* name; QDate from, to; QStringList totals; int rows; QStringList boxes; } cases[] = {
+        {"all numbers", QDate(2026, 3, 2), QDate(2026, 3, 3), {u"100"_s, u"30"_s, u"70"_s}, 2, {}},
+        {"text income and expense", QDate(2026, 3, 2), QDate(2026, 3, 5), {u"100"_s, u"30"_s, u"70"_s}, 4, {box(2)}},
+        {"text with leading digits", QDate(2026, 3, 6), QDate(2026, 3, 6), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {box(1)}},
+        {"null amount", QDate(2026, 3, 7), QDate(2026, 3, 7), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {}},
+        {"deleted and other kinds left aside", QDate(2026, 3, 7), QDate(2026, 3, 8), {u"0.00"_s, u"0.00"_s, u"0"_s}, 2, {}},
+        {"bytes", QDate(2026, 3, 9), QDate(2026, 3, 9), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {box(1)}},
+        {"whole month, text before it", QDate(2026, 3, 1), QDate(2026, 3, 31), {u"100"_s, u"30"_s, u"70"_s}, 8, {box(4)}},
+    };
+    inBook([&] {
+        for (const auto& c : cases) {
+            messages.clear();
+            query(c.from, c.to);
+            EXPECT_EQ(u()->DBGrid1->model()->rowCount(), c.rows) << c.name;
+            EXPECT_EQ(totals(), c.totals) << c.name;
+            EXPECT_EQ(messageTexts(), c.boxes) << c.name;
+            for (const auto& m : messages) EXPECT_EQ(m.icon, Dlg::Icon::Information) << c.name;
+        }
+        EXPECT_TRUE(rows().contains(u"收|2026/3/4|abc|杂项|"_s)) << "listed as stored";
+    });
+}
+
 TEST_F(Acct, CategoryFilterWithAQuoteListsExpensesSigned)
 {
     add(1, u"800"_s, At(2026, 3, 2, 14, 35), u"租车款"_s, 0, 7, u"京A-1租车款"_s);
@@ -169,7 +210,7 @@ TEST_F(Acct, HandEntryStoresTextsExactlyAndDeleteAsksWithTheSignedAmount)
         query(QDate(2026, 3, 1), QDate(2026, 3, 31));
         enter(false, u"12.5"_s, u" 油费 "_s, u" 加油 O'Brien 100% -- "_s, QDate(2026, 3, 9));
         const qint64 expense = lastId();
-        EXPECT_EQ(lastMessage(), u"保存成功！"_s);
+        EXPECT_EQ(std::pair(lastMessage(), messages.back().caption), std::pair(u"保存成功！"_s, u"Quorvane"_s));
         EXPECT_EQ(stored(expense), u"-1|125000|0| 加油 O'Brien 100% -- |2026-03-09 00:00|0| 油费 "_s);
         enter(true, u"1000"_s, u"押金"_s, u"押金"_s, QDate(2026, 3, 10));
         const qint64 income = lastId();

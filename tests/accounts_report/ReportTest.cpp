@@ -106,6 +106,48 @@ TEST_F(Report, TotalsPerVehicleAndCustomerAreExactOverHalfOpenDaysAndExportAsNum
     EXPECT_DOUBLE_EQ(x.cell(r, 5)->number(), 2.5);
 }
 
+// A charge or return time another tool stored as text: every group is still
+// listed, the totals add only the values stored as numbers, and one box says
+// how many hires they left out.
+TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
+{
+    TADOConnection& cn = db();
+    hire(cn, "京D4", Zhang, at(2024, 5, 1), at(2024, 5, 2), "100");
+    hire(cn, "京D4", Zhang, at(2024, 5, 3), at(2024, 5, 5), "1");               // charge: abc
+    hire(cn, "京D4", OBrien, at(2024, 5, 8, 10), at(2024, 5, 9, 10), "50");     // return: text moment
+    hire(cn, "京D4", OBrien, at(2024, 5, 10), {}, nullptr);                     // still out
+    hire(cn, "京E5", Ming, at(2024, 5, 11), at(2024, 5, 11, 12), "1");          // charge: 12abc
+    hire(cn, "京E5", Ming, at(2024, 6, 1), at(2024, 6, 2), "1");                // charge: abc, after May
+    exec(QStringLiteral("update Leaso set Charge='abc' where LeasoID in (9,13)"));
+    exec(QStringLiteral("update Leaso set EndTime='2024/5/9 10:00' where LeasoID=10"));
+    exec(QStringLiteral("update Leaso set Charge='12abc' where LeasoID=12"));
+    const auto box = [](int n) {
+        return QStringLiteral("统计范围内有%1次租借的结算金额或还车时间不是数字，合计结算金额和合计出租天数没有计入这些值。").arg(n);
+    };
+    const struct { const char* name; bool perCar; QDate from, to; QStringList rows, boxes; } cases[] = {
+        {"vehicles, text in range", true, QDate(2024, 5, 1), QDate(2024, 5, 31),
+         {QStringLiteral("京D4|150|4|3"), QStringLiteral("京E5||1|0.5")}, {box(3)}},
+        {"vehicles, text after the range", true, QDate(2024, 5, 1), QDate(2024, 5, 2), {QStringLiteral("京D4|100|1|1")}, {}},
+        {"vehicles, open hires with nulls", true, QDate(2024, 3, 1), QDate(2024, 3, 31),
+         {QStringLiteral("京A1|300.3|3|3.83"), QStringLiteral("沪B2||1|")}, {}},
+        {"customers, text in range", false, QDate(2024, 5, 1), QDate(2024, 5, 31),
+         {Zhang + QStringLiteral("|张三|100|2|3"), Ming + QStringLiteral("|张小明||1|0.5"), OBrien + QStringLiteral("|O'Brien|50|2|")},
+         {box(3)}},
+        {"customers, text after the range", false, QDate(2024, 5, 10), QDate(2024, 5, 10),
+         {OBrien + QStringLiteral("|O'Brien||1|")}, {}},
+        {"customers, only the June text", false, QDate(2024, 6, 1), QDate(2024, 6, 30),
+         {Ming + QStringLiteral("|张小明||1|1")}, {box(1)}},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        if (c.perCar) query(R()->Dt1, R()->Dt2, R()->BtnQry, c.from, c.to);
+        else query(R()->Dt31, R()->Dt32, R()->BtnQry3, c.from, c.to);
+        EXPECT_EQ(rows(c.perCar ? R()->DBGrid1 : R()->DBGrid2), c.rows) << c.name;
+        EXPECT_EQ(messageTexts(), c.boxes) << c.name;
+        for (const auto& m : messages) EXPECT_EQ(m.icon, Dlg::Icon::Information) << c.name;
+    }
+}
+
 TEST_F(Report, DeletesOnlyAFinishedHireKeepingItsIncomeEntryAndReportsOneGoneMeanwhile)
 {
     exec(QStringLiteral("INSERT INTO Acct (Type, Amount, LeasoID, Item, AcctTime, Deleted, Category) VALUES (1, 2000, 2, 'x', :t, 0, '租金')"),

@@ -9,7 +9,6 @@
 #include "platform/Backup.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
-#include <QDirIterator>
 #include <QTabBar>
 #include <QTest>
 
@@ -61,15 +60,6 @@ protected:
     static void write(const QString& file, const QByteArray& content) { ASSERT_TRUE(WriteFile(file, content)) << file.toStdString(); }
     QString mkdir(const QString& name) { QDir().mkpath(dir() + name); return dir() + name + u"/"_s; }
     static void link(const QString& to, const QString& name) { ASSERT_TRUE(QFile::link(to, name)) << name.toStdString(); }
-    // Files under folder at every depth, by path from it.
-    static QStringList filesUnder(const QString& folder)
-    {
-        QStringList l;
-        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
-            l << QDir(folder).relativeFilePath(it.next());
-        l.sort();
-        return l;
-    }
     static QVariant inFile(const QString& file, const QString& sql) { return TDatabaseFile(file).scalar(sql); }
     void addCar(const QString& id) { exec(u"Insert into Car(CarID,State,Odograph) values(:id,'A',100)"_s, {{u"id"_s, id}}); }
     QString cars() { return scalar(u"Select group_concat(CarID) from Car"_s).toString(); }
@@ -170,7 +160,7 @@ TEST_F(BackupTest, PhotoFilesThatCannotBeWrittenAreCountedOneByOne)
         backupTo(root);
         EXPECT_EQ(messageTexts(), QStringList{u"备份没有完成：数据库已备份，但有 %1 个图片文件没有复制，例如“%2a.bmp”。"_s
                                                    .arg(c.count).arg(pics)});
-        EXPECT_EQ(filesUnder(pics), c.after);
+        EXPECT_EQ(FilesUnder(pics), c.after);
     }
 }
 
@@ -190,7 +180,7 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     backupTo(root);
     EXPECT_EQ(messageTexts(), QStringList{u"备份完成！\n以下目录链接指向上层目录或备份目录，没有跟随复制："
                                           "“%1linked/next/back”、“%1sub/up”。"_s.arg(pics)});
-    EXPECT_EQ(filesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
+    EXPECT_EQ(FilesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
 // The root holds every folder, so a link to it is a loop like a link to any folder holding the one copied.
@@ -259,7 +249,8 @@ TEST_F(RestoreTest, InvalidBackupIsRefusedWithTheLiveFileUntouched)
         spoil();
         const QByteArray live = FileBytes(dbFile());
         restoreFrom(folder);
-        EXPECT_EQ(messageTexts(), QStringList{u"从备份文件恢复数据失败：不是合法的备份文件！"_s});
+        ASSERT_EQ(messages.size(), 1u);   // the refusal, then its reason below
+        EXPECT_EQ(lastMessage().section(u'\n', 0, 0), u"从备份文件恢复数据失败：不是合法的备份文件！"_s);
         EXPECT_FALSE(frmBackup->Restored);
         EXPECT_EQ(FileBytes(dbFile()), live);
         EXPECT_FALSE(QFileInfo::exists(safety()));
@@ -300,14 +291,14 @@ TEST_F(RestoreTest, FoldersReachedByManyLinksAreCopiedOnce)
     link(ladder + u"0"_s, CarPicDir + u"ladder"_s);
     makeBackup();
     const QString saved = folder + u"DBPic/"_s;
-    EXPECT_EQ(filesUnder(saved), once);
+    EXPECT_EQ(FilesUnder(saved), once);
 
     QDir(saved + u"ladder"_s).removeRecursively();   // the backup holding the links instead
     link(ladder + u"0"_s, saved + u"ladder"_s);
     ASSERT_TRUE(QFile::remove(CarPicDir + u"ladder"_s));
     restoreFrom(folder);
     EXPECT_EQ(lastMessage(), RestoredText);
-    EXPECT_EQ(filesUnder(CarPicDir), once);
+    EXPECT_EQ(FilesUnder(CarPicDir), once);
 }
 
 // Opened as 数据备份 and switched to the restore page: a completed restore, then

@@ -93,6 +93,7 @@ TEST_F(Startup, APhotoFolderThatCannotBeMadeIsReported)
     startApp();
     EXPECT_TRUE(QFileInfo(dir() + QStringLiteral("DBPic")).isDir());
     EXPECT_EQ(messageTexts(), QStringList{"创建目录失败，请联系技术支持！"});
+    EXPECT_EQ(messages[0].caption, "Quorvane");
     EXPECT_TRUE(frmMain->started());
 }
 

@@ -39,6 +39,40 @@ TEST(HireFee, Table)
     }
 }
 
+// Readings and allowances another tool stored at the edge of 64 bits: the fee
+// is exact while it fits and refused, never wrapped, once it does not. Three
+// days by the day at 150; the reading at most 2^31 - 1.
+TEST(HireFee, EdgesOfSixtyFourBitsAreExactOrRefused)
+{
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max(), kMin = std::numeric_limits<int64_t>::min();
+    constexpr int64_t kTop = 2147483647;   // the largest reading
+    const QString kFar = "超程公里数超出范围，无法计算费用，请核对里程读数和限里程！";
+    const struct { const char* name; int64_t limit, odo1; const char* reading; int64_t addRaw; QStringList fee; QString refused; } cases[] = {
+        {"an allowance of 2^62 a day: nothing beyond", int64_t(1) << 62, 10000, "10800", 1, {"3 天", "450", "0", "450"}, {}},
+        {"the largest allowance", kMax, 10000, "10800", 8000, {"3 天", "450", "0", "450"}, {}},
+        {"the largest distance beyond, at the smallest price", 0, kTop - kMax, "2147483647", 1,
+         {"3 天", "450", "", ""}, "金额超出范围"},
+        {"the largest distance beyond that fits with the fee", 0, kTop - (kMax - 4500000), "2147483647", 1,
+         {"3 天", "450", "922337203685027.5807", "922337203685477.5807"}, {}},
+        {"one kilometre more than 64 bits", 0, kTop - kMax - 1, "2147483647", 1, {}, kFar},
+        {"the smallest hire-out reading", 0, kMin, "0", 1, {}, kFar},
+        {"an allowance below zero past 64 bits", kMin, 10000, "10800", 1, {}, kFar},
+        {"no price per kilometre: no distance is too far", kMin, kMin, "2147483647", 0, {"3 天", "450", "", "450"}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FeeInput in{.begin = B, .leasoTypeStr = "按天", .basicPrice = Yuan("150"), .limit = c.limit, .odograph1 = c.odo1,
+                          .additionalPrice = Currency::fromRaw(c.addRaw), .returnMoment = M(2026, 5, 3, 15), .reading = c.reading};
+        try {
+            const HireFee f = CalcHireFee(in);
+            EXPECT_TRUE(c.refused.isEmpty()) << "not refused";
+            EXPECT_EQ(QStringList({f.calDays, f.timeOwe, f.additionalOwe, f.owe}), c.fee);
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), c.refused);
+        }
+    }
+}
+
 // A reading that is no whole number, or a fee beyond what Currency holds (10^14
 // yuan a day), is reported; the figures before it stay, the later ones are emptied.
 TEST_F(ReturnTest, ReturnWindowFollowsMomentAndReadingWithNoStaleFigures)
@@ -208,6 +242,29 @@ TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
     EXPECT_EQ(RowsText(db(), "Leaso", {"Charge", "Odograph2"}, "LeasoID>=:id", {{"id", taken}}), "5000000|10800/6502500|10850/6000000|10800");
     EXPECT_EQ(leasoMoment("EndTime", id1), M(2026, 5, 3, 16, 30));
     EXPECT_EQ(leasoMoment("EndTime", id2), M(2026, 5, 4, 15));
+}
+
+// The same edges through the return window: a stored allowance of 2^62 gives
+// the exact fee; a hire-out reading so low that the distance past it leaves 64
+// bits is refused with its box, the figures after it left empty.
+TEST_F(ReturnTest, ReturnWindowShowsNoWrappedFee)
+{
+    const qint64 huge = standardHire(), low = standardHire({.car = "B", .planEnd = M(2026, 6, 21)});
+    exec("Update Leaso set [Limit]=4611686018427387904, AdditionalPrice=1 where LeasoID=:id", {{"id", huge}});
+    exec("Update Leaso set Odograph1=:odo, [Limit]=0, AdditionalPrice=1 where LeasoID=:id",
+         {{"odo", std::numeric_limits<qint64>::min() + 2147483646}, {"id", low}});
+    openReturn([&] {
+        auto* ui = frmReturn->ui.get();
+        SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 3, 15));
+        type(ui->EdtOdograph, "10800");
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "0", "450"}));
+        EXPECT_TRUE(messages.empty());
+        ui->EdtOdograph->clear();
+        frmReturn->ADOQry->setRecNo(1);
+        ui->EdtOdograph->setText("2147483647");
+        expectMessage(0, "超程公里数超出范围，无法计算费用，请核对里程读数和限里程！", Dlg::Icon::Error);
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "", ""}));
+    });
 }
 
 // The list runs by planned return; one due before the present moment (noon on

@@ -82,7 +82,8 @@ struct Window { QDialog* form; void (TfrmMain::*open)(); };
 
 } // namespace
 
-// Each window opens and paints with no box, the stored text in its cell.
+// Each window opens and paints with no box, the stored text in its cell; the
+// account book's query says that its totals leave the text out.
 TEST_F(StoredText, EveryGridThatShowsMoneyShowsTextStoredThereAsItIs)
 {
     addHires();
@@ -93,6 +94,7 @@ TEST_F(StoredText, EveryGridThatShowsMoneyShowsTextStoredThereAsItIs)
     const Window price{frmPrice, &TfrmMain::ToolButton10Click}, ret{frmReturn, &TfrmMain::BtnReturnClick},
         charge{frmCharge, &TfrmMain::BtnChargeClick}, cars{frmCar, &TfrmMain::BtnCarClick},
         acct{frmAcct, &TfrmMain::ToolButton7Click}, report{frmReport, &TfrmMain::BtnReportClick};
+    const QString leftOut = u"查询范围内有1条记录的金额不是数字，收入合计、支出合计和节余没有计入这些记录。"_s;
     auto fees = [] { frmCar->ui->PageControl1->setCurrentWidget(frmCar->ui->TabSheet1); };
     auto hires = [] {
         frmReport->ui->PageControl1->setCurrentWidget(frmReport->ui->TabSheet2);
@@ -101,6 +103,7 @@ TEST_F(StoredText, EveryGridThatShowsMoneyShowsTextStoredThereAsItIs)
     };
     const struct Row {
         const char* name; Window w; std::function<void()> prepare; TDBGrid* grid; QString keyCaption, key, caption, shown;
+        QStringList boxes = {};
     } rows[] = {
         {"scheme price", price, {}, frmPrice->ui->DBGrid1, u"方案名称"_s, u"日租"_s, u"价格(单价)"_s, u"十元"_s},
         {"open hire prepay", ret, {}, frmReturn->ui->DBGrid1, u"车辆"_s, car(1), u"预付款及押金"_s, u"abc"_s},
@@ -109,8 +112,8 @@ TEST_F(StoredText, EveryGridThatShowsMoneyShowsTextStoredThereAsItIs)
         {"fee item cost", cars, fees, frmCar->ui->DBGrid2, u"车辆"_s, car(1), u"金额"_s, u"abc"_s},
         {"fee item start", cars, fees, frmCar->ui->DBGrid2, u"车辆"_s, car(1), u"生效时间"_s, u"今天"_s},
         {"vehicle mileage", cars, {}, frmCar->ui->DBGrid1, u"车辆"_s, car(1), u"当前里程"_s, u"abc"_s},
-        {"account entry", acct, {}, frmAcct->ui->DBGrid1, u"事项"_s, u"加油"_s, u"金额"_s, u"abc"_s},
-        {"account entry kind", acct, {}, frmAcct->ui->DBGrid1, u"事项"_s, u"加油"_s, u"收/支"_s, u"支"_s},
+        {"account entry", acct, {}, frmAcct->ui->DBGrid1, u"事项"_s, u"加油"_s, u"金额"_s, u"abc"_s, {leftOut}},
+        {"account entry kind", acct, {}, frmAcct->ui->DBGrid1, u"事项"_s, u"加油"_s, u"收/支"_s, u"支"_s, {leftOut}},
         {"settled hire charge", report, hires, frmReport->ui->DBGrid3, u"车辆"_s, car(3), u"租金"_s, u"abc"_s},
         {"settled hire time", report, hires, frmReport->ui->DBGrid3, u"车辆"_s, car(3), u"结算时间"_s, u"昨天"_s},
     };
@@ -121,7 +124,7 @@ TEST_F(StoredText, EveryGridThatShowsMoneyShowsTextStoredThereAsItIs)
             EXPECT_FALSE(r.w.form->grab().isNull()) << r.name;
             EXPECT_EQ(Shown(r.grid, r.keyCaption, r.key, r.caption), r.shown) << r.name;
         });
-        EXPECT_EQ(messageTexts(), QStringList()) << r.name;
+        EXPECT_EQ(messageTexts(), r.boxes) << r.name;
     }
 }
 

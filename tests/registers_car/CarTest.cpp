@@ -160,13 +160,15 @@ TEST_F(CarTest, ThePhotoPageWritesEveryNameUpToTheFoldersLimit)
 TEST_F(CarTest, ThePhotoPageSaysWhyAPictureWasNotWritten)
 {
     addCar(u"K"_s);
-    const QString folder = CarPicDir, deep = dir() + QString(300, 'd') + '/';
+    const QString folder = CarPicDir, deep = dir() + QString(300, 'd') + '/', file = PhotoFileName(folder, u"K"_s);
     const auto sys = [](int err) { return QString::fromLocal8Bit(std::strerror(err)); };
     const struct { const char* name; std::function<void()> make; QString folder, text; } rows[] = {
         {"the folder missing", [&] { QDir(folder).removeRecursively(); }, folder,
          u"照片文件保存失败（%1）：照片文件夹不存在，本次没有保存任何内容。\n"_s.arg(folder) + sys(ENOENT)},
         {"a folder name too long", [] {}, deep,
          u"照片文件保存失败（%1）：文件名或路径太长，本次没有保存任何内容。\n"_s.arg(deep) + sys(ENAMETOOLONG)},
+        {"a folder where the file goes", [&] { QDir().mkpath(file); }, folder,
+         u"照片文件“%1”保存失败：该位置已有同名的文件夹或其他项目，本次没有保存任何内容。\n"_s.arg(file) + sys(EEXIST)},
     };
     const QString picked = makePicture(u"pick.bmp"_s, "BMP");
     inCars([&] {

@@ -112,6 +112,7 @@ TEST_F(PriceTest, BadInputIsRefusedWithItsNotice)
             messages.clear();
             EXPECT_FALSE(add(c.s, true)) << c.notice.toStdString();
             EXPECT_EQ(messageTexts(), QStringList{c.notice});
+            if (!messages.empty()) EXPECT_EQ(messages[0].caption, "Quorvane") << c.notice.toStdString();
         }
     });
     EXPECT_EQ(stored(), "");

@@ -2,6 +2,7 @@
 // Small file helpers for tests that check folders and file contents.
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QStringList>
 
@@ -32,4 +33,13 @@ inline bool ScribblePage(const QString& file, qint64 page)
 inline QStringList EntriesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+}
+// Files under folder at every depth, hidden ones too, by path from it, sorted.
+inline QStringList FilesUnder(const QString& folder)
+{
+    QStringList l;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+        l << QDir(folder).relativeFilePath(it.next());
+    l.sort();
+    return l;
 }
