@@ -400,11 +400,15 @@ NotedChange readNote(const QByteArray& text)
 // A move done: its target there and, unless both names are one file, its source gone.
 bool moveDone(const NotedMove& m) { return exists(m.to) && (m.oneFile || !exists(m.from)); }
 
+bool markTableThere(TADOConnection& cn)
+{
+    return cn.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name)=lower(:t)"),
+                     {{QStringLiteral("t"), MarkTable}}).toLongLong() > 0;
+}
+
 bool markStored(TADOConnection& cn, const QString& mark)
 {
-    const bool table = cn.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name)=lower(:t)"),
-                                 {{QStringLiteral("t"), MarkTable}}).toLongLong() > 0;
-    return table && cn.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ID=:id").arg(MarkTable),
+    return markTableThere(cn) && cn.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ID=:id").arg(MarkTable),
                               {{QStringLiteral("id"), mark}}).toLongLong() > 0;
 }
 
@@ -587,13 +591,16 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
 {
     QSet<QString> standing;   // files named by a note that stays
     QSet<QString> touched;
-    bool removed = false;
+    bool removed = false, unread = false;
     const QDir data(AppDir());
     for (const QString& name : data.entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
         if (!IsPhotoWorkFile(name)) continue;
         const QString file = data.filePath(name);
         const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            unread = true;
+            continue;
+        }
         // Locked: a running copy of the program is making this change.
         const bool live = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
         QFile f;
@@ -615,8 +622,9 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
             for (const QString& n : c.files()) standing.insert(n);
     }
     if (removed) syncFolder(AppDir());
-    // Staged and set-aside files of no change standing: a stop before the note named them.
-    for (const QString& folder : folders) {
+    // Staged and set-aside files of no change standing: a stop before the note
+    // named them. A note that cannot be read may name any of them.
+    for (const QString& folder : unread ? QStringList() : folders) {
         const QDir dir(folder);
         for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
             const QString file = folder + name;
@@ -629,9 +637,7 @@ QStringList StalePhotoMarks(TADOConnection& cn)
 {
     QStringList marks;
     {
-        const bool table = cn.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name)=lower(:t)"),
-                                     {{QStringLiteral("t"), MarkTable}}).toLongLong() > 0;
-        if (!table) return {};
+        if (!markTableThere(cn)) return {};
         TStatement st(cn, QStringLiteral("SELECT ID FROM %1").arg(MarkTable));
         while (st.next()) marks << st.value(0).toString();
     }
