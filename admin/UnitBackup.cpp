@@ -2,6 +2,7 @@
 #include "ui_UnitBackup.h"
 #include "common/AppContext.h"
 #include "common/StartupReads.h"
+#include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Backup.h"
@@ -119,6 +120,7 @@ bool copyTree(const QString& source, const QString& target, int mode, TCopyWalk&
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     // Each entry is considered here, one by one: a folder, then a file.
     for (const QFileInfo& fi : entries) {
+        if (IsPhotoWorkFile(fi.fileName())) continue;   // a photo change's own files are never copied
         const QString to = target + QLatin1Char('/') + fi.fileName();
         if (fi.isDir()) {
             QList<TFolderId> held;

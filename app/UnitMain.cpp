@@ -2,6 +2,7 @@
 #include "ui_UnitMain.h"
 #include "common/AppContext.h"
 #include "common/StartupReads.h"
+#include "common/UnitPhoto.h"
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
@@ -142,6 +143,9 @@ void TfrmMain::FormCreate()
     }
     CarPicDir = AppDir() + QStringLiteral("DBPic/");
     CustPicDir = AppDir() + QStringLiteral("DBCustPic/");
+    // A save the program stopped in is finished or undone before any window
+    // shows a photo; the file itself is only read.
+    RecoverPhotoChanges(ADOCn, {CarPicDir, CustPicDir});
 
     ADOQry->setConnection(&ADOCn);
 

@@ -1,4 +1,6 @@
 #include "common/UnitPhoto.h"
+#include "platform/App.h"
+#include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Image.h"
@@ -8,6 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -20,6 +27,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <jpeglib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,7 +272,14 @@ QImage LoadPhotoFile(const QString& fileName, QString* error, PhotoProblem* prob
 
 // ---- TStagedPhoto ----
 
+void (*PhotoFileStepHook)() = nullptr;
+
 namespace {
+void step()
+{
+    if (PhotoFileStepHook) PhotoFileStepHook();
+}
+
 // Hidden names of one length whatever the key, so that every key whose file
 // name fits the folder can be staged and set aside beside it.
 QString hiddenName(const QString& folder, const char* what)
@@ -283,19 +298,28 @@ QString fileError(const QString& head, const QString& folder, int err, const QSt
         + QString::fromLocal8Bit(std::strerror(err));
 }
 const QString NothingSaved = QStringLiteral("，本次没有保存任何内容。");
+QString saveFailed(const QString& folder) { return QStringLiteral("照片文件保存失败（%1）").arg(shown(folder)); }
 
 // Writes the picture as a new BMP file (never over an existing one), as it is
 // encoded, and syncs it; 0 or the errno.
 int writeNewFile(const QString& fileName, const QImage& picture)
 {
     const QByteArray path = QFile::encodeName(fileName);
+    step();
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
     int err = WriteBmp(fd, picture);
+    step();
     if (!err && ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && !err) err = errno;
     if (err) ::unlink(path.constData());
     return err;
+}
+
+bool exists(const QString& fileName)
+{
+    struct stat st;
+    return ::lstat(QFile::encodeName(fileName).constData(), &st) == 0;
 }
 
 // Renames a file; nothing in the way is replaced unless the two names are one
@@ -303,11 +327,152 @@ int writeNewFile(const QString& fileName, const QImage& picture)
 int renameFile(const QString& from, const QString& to, bool oneFile)
 {
     const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
-    struct stat st;
-    if (!oneFile && ::lstat(t.constData(), &st) == 0) return EEXIST;
+    if (!oneFile && exists(to)) return EEXIST;
+    step();
     return ::rename(f.constData(), t.constData()) == 0 ? 0 : errno;
 }
+
+// Removes a file; true when it is gone.
+bool removeFile(const QString& fileName)
+{
+    if (!exists(fileName)) return true;
+    step();
+    return ::unlink(QFile::encodeName(fileName).constData()) == 0 || errno == ENOENT;
+}
+
+// Makes a folder's entries (names made, moved or removed) last through a
+// power loss; 0 or the errno. A folder that cannot be opened for reading (it
+// may be searched without being listed) or a file system that cannot sync a
+// folder is passed over: the change stands as before.
+int syncFolder(const QString& folder)
+{
+    step();
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno == EACCES ? 0 : errno;
+    const int err = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+    ::close(fd);
+    return err;
+}
+
+const QString NotePrefix = QStringLiteral(".photochange-");
+const QString MarkTable = QStringLiteral("PhotoChange");
+QString noteFile(const QString& id) { return AppDir() + NotePrefix + id; }
+
+// A change as its note tells it: the staged file, and once the moves are
+// about to begin, the mark of its row (empty for a change without one) and
+// the moves in order.
+struct NotedMove { QString from, to; bool oneFile; };
+struct NotedChange {
+    QString staged;
+    bool planned = false;
+    QString mark;
+    QList<NotedMove> moves;
+    QStringList files() const
+    {
+        QStringList l{staged};
+        for (const auto& m : moves) l << m.from << m.to;
+        return l;
+    }
+};
+
+QByteArray noteLine(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n'; }
+
+// Only whole lines count: a line cut off by a stop was followed by no move.
+NotedChange readNote(const QByteArray& text)
+{
+    NotedChange c;
+    QList<QByteArray> lines = text.split('\n');
+    lines.removeLast();
+    for (const QByteArray& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (o.contains(QLatin1String("staged"))) c.staged = o.value(QLatin1String("staged")).toString();
+        if (!o.contains(QLatin1String("moves"))) continue;
+        c.planned = true;
+        c.mark = o.value(QLatin1String("mark")).toString();
+        for (const QJsonValue& v : o.value(QLatin1String("moves")).toArray()) {
+            const QJsonArray m = v.toArray();
+            c.moves.append({m.at(0).toString(), m.at(1).toString(), m.at(2).toBool()});
+        }
+    }
+    return c;
+}
+
+// A move done: its target there and, unless both names are one file, its source gone.
+bool moveDone(const NotedMove& m) { return exists(m.to) && (m.oneFile || !exists(m.from)); }
+
+bool markTableThere(TADOConnection& cn)
+{
+    return cn.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND lower(name)=lower(:t)"),
+                     {{QStringLiteral("t"), MarkTable}}).toLongLong() > 0;
+}
+
+bool markStored(TADOConnection& cn, const QString& mark)
+{
+    return markTableThere(cn) && cn.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ID=:id").arg(MarkTable),
+                              {{QStringLiteral("id"), mark}}).toLongLong() > 0;
+}
+
+// Finishes (the row stored) or undoes a change; true when nothing of it is left.
+bool settle(const NotedChange& c, bool stored, QSet<QString>& folders)
+{
+    bool ok = true;
+    if (stored) {
+        for (const auto& m : c.moves)
+            if (IsPhotoWorkFile(m.to)) ok = removeFile(m.to) && ok;
+    } else {
+        for (auto it = c.moves.crbegin(); it != c.moves.crend() && ok; ++it)
+            if (moveDone(*it)) ok = renameFile(it->to, it->from, it->oneFile) == 0;
+    }
+    if (ok && !c.staged.isEmpty()) ok = removeFile(c.staged);
+    for (const auto& m : c.moves) folders.insert(QFileInfo(m.to).absolutePath());
+    return ok;
+}
 } // namespace
+
+// A change's note: made before its first file, held locked while this copy of
+// the program makes the change, removed once the change is finished or undone.
+class TPhotoNote {
+public:
+    explicit TPhotoNote(const QString& folder) : m_id(QUuid::createUuid().toString(QUuid::Id128)), m_file(noteFile(m_id))
+    {
+        step();
+        m_fd = ::open(QFile::encodeName(m_file).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0) throw EAppError(fileError(saveFailed(folder), AppDir(), errno, NothingSaved));
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
+    }
+    ~TPhotoNote()
+    {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    TPhotoNote(const TPhotoNote&) = delete;
+    TPhotoNote& operator=(const TPhotoNote&) = delete;
+
+    const QString& id() const { return m_id; }
+    // Adds a line; with sync, the note and its name last through a power loss. 0 or the errno.
+    int add(const QJsonObject& line, bool sync)
+    {
+        const QByteArray bytes = noteLine(line);
+        step();
+        const ssize_t n = ::write(m_fd, bytes.constData(), size_t(bytes.size()));
+        if (n != ssize_t(bytes.size())) return n < 0 ? errno : ENOSPC;
+        if (!sync) return 0;
+        step();
+        if (::fsync(m_fd) != 0) return errno;
+        return syncFolder(AppDir());
+    }
+    // The change is over: the note goes.
+    void remove()
+    {
+        if (removeFile(m_file)) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+
+private:
+    QString m_id, m_file;
+    int m_fd = -1;
+};
 
 TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& picture)
     : m_folder(folder), m_action(action)
@@ -315,17 +480,28 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
     if (action != Action::Write) return;
     if (picture.isNull()) { m_action = Action::Remove; return; }
     const QString temp = hiddenName(folder, "staged");
+    // The note names the staged file before it is made.
+    m_note = std::make_unique<TPhotoNote>(folder);
+    if (const int err = m_note->add({{QStringLiteral("staged"), temp}}, false)) {
+        m_note->remove();
+        throw EAppError(fileError(saveFailed(folder), AppDir(), err, NothingSaved));
+    }
     const int err = writeNewFile(temp, picture);
+    if (err) m_note->remove();
     if (err) throw EAppError(fileError(QStringLiteral("照片文件保存失败（%1）").arg(shown(folder)), folder, err, NothingSaved));
     m_temp = temp;
 }
 
 TStagedPhoto::~TStagedPhoto()
 {
+    bool undone = true;
     if (!m_kept) {
-        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it) renameFile(it->to, it->from, it->oneFile);
+        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it)
+            if (renameFile(it->to, it->from, it->oneFile) != 0) undone = false;
     }
-    if (!m_temp.isEmpty()) QFile::remove(m_temp);
+    if (!m_temp.isEmpty() && !removeFile(m_temp)) undone = false;
+    // A file that could not be put back keeps the note for the next start-up.
+    if (m_note && undone && !m_kept) m_note->remove();
 }
 
 void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
@@ -335,15 +511,7 @@ void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
     m_moves.append({from, to, oneFile});
 }
 
-void TStagedPhoto::setAside(const QString& fileName)
-{
-    if (!QFileInfo(fileName).isFile()) return;
-    const QString aside = hiddenName(m_folder, "aside");
-    move(fileName, aside);
-    m_aside << aside;
-}
-
-void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
+void TStagedPhoto::commitTo(const QString& key, const QString& oldKey, TADOConnection* row)
 {
     const bool keyChanged = !oldKey.isEmpty() && oldKey != key;
     // A key that cannot name a file has no file to set aside.
@@ -352,38 +520,140 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey)
     const bool oldStored = !old.isEmpty() && QFileInfo(old).isFile();
     const bool photoKept = m_action == Action::Write || (m_action == Action::Keep && oldStored);
     if (photoKept && target.isEmpty()) throw EAppError(keyUnfit(key));
+    // The moves, planned whole before the first: the note names each one.
+    QList<Move> plan;
+    const auto aside = [&](const QString& f) {
+        if (QFileInfo(f).isFile()) plan.append({f, hiddenName(m_folder, "aside"), false});
+    };
     // A key changed only in letter case where the file system ignores case:
     // the old and the new name are one file. Setting one aside would take the
     // other with it, so the file is renamed in place, or replaced or removed
     // under the new name alone.
+    bool inPlace = false;
     if (oldStored && !target.isEmpty() && PhotoNamesAreOneFile(old, target)) {
         if (m_action == Action::Keep) {
-            move(old, target, true);
-            return;
+            plan.append({old, target, true});
+            inPlace = true;
         }
         old.clear();
     }
-    if (!target.isEmpty() && (m_action != Action::Keep || keyChanged)) setAside(target);
-    switch (m_action) {
-    case Action::Write:
-        move(m_temp, target);
-        if (!old.isEmpty()) setAside(old);
-        break;
-    case Action::Remove:
-        if (!old.isEmpty()) setAside(old);
-        break;
-    case Action::Keep:
-        if (oldStored) move(old, target);
-        break;
+    if (!inPlace) {
+        if (!target.isEmpty() && (m_action != Action::Keep || keyChanged)) aside(target);
+        switch (m_action) {
+        case Action::Write:
+            plan.append({m_temp, target, false});
+            if (!old.isEmpty()) aside(old);
+            break;
+        case Action::Remove:
+            if (!old.isEmpty()) aside(old);
+            break;
+        case Action::Keep:
+            if (oldStored) plan.append({old, target, false});
+            break;
+        }
     }
+    if (plan.isEmpty()) return;
+
+    if (!m_note) m_note = std::make_unique<TPhotoNote>(m_folder);
+    QJsonArray moves;
+    for (const Move& m : plan) moves.append(QJsonArray{m.from, m.to, m.oneFile});
+    const QString mark = row ? m_note->id() : QString();
+    if (const int err = m_note->add({{QStringLiteral("mark"), mark}, {QStringLiteral("moves"), moves}}, true))
+        throw EAppError(fileError(saveFailed(m_folder), AppDir(), err, NothingSaved));
+    for (const Move& m : plan) {
+        move(m.from, m.to, m.oneFile);
+        if (IsPhotoWorkFile(m.to)) m_aside << m.to;
+    }
+    if (const int err = syncFolder(m_folder))
+        throw EAppError(fileError(saveFailed(m_folder), m_folder, err, NothingSaved));
+    if (row) row->execute(QStringLiteral("INSERT INTO %1(ID) VALUES(:id)").arg(MarkTable), {{QStringLiteral("id"), mark}});
 }
 
 void TStagedPhoto::keep()
 {
     m_kept = true;
-    for (const QString& f : m_aside) QFile::remove(f);
+    bool gone = true;
+    for (const QString& f : m_aside) gone = removeFile(f) && gone;
     m_aside.clear();
     m_moves.clear();
+    if (m_note && gone) m_note->remove();
+}
+
+// ---- recovery ----
+
+bool IsPhotoWorkFile(const QString& fileName)
+{
+    static const QRegularExpression work(QStringLiteral("^\\.(?:(?:staged|aside)-[0-9a-f]{32}\\.bmp|photochange-[0-9a-f]{32})$"));
+    return work.match(QFileInfo(fileName).fileName()).hasMatch();
+}
+
+void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
+{
+    QSet<QString> standing;   // files named by a note that stays
+    QSet<QString> touched;
+    bool removed = false, unread = false;
+    const QDir data(AppDir());
+    for (const QString& name : data.entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!IsPhotoWorkFile(name)) continue;
+        const QString file = data.filePath(name);
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) {
+            unread = true;
+            continue;
+        }
+        // Locked: a running copy of the program is making this change.
+        const bool live = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        QFile f;
+        const NotedChange c = f.open(fd, QIODevice::ReadOnly) ? readNote(f.readAll()) : NotedChange();
+        f.close();
+        bool settled = false;
+        if (!live) {
+            const bool stored = c.planned && (c.mark.isEmpty() ? !c.moves.isEmpty() && moveDone(c.moves.last())
+                                                               : markStored(cn, c.mark));
+            settled = settle(c, stored, touched);
+            if (settled) {
+                for (const QString& folder : touched) syncFolder(folder);
+                settled = removeFile(file);
+                removed = removed || settled;
+            }
+        }
+        ::close(fd);
+        if (!settled)
+            for (const QString& n : c.files()) standing.insert(n);
+    }
+    if (removed) syncFolder(AppDir());
+    // Staged and set-aside files of no change standing: a stop before the note
+    // named them. A note that cannot be read may name any of them.
+    for (const QString& folder : unread ? QStringList() : folders) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString file = folder + name;
+            if (IsPhotoWorkFile(name) && !standing.contains(file)) removeFile(file);
+        }
+    }
+}
+
+QStringList StalePhotoMarks(TADOConnection& cn)
+{
+    QStringList marks;
+    {
+        if (!markTableThere(cn)) return {};
+        TStatement st(cn, QStringLiteral("SELECT ID FROM %1").arg(MarkTable));
+        while (st.next()) marks << st.value(0).toString();
+    }
+    if (marks.isEmpty()) return {};
+    // Read after the marks: a change whose mark was read has its note by now, unless it is over.
+    for (const QString& name : QDir(AppDir()).entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
+        marks.removeAll(name.mid(NotePrefix.size()));
+    // The notes' removal lasts before their marks go.
+    if (!marks.isEmpty()) syncFolder(AppDir());
+    return marks;
+}
+
+void PreparePhotoMarks(TADOConnection& cn, const QStringList& stale)
+{
+    cn.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (ID VARCHAR(40) NOT NULL PRIMARY KEY)").arg(MarkTable));
+    for (const QString& mark : stale) cn.execute(QStringLiteral("DELETE FROM %1 WHERE ID=:id").arg(MarkTable), {{QStringLiteral("id"), mark}});
 }
 
 // ---- TPhotoBox ----
@@ -494,7 +764,7 @@ void StoreWithPhoto(TADOConnection& cn, TStagedPhoto& staged, const QString& key
     {
         TTransaction tr(cn);
         writeRow();
-        staged.commitTo(key, oldKey);
+        staged.commitTo(key, oldKey, &cn);
         tr.commit();
     }
     staged.keep();

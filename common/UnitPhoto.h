@@ -71,16 +71,23 @@ constexpr qint64 MaxPhotoPixels = 36'000'000;
 constexpr int MaxPhotoSide = 12'000;
 
 // A save's photo in two halves around the record's row, so that the row and
-// its photo are stored together or not at all:
+// its photo are stored together or not at all, also when the program stops
+// half-way (see RecoverPhotoChanges):
 //   auto staged = box.stage();        // before the row: the picture is written
 //                                     // to a temporary file in the folder
 //   TTransaction tr(cn);
 //   ...write the row...;
-//   staged->commitTo(key);            // moved into place (oldKey: a changed key)
+//   staged->commitTo(key, oldKey, &cn); // moved into place (oldKey: a changed key)
 //   tr.commit();
 //   staged->keep();                   // only now are replaced files deleted
 // Until keep(), the destructor puts every file back as it was and removes the
 // temporary file; any throw on the way therefore leaves no file changed.
+// Before the first file is written or moved, a change note in the data folder
+// names every file the change makes or moves; it goes when the change is
+// finished or undone, or else at the next start-up. The folder is synced after
+// the moves, so a change whose row is stored survives a power loss.
+class TPhotoNote;
+class TADOConnection;
 class TStagedPhoto {
 public:
     enum class Action {
@@ -98,14 +105,15 @@ public:
     // Puts the photo in place under key; an oldKey different from key is the
     // record's previous key, whose file goes. A key that cannot name a file has
     // none to set aside. Throws EAppError when a photo is to be kept under a key
-    // that cannot name it, or a file cannot be moved.
-    void commitTo(const QString& key, const QString& oldKey = QString());
+    // that cannot name it, or a file cannot be moved. With row, the change
+    // stands or falls with the transaction open on row: its mark is written
+    // there, so the next start-up can tell whether the row was stored.
+    void commitTo(const QString& key, const QString& oldKey = QString(), TADOConnection* row = nullptr);
     // The row is stored: the files put aside are deleted and nothing is undone.
     void keep();
     Action action() const { return m_action; }
 
 private:
-    void setAside(const QString& fileName);
     // oneFile: the two names are one file, renamed in place.
     void move(const QString& from, const QString& to, bool oneFile = false);
 
@@ -116,10 +124,10 @@ private:
     QList<Move> m_moves;   // done, in order
     QStringList m_aside;
     bool m_kept = false;
+    std::unique_ptr<TPhotoNote> m_note;
 };
 
 class TPhotoBox;
-class TADOConnection;
 
 // Writes a record's row and its photo together or not at all: writeRow runs in
 // one transaction, the staged photo is moved into place under key (oldKey: the
@@ -130,6 +138,26 @@ void StoreWithPhoto(TADOConnection& cn, TStagedPhoto& staged, const QString& key
 // The same with the photo a window's save stages (TPhotoBox::stage).
 void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& key,
                     const std::function<void()>& writeRow, const QString& oldKey = QString());
+
+// The next start-up's first step on the photos: each change a save left
+// unfinished (the program stopped between its first file and its end) is
+// finished when its row was stored, and undone otherwise; a change a running
+// copy of the program is making is left alone. Staged and set-aside files no
+// change names go. A file that cannot be moved back keeps its note for the
+// next start-up. Throws only when the database cannot be read.
+void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders);
+// The marks of changes that are over, which the end of start-up deletes
+// (none when the table of marks is missing).
+QStringList StalePhotoMarks(TADOConnection& cn);
+// Makes the table of marks when missing and deletes the stale marks, inside
+// the end of start-up's transaction.
+void PreparePhotoMarks(TADOConnection& cn, const QStringList& stale);
+// A file a photo change works with: a staged or set-aside photo, or a change
+// note; never a record's photo, and never copied by a backup.
+bool IsPhotoWorkFile(const QString& fileName);
+// Called before each write, sync, rename and removal of a photo change's
+// files, so that tests can stop the program at any one. Null in the program.
+extern void (*PhotoFileStepHook)();
 
 class TPhotoBox : public QObject {
     Q_OBJECT

@@ -1,9 +1,9 @@
 #include "common/UnitPublic.h"
 #include "platform/Transaction.h"
-#include "common/UnitPhoto.h"
 #include "platform/Handler.h"
 #include "common/AppContext.h"
 #include "common/StartupReads.h"
+#include "common/UnitPhoto.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -185,10 +185,15 @@ void EnsureSchema(TADOConnection& cn)
     QList<SchemaIndex> missing;
     for (const SchemaIndex& ix : SchemaIndexes())
         if (!have.contains(ix.name.toLower())) missing << ix;
-    if (have.contains(QStringLiteral("acct")) && missing.isEmpty()) return;
+    // The marks of photo changes: their table, and the marks of changes that are over.
+    const QStringList stalePhotoMarks = StalePhotoMarks(cn);
+    if (have.contains(QStringLiteral("acct")) && missing.isEmpty() && have.contains(QStringLiteral("photochange"))
+        && stalePhotoMarks.isEmpty())
+        return;
 
     TTransaction tr(cn);
     EnsureAcctTable(cn);
+    PreparePhotoMarks(cn, stalePhotoMarks);
     for (const SchemaIndex& ix : missing)
         cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(ix.name, ix.table, ix.column));
     tr.commit();

@@ -65,7 +65,8 @@ struct SchemaIndex {
 const QList<SchemaIndex>& SchemaIndexes();
 
 // Brings an opened database up to what the program needs, in one transaction:
-// the account-book table when missing, and the indexes the lists rely on.
+// the account-book table when missing, the indexes the lists rely on, and the
+// table of photo-change marks, without the marks of changes that are over.
 // Writes nothing when all are there. Run at start-up and after a restore.
 void EnsureSchema(TADOConnection& cn);
 
