@@ -583,7 +583,7 @@ void TStagedPhoto::keep()
 
 bool IsPhotoWorkFile(const QString& fileName)
 {
-    static const QRegularExpression work(QStringLiteral("^\\.(?:(?:staged|aside)-[0-9a-f]{32}\\.bmp|photochange-[0-9a-f]{32})$"));
+    static const QRegularExpression work(QStringLiteral("^\\.(?:(?:staged|aside)-[0-9a-f]{32}\\.bmp|(?:photochange|part)-[0-9a-f]{32})$"));
     return work.match(QFileInfo(fileName).fileName()).hasMatch();
 }
 

@@ -152,8 +152,9 @@ QStringList StalePhotoMarks(TADOConnection& cn);
 // Makes the table of marks when missing and deletes the stale marks, inside
 // the end of start-up's transaction.
 void PreparePhotoMarks(TADOConnection& cn, const QStringList& stale);
-// A file a photo change works with: a staged or set-aside photo, or a change
-// note; never a record's photo, and never copied by a backup.
+// A file a photo change works with: a staged or set-aside photo, a change
+// note, or a copy a stopped backup or restore left half written; never a
+// record's photo, and never copied by a backup.
 bool IsPhotoWorkFile(const QString& fileName);
 // Called before each write, sync, rename and removal of a photo change's
 // files, so that tests can stop the program at any one. Null in the program.

@@ -4,7 +4,7 @@
 #include "admin/UnitBackup.h"
 #include "app/Forms.h"
 #include "ui_UnitBackup.h"
-#include <QDirIterator>
+#include "support/FileTools.h"
 
 namespace {
 
@@ -15,10 +15,12 @@ protected:
     static QStringList namesUnder(const QString& folder)
     {
         QStringList l;
-        for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) l << it.nextFileInfo().fileName();
+        for (const QString& f : FilesUnder(folder)) l << QFileInfo(f).fileName();
         l.sort();
         return l;
     }
+    // A photo copy a stopped restore left half written.
+    static QString partCopy(char digit) { return u".part-"_s + QString(32, QLatin1Char(digit)); }
 };
 
 TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopiesNone)
@@ -29,6 +31,7 @@ TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopi
     // Left by a stop before any note named them.
     storePhoto(CarPicDir, work("staged", '1').chopped(4));
     storePhoto(CustPicDir, work("aside", '2').chopped(4));
+    ASSERT_TRUE(WriteFile(CustPicDir + partCopy('5'), "half"));
     // A change this program is making while another copy starts.
     auto running = std::make_unique<TStagedPhoto>(CarPicDir, TStagedPhoto::Action::Write, QImage(makePicture(u"p.bmp"_s, "BMP")));
     QStringList staged;
@@ -50,6 +53,7 @@ TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopi
     // A backup taken while a change is under way copies the photos only.
     storePhoto(CarPicDir, work("aside", '3').chopped(4));
     storePhoto(CustPicDir, work("staged", '4').chopped(4));
+    ASSERT_TRUE(WriteFile(CarPicDir + partCopy('6'), "half"));
     const QString target = dir() + u"target/"_s;
     QDir().mkpath(target);
     folderAnswers << target;
@@ -61,6 +65,7 @@ TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopi
     frmMain->N8Click();
     EXPECT_EQ(lastMessage(), u"备份完成！"_s);
     EXPECT_EQ(namesUnder(target).filter(u".bmp"_s), photos);
+    EXPECT_EQ(namesUnder(target).filter(u".part-"_s), QStringList());
 }
 
 } // namespace
