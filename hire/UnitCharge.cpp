@@ -115,6 +115,11 @@ void TfrmCharge::CalcSettleFee()
 {
     FeeInput in = FeeInputFromRow(*ADOQry);
     in.returnMoment = returnMoment();
+    // A stored return that is no moment gives no fee to show.
+    if (!in.returnMoment.isValid()) {
+        for (QLineEdit* e : {ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe}) e->clear();
+        return;
+    }
     in.reading = ui->EdtOdograph->text();
     ShowHireFee(in, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe);
 }

@@ -32,27 +32,27 @@ struct Case {
     const char* odd;       // what another tool stored in Y (an SQL set list)
     const char* picked;    // the column whose picker the user changes on Y, or none
     const char* box;       // the last box the save shows
+    const char* shows;     // what Y's date pickers (and the desk's unit) show
 };
 
 const char* const kSaved = "修改已保存！";
 const Case kCases[] = {
     {"DeskPriceText", Window::Desk, "BasicPrice='abc'", nullptr,
-     "“abc”不是有效的金额或数值，这里只能输入数字和小数点，请重新输入！"},
-    {"DeskBeginAndUnitNull", Window::Desk, "BeginTime=NULL, LeasoType=NULL", nullptr, kSaved},
-    {"DeskBeginText", Window::Desk, "BeginTime='昨天上午'", nullptr, kSaved},
-    {"DeskBeginNullPicked", Window::Desk, "BeginTime=NULL", "BeginTime", kSaved},
-    {"SettlementEndText", Window::Settlement, "EndTime='abc'", nullptr, "结算信息已保存！"},
-    {"SettlementEndPast9999", Window::Settlement, "EndTime=2958466.5", nullptr, "结算信息已保存！"},
-    {"RegisterBuyBefore1900", Window::Register, "BuyDate=-29", nullptr, "车辆信息修改完成！"},
-    {"RegisterBuyPast9999", Window::Register, "BuyDate=2958470", nullptr, "车辆信息修改完成！"},
-    {"RegisterCheckText", Window::Register, "CheckDate='去年'", nullptr, "车辆信息修改完成！"},
-    {"RegisterCheckNull", Window::Register, "CheckDate=NULL", nullptr, "车辆信息修改完成！"},
-    {"RegisterBuyBefore1900Picked", Window::Register, "BuyDate=-29", "BuyDate", "车辆信息修改完成！"},
-    {"AccountDateText", Window::Account, "AcctTime='abc'", nullptr, ""},
-    {"AccountDateNull", Window::Account, "AcctTime=NULL", nullptr, ""},
-    {"AccountDateNullPicked", Window::Account, "AcctTime=NULL", "AcctTime", ""},
-    {"FeeItemDatesOdd", Window::FeeItem, "BeginTime=NULL, EndTime='明年', CreateTime=-29", nullptr, ""},
-    {"FeeItemDatesOddPicked", Window::FeeItem, "BeginTime=NULL, EndTime=2958470", "EndTime", ""},
+     "“abc”不是有效的金额或数值，这里只能输入数字和小数点，请重新输入！", "2026/3/7|2026/3/9|包月"},
+    {"DeskBeginAndUnitNull", Window::Desk, "BeginTime=NULL, LeasoType=NULL", nullptr, kSaved, " |2026/3/9|"},
+    {"DeskBeginText", Window::Desk, "BeginTime='昨天上午'", nullptr, kSaved, "昨天上午|2026/3/9|包月"},
+    {"DeskBeginNullPickedPlanText", Window::Desk, "BeginTime=NULL, PlanEndTime='abc'", "BeginTime", kSaved, " |abc|包月"},
+    {"SettlementEndText", Window::Settlement, "EndTime='abc'", nullptr, "结算信息已保存！", "abc"},
+    {"SettlementEndPast9999", Window::Settlement, "EndTime=2958466.5", nullptr, "结算信息已保存！", "10000/1/1"},
+    {"RegisterBuyBefore1900", Window::Register, "BuyDate=-29", nullptr, "车辆信息修改完成！", "1899/12/1|2025/7/1"},
+    {"RegisterBuyPast9999", Window::Register, "BuyDate=2958470", nullptr, "车辆信息修改完成！", "10000/1/5|2025/7/1"},
+    {"RegisterCheckText", Window::Register, "CheckDate='去年'", nullptr, "车辆信息修改完成！", "2021/2/3|去年"},
+    {"RegisterCheckNull", Window::Register, "CheckDate=NULL", nullptr, "车辆信息修改完成！", "2021/2/3|2026/2/8"},
+    {"RegisterBuyBefore1900PickedCheckNull", Window::Register, "BuyDate=-29, CheckDate=NULL", "BuyDate", "车辆信息修改完成！", "1899/12/1|2026/2/8"},
+    {"AccountDateText", Window::Account, "AcctTime='abc'", nullptr, "", "abc"},
+    {"AccountDateNull", Window::Account, "AcctTime=NULL", nullptr, "", " "},
+    {"FeeItemDatesOdd", Window::FeeItem, "BeginTime=NULL, EndTime='明年', CreateTime=-29", nullptr, "", " |明年|1899/12/1"},
+    {"FeeItemEndPickedBeginNull", Window::FeeItem, "BeginTime=NULL, EndTime=2958470", "EndTime", "", " |10000/1/5|2025/6/1"},
 };
 
 // Per window: the table, its key and the columns a save may touch.
@@ -135,6 +135,7 @@ protected:
         }
         }
     }
+    QString shown;     // what Y's pickers showed before the save
     QString yStored;   // Y as stored, odd values and all, before the save (but the column picked)
     void storeOdd(const Case& c)
     {
@@ -153,7 +154,12 @@ protected:
     // Selects X, moves to Y, changes the picker when the case says so, and saves.
     void selectXMoveToYAndSave(const Case& c)
     {
-        auto save = [&](QAbstractButton* b) { messages.clear(); click(b); };
+        // Moving shows no box: every value stored shows as it is, or is kept.
+        auto save = [&](QAbstractButton* b) {
+            EXPECT_EQ(messageTexts().join(u'|'), QString());
+            messages.clear();
+            click(b);
+        };
         switch (c.window) {
         case Window::Desk:
             frmLend->ui->PageControl1->setCurrentWidget(frmLend->ui->TabSheet1);
@@ -163,6 +169,7 @@ protected:
                 ASSERT_TRUE(frmLend->ADOMod->locate(u"LeasoID"_s, y));
                 EXPECT_EQ(u->EdtModMemo->text() + u->EdtModPrice->text(),
                           u"Y备注"_s + (QString::fromUtf8(c.odd).startsWith(u"BasicPrice"_s) ? u"abc"_s : u"99"_s));
+                shown = u->DtMod1Date->text() + u'|' + u->DTMod2Date->text() + u'|' + u->CmbModType->currentText();
                 if (c.picked) SetMoment(u->DtMod1Date, u->DtMod1Time, pick);
                 save(u->BtnSaveMod);
             });
@@ -173,6 +180,7 @@ protected:
                 ASSERT_TRUE(frmCharge->ADOQry->locate(u"LeasoID"_s, x));
                 ASSERT_TRUE(frmCharge->ADOQry->locate(u"LeasoID"_s, y));
                 EXPECT_EQ(u->Memo1->toPlainText(), u"Y备注"_s);
+                shown = u->DtDate->text();
                 clearAndType(u->EdtLeaso, u"100"_s);
                 save(u->Button1);
             });
@@ -182,6 +190,7 @@ protected:
                 ASSERT_TRUE(frmCar->ADOQry->locate(u"CarID"_s, x));
                 ASSERT_TRUE(frmCar->ADOQry->locate(u"CarID"_s, y));
                 EXPECT_EQ(frmCar->ui->EdtPledge->text(), u"5000元"_s);
+                shown = frmCar->ui->DtBuy->text() + u'|' + frmCar->ui->DtCheck->text();
                 if (c.picked) frmCar->ui->DtBuy->setDate(pick.date());
                 answers = {Dlg::IdYes};
                 save(frmCar->ui->BtnSaveBasic);
@@ -194,7 +203,9 @@ protected:
                 for (const QVariant& key : {x, y}) {
                     ASSERT_TRUE(frmCar->ADOTable1->locate(u"CostID"_s, key));
                     whenShown(frmCost, [&] {
-                        if (key == y && c.picked) frmCost->ui->Dt2->setDate(pick.date());
+                        auto* d = frmCost->ui.get();
+                        shown = d->Dt1->text() + u'|' + d->Dt2->text() + u'|' + d->DtCreateTime->text();
+                        if (key == y && c.picked) d->Dt2->setDate(pick.date());
                         frmCost->ui->BtnOK->click();
                     });
                     save(frmCar->ui->BtnModCost);
@@ -212,7 +223,7 @@ protected:
                     if (key == y) storeOdd(c);
                     ASSERT_TRUE(frmAcct->ADOQry->locate(u"ID"_s, key));
                     whenShown(frmAcctMod, [&] {
-                        if (key == y && c.picked) frmAcctMod->ui->DateTimePicker3->setDate(pick.date());
+                        shown = frmAcctMod->ui->DateTimePicker3->text();
                         frmAcctMod->ui->BtnSave->click();
                     });
                     save(u->BtnModify);
@@ -230,6 +241,7 @@ TEST_P(RowSave, TheSavedRecordKeepsItsStoredValuesUnlessTheUserChangedThem)
     if (c.window != Window::Account) storeOdd(c);
     const QString xBefore = row(c.window, x);
     selectXMoveToYAndSave(c);
+    EXPECT_EQ(shown, QString::fromUtf8(c.shows));
     EXPECT_EQ(lastMessage(), QString::fromUtf8(c.box));
     EXPECT_EQ(row(c.window, x), xBefore);
     EXPECT_EQ(row(c.window, y, QString::fromUtf8(c.picked)), yStored);
