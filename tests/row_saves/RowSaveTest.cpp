@@ -75,7 +75,7 @@ Place PlaceOf(Window w)
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-class RowSave : public AppFixture, public ::testing::WithParamInterface<Case> {
+class RowFixture : public AppFixture {
 protected:
     const QDateTime now = CombineDateTime(QDate(2026, 3, 10), QTime(9, 30, 15));
     const QDateTime pick = CombineDateTime(QDate(2026, 3, 8), QTime(10, 5));
@@ -234,6 +234,8 @@ protected:
     }
 };
 
+class RowSave : public RowFixture, public ::testing::WithParamInterface<Case> {};
+
 TEST_P(RowSave, TheSavedRecordKeepsItsStoredValuesUnlessTheUserChangedThem)
 {
     const Case& c = GetParam();
@@ -253,6 +255,29 @@ TEST_P(RowSave, TheSavedRecordKeepsItsStoredValuesUnlessTheUserChangedThem)
         EXPECT_EQ(DaysToDateTime(v.toDouble()), c.window == Window::Desk ? pick : CombineDateTime(pick.date(), QTime(0, 0)));
     }
     ExpectLastGuardQuiet();
+}
+
+// The fee-item dialog serves the add as well: a date kept for the changed
+// item's odd value is no date for a new item, which takes the dialog's default.
+TEST_F(RowFixture, AnAddAfterAChangeOfAnItemWithOddDatesWritesNoMadeUpDate)
+{
+    const Case c{"", Window::FeeItem, "BeginTime=NULL, EndTime='明年'", nullptr, "", ""};
+    setUpRecords(c.window);
+    storeOdd(c);
+    selectXMoveToYAndSave(c);
+    inWindow(frmCar, &TfrmMain::BtnCarClick, [&] {
+        frmCar->ui->PageControl1->setCurrentWidget(frmCar->ui->TabSheet1);
+        whenShown(frmCost, [&] {
+            clearAndType(frmCost->ui->EdtName, u"新项"_s);
+            clearAndType(frmCost->ui->EdtCost, u"10"_s);
+            click(frmCost->ui->BtnOK);
+        });
+        click(frmCar->ui->BtnAddCost);
+    });
+    // Begin and end at the dialog's defaults; the payment date as last shown (Y's).
+    EXPECT_EQ(RowsText(db(), u"CarCost"_s, {u"BeginTime"_s, u"EndTime"_s, u"CreateTime"_s}, u"Name='新项'"_s),
+              u"%1|%2|%3"_s.arg(DateToDays(now.date())).arg(DateToDays(now.date().addDays(365))).arg(DateToDays(QDate(2025, 6, 1))));
+    EXPECT_EQ(row(c.window, y), yStored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, RowSave, ::testing::ValuesIn(kCases),
