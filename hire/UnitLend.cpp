@@ -310,7 +310,7 @@ bool TfrmLend::LendOut()
 
     const QDateTime begin = MomentOf(ui->Dt1Date, ui->Dt1Time);
     const QDateTime planEnd = MomentOf(ui->Dt2Date, ui->Dt2Time);
-    if (begin.isValid() && planEnd.isValid() && !(begin < planEnd)) {
+    if (!(begin < planEnd)) {
         Dlg::Notice(this, QStringLiteral("计划还车时间不应前于借车时间！"));
         return false;
     }
