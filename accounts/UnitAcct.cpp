@@ -303,9 +303,10 @@ void TfrmAcct::BtnModifyClick()
     const bool income = ADOQry2->fieldByName(QStringLiteral("Type")).asInteger() == 1;
     (income ? d->RbOwe : d->RbPay)->setChecked(true);
     ShowCategoryOfKind(d->CmbOweCategory, d->CmbPayCategory, income);
-    const QDateTime when = ADOQry2->fieldByName(QStringLiteral("AcctTime")).asDateTime();
-    if (when.isValid()) d->DateTimePicker3->setDate(when.date());
-    SetEditText(d->EdtAmount, ADOQry2->fieldByName(QStringLiteral("Amount")).asString());
+    // A date the picker cannot show is kept as stored; an amount stored as
+    // text shows as it is, and the save refuses it unless it is changed.
+    ShowStoredDate(d->DateTimePicker3, ADOQry2->fieldByName(QStringLiteral("AcctTime")).value());
+    SetEditText(d->EdtAmount, ADOQry2->fieldByName(QStringLiteral("Amount")).shownText());
     SetEditText(d->EdtItem, ADOQry2->fieldByName(QStringLiteral("Item")).asString());
     const QString category = ADOQry2->fieldByName(QStringLiteral("Category")).asString();
     auto fill = [&](QComboBox* c, const QComboBox* from) {
@@ -323,16 +324,18 @@ void TfrmAcct::BtnModifyClick()
     const bool owe = d->RbOwe->isChecked();
     const Currency amount = StrToCurr(d->EdtAmount->text());
     // The link to a hire or fee item and the deleted flag keep their values.
-    const Params values{{QStringLiteral("type"), owe ? 1 : -1},
-                        {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
-                        {QStringLiteral("time"), QVariant(d->DateTimePicker3->date())},
-                        {QStringLiteral("amount"), QVariant::fromValue(amount)},
-                        {QStringLiteral("item"), d->EdtItem->text().trimmed()},
-                        {QStringLiteral("id"), qint64(StrToInt64(id))}};
+    Params values{{QStringLiteral("type"), owe ? 1 : -1},
+                  {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
+                  {QStringLiteral("amount"), QVariant::fromValue(amount)},
+                  {QStringLiteral("item"), d->EdtItem->text().trimmed()},
+                  {QStringLiteral("id"), qint64(StrToInt64(id))}};
+    const bool keepTime = KeepsStoredValue(d->DateTimePicker3);
+    if (!keepTime) values.append({QStringLiteral("time"), QVariant(d->DateTimePicker3->date())});
     // The list is read afresh whether the entry was written or had gone meanwhile.
     WriteUnlessChanged(this, [&] {
-        ExpectOneRow(AppConnection().execute(QStringLiteral(
-            "Update [Acct] set [Type]=:type,Category=:cat,AcctTime=:time,Amount=:amount,Item=:item Where ID=:id"),
+        ExpectOneRow(AppConnection().execute(
+            QStringLiteral("Update [Acct] set [Type]=:type,Category=:cat,") + (keepTime ? QString() : QStringLiteral("AcctTime=:time,"))
+                + QStringLiteral("Amount=:amount,Item=:item Where ID=:id"),
             values));
     }, {});
     BtnQryClick();

@@ -93,17 +93,15 @@ void TfrmCharge::DataSource1DataChange()
 {
     const bool row = ADOQry->active() && !ADOQry->isEmpty();
     auto text = [&](const char* field) {
-        return row ? ADOQry->fieldByName(QLatin1String(field)).asString() : QString();
+        return row ? ADOQry->fieldByName(QLatin1String(field)).shownText() : QString();
     };
     SetEditText(ui->EdtCarID, text("CarID"));
     ui->Memo1->setPlainText(text("Memo"));
     {
         // Filled as one step: the fee is worked out once, from the whole row.
+        // A return moment the pickers cannot show is kept as stored.
         const QSignalBlocker bd(ui->DtDate), bt(ui->DtTime), bo(ui->EdtOdograph);
-        if (!ui->EdtCarID->text().isEmpty()) {
-            const QDateTime end = ADOQry->fieldByName(QStringLiteral("EndTime")).asDateTime();
-            if (end.isValid()) SetMoment(ui->DtDate, ui->DtTime, end);
-        }
+        if (row) ShowStoredMoment(ui->DtDate, ui->DtTime, ADOQry->fieldByName(QStringLiteral("EndTime")).value());
         SetEditText(ui->EdtOdograph, text("Odograph2"));
     }
     CalcSettleFee();
@@ -117,12 +115,18 @@ void TfrmCharge::CalcSettleFee()
 {
     FeeInput in = FeeInputFromRow(*ADOQry);
     in.returnMoment = returnMoment();
+    // A stored return that is no moment gives no fee to show.
+    if (!in.returnMoment.isValid()) {
+        for (QLineEdit* e : {ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe}) e->clear();
+        return;
+    }
     in.reading = ui->EdtOdograph->text();
     ShowHireFee(in, ui->EdtCalDays, ui->EdtTimeOwe, ui->EdtAdditionalOwe, ui->EdtOwe);
 }
 
 QDateTime TfrmCharge::returnMoment() const
 {
+    if (KeepsStoredValue(ui->DtDate)) return PickedOrStoredMoment(ui->DtDate, ui->DtTime);
     const QTime t = ui->DtTime->time();
     return CombineDateTime(ui->DtDate->date(), QTime(t.hour(), t.minute(), t.second()));
 }
@@ -154,8 +158,9 @@ void TfrmCharge::Button1Click()
     const bool hasReading = !ui->EdtOdograph->text().isEmpty();
     const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
     const QDateTime r = returnMoment();
+    const bool keepEnd = KeepsStoredValue(ui->DtDate);
     const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
-    if (MomentSeconds(r) < MomentSeconds(begin)) {
+    if (!keepEnd && MomentSeconds(r) < MomentSeconds(begin)) {
         Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));
         return;
     }
@@ -163,9 +168,14 @@ void TfrmCharge::Button1Click()
     // Only a hire returned and not yet settled is settled.
     const bool saved = WriteUnlessChanged(this, [&] {
         TTransaction tr(AppConnection());
-        Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)}, {QStringLiteral("end"), r},
+        Params p{{QStringLiteral("charge"), QVariant::fromValue(amount)},
                  {QStringLiteral("memo"), ui->Memo1->toPlainText()}, {QStringLiteral("id"), key}};
-        QString sets = QStringLiteral("ChargeTime=Now(),Charge=:charge,EndTime=:end,");
+        QString sets = QStringLiteral("ChargeTime=Now(),Charge=:charge,");
+        // A return moment the pickers could not show stays as stored.
+        if (!keepEnd) {
+            p.append({QStringLiteral("end"), r});
+            sets += QStringLiteral("EndTime=:end,");
+        }
         if (hasReading) {
             p.append({QStringLiteral("odo"), reading});
             sets += QStringLiteral("Odograph2=:odo,");

@@ -462,23 +462,21 @@ void TfrmLend::ADOModCalcFields(TDataSet& ds) { CalcLeasoTypeStr(ds); }
 
 void TfrmLend::DsModDataChange()
 {
-    // An empty list reads as a row of empty fields.
+    // An empty list reads as a row of empty fields. Every box shows the
+    // selected hire as stored, text where a number belongs included.
     const bool row = ADOMod->active() && !ADOMod->isEmpty();
     auto text = [&](const char* name) {
-        return row ? ADOMod->fieldByName(QLatin1String(name)).asString() : QString();
+        return row ? ADOMod->fieldByName(QLatin1String(name)).shownText() : QString();
     };
-    auto moment = [&](const char* name) {
-        return row ? ADOMod->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
+    auto stored = [&](const char* name) {
+        return row ? ADOMod->fieldByName(QLatin1String(name)).value() : QVariant();
     };
 
     SetEditText(ui->EdtModOdograph, text("Odograph1"));
-    // An empty moment or unit leaves the pickers and the unit as they were.
-    if (const QDateTime b = moment("BeginTime"); b.isValid()) SetMoment(ui->DtMod1Date, ui->DtMod1Time, b);
-    if (const QDateTime p = moment("PlanEndTime"); p.isValid()) SetMoment(ui->DTMod2Date, ui->DTMod2Time, p);
-    if (const QString unit = text("LeasoTypeStr"); !unit.isEmpty()) {
-        const int i = ui->CmbModType->findText(unit);
-        if (i >= 0) ui->CmbModType->setCurrentIndex(i);
-    }
+    ShowStoredMoment(ui->DtMod1Date, ui->DtMod1Time, stored("BeginTime"));
+    ShowStoredMoment(ui->DTMod2Date, ui->DTMod2Time, stored("PlanEndTime"));
+    // A unit the list cannot name shows none, and the save keeps it.
+    ui->CmbModType->setCurrentIndex(ui->CmbModType->findText(text("LeasoTypeStr")));
     const QString custID = text("CustID");
     if (custID.isEmpty()) {
         for (QLineEdit* e : {ui->EdtModCustID, ui->EdtModCustName, ui->EdtModTel, ui->EdtModBankCard}) e->clear();
@@ -511,8 +509,10 @@ void TfrmLend::BtnSaveModClick()
         ui->EdtModPrice->setFocus();
         return;
     }
-    const QDateTime begin = MomentOf(ui->DtMod1Date, ui->DtMod1Time);
-    const QDateTime planEnd = MomentOf(ui->DTMod2Date, ui->DTMod2Time);
+    // A moment the pickers could not show is kept as stored, and checked only
+    // when it is a moment.
+    const QDateTime begin = PickedOrStoredMoment(ui->DtMod1Date, ui->DtMod1Time);
+    const QDateTime planEnd = PickedOrStoredMoment(ui->DTMod2Date, ui->DTMod2Time);
     if (ui->EdtModLimit->text().isEmpty()) {
         Dlg::Notice(this, QStringLiteral("请输入每出租单位时间（日、月）内限里程数！\r如无里程限制，请填写“0”！"));
         ui->EdtModLimit->setFocus();
@@ -522,7 +522,7 @@ void TfrmLend::BtnSaveModClick()
     if (!CheckFilteredInput(this, {ui->EdtModPrice, ui->EdtModLimit, ui->EdtModAdditionalPrice, ui->EdtModPrepay,
                                    ui->EdtModOdograph}))
         return;
-    if (!(begin < planEnd)) {
+    if (begin.isValid() && planEnd.isValid() && !(begin < planEnd)) {
         Dlg::Notice(this, QStringLiteral("计划还车时间不应前于借车时间！"));
         return;
     }
@@ -537,18 +537,26 @@ void TfrmLend::BtnSaveModClick()
     const Currency additional = FilledIn(ui->EdtModAdditionalPrice->text())
         ? StrToCurr(ui->EdtModAdditionalPrice->text()) : Currency();
 
-    Params p{{QStringLiteral("begin"), begin}, {QStringLiteral("plan"), planEnd},
-             {QStringLiteral("memo"), ui->EdtModMemo->text()}, {QStringLiteral("cust"), ui->EdtModCustID->text()},
-             {QStringLiteral("odo"), odograph}, {QStringLiteral("type"), ui->CmbModType->currentIndex()},
-             {QStringLiteral("price"), QVariant::fromValue(price)}, {QStringLiteral("limit"), limit},
-             {QStringLiteral("additional"), QVariant::fromValue(additional)}, {QStringLiteral("id"), key}};
-    QString sets = QStringLiteral("BeginTime=:begin,PlanEndTime=:plan,[Memo]=:memo,CustID=:cust");
+    Params p{{QStringLiteral("memo"), ui->EdtModMemo->text()}, {QStringLiteral("cust"), ui->EdtModCustID->text()},
+             {QStringLiteral("odo"), odograph}, {QStringLiteral("price"), QVariant::fromValue(price)},
+             {QStringLiteral("limit"), limit}, {QStringLiteral("additional"), QVariant::fromValue(additional)},
+             {QStringLiteral("id"), key}};
+    QString sets = QStringLiteral("[Memo]=:memo,CustID=:cust");
+    // What the pickers and the unit could not show stays as stored.
+    auto setUnlessKept = [&](bool keep, const char* column, const char* name, const QVariant& v) {
+        if (keep) return;
+        sets += QLatin1Char(',') + QLatin1String(column) + QStringLiteral("=:") + QLatin1String(name);
+        p.append({QLatin1String(name), v});
+    };
+    setUnlessKept(KeepsStoredValue(ui->DtMod1Date), "BeginTime", "begin", begin);
+    setUnlessKept(KeepsStoredValue(ui->DTMod2Date), "PlanEndTime", "plan", planEnd);
+    setUnlessKept(ui->CmbModType->currentIndex() < 0, "LeasoType", "type", ui->CmbModType->currentIndex());
     // No prepayment typed: the stored one stays.
     if (hasPrepay) {
         sets += QStringLiteral(",Prepay=:prepay");
         p.append({QStringLiteral("prepay"), QVariant::fromValue(prepay)});
     }
-    sets += QStringLiteral(",Odograph1=:odo,LeasoType=:type,BasicPrice=:price,[Limit]=:limit,AdditionalPrice=:additional");
+    sets += QStringLiteral(",Odograph1=:odo,BasicPrice=:price,[Limit]=:limit,AdditionalPrice=:additional");
     // Only a hire that is still open.
     if (!WriteUnlessChanged(this, [&] {
             ExpectOneRow(ADOQry2->execSQL(

@@ -39,6 +39,12 @@ QString TField::asString() const
     return TDataSet::formatValue(v, dataType());
 }
 
+QString TField::shownText() const
+{
+    if (const auto* c = m_ds->currentCell(m_col)) return m_ds->cellText(*c, dataType());
+    return TDataSet::formatValue(value(), dataType());
+}
+
 qint64 TField::asInteger() const
 {
     if (const auto* c = m_ds->currentCell(m_col); c && c->kind == TDataSet::Cell::Int)

@@ -30,6 +30,9 @@ public:
     // Display text: amounts, moments and numbers formatted; an amount stored
     // as text throws EConvertError, as asCurrency does.
     QString asString() const;
+    // The text a box shows of the stored value, as lists show it: text stored
+    // where an amount belongs shows as it is (a save then refuses it).
+    QString shownText() const;
     qint64 asInteger() const;          // null gives 0
     Currency asCurrency() const;       // null gives 0
     QDateTime asDateTime() const;      // null gives an invalid QDateTime

@@ -1,5 +1,6 @@
 #include "platform/Pickers.h"
 #include "platform/Moment.h"
+#include "platform/StoredValue.h"
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QEvent>
@@ -65,4 +66,83 @@ void SetMoment(QDateEdit* d, QTimeEdit* t, const QDateTime& m)
 {
     d->setDate(m.date());
     t->setTime(m.time());
+}
+
+namespace {
+
+// What a date picker remembers of the stored value it was last given.
+class StoredPick : public QObject {
+public:
+    explicit StoredPick(QDateEdit* d) : QObject(d), normalMin(d->minimumDate())
+    {
+        setObjectName(QStringLiteral("StoredPick"));
+        // The user's own date: the picker is an ordinary picker again.
+        connect(d, &QDateEdit::dateChanged, this, [this, d] { if (!filling) becomeOrdinary(d, {}); });
+    }
+    // Shows date (none: the picker's date as it stands) within the normal range.
+    void becomeOrdinary(QDateEdit* d, const QDate& date)
+    {
+        keep = false;
+        stored = QVariant();
+        filling = true;
+        if (date.isValid()) d->setDate(date);
+        d->setSpecialValueText({});
+        d->setMinimumDate(normalMin);
+        filling = false;
+    }
+    const QDate normalMin;
+    QVariant stored;
+    bool keep = false;
+    bool filling = false;
+};
+
+StoredPick* storedPick(const QDateEdit* d)
+{
+    return d->findChild<StoredPick*>(QStringLiteral("StoredPick"), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
+
+void ShowStoredMoment(QDateEdit* d, QTimeEdit* t, const QVariant& stored, const QDate& nullShownAs)
+{
+    StoredPick* s = storedPick(d);
+    if (!s) s = new StoredPick(d);
+    const QDateTime m = StoredMoment(stored);
+    if (m.isValid() && m.date() >= s->normalMin && m.date() <= d->maximumDate()) {
+        s->becomeOrdinary(d, m.date());
+        if (t) t->setTime(m.time());
+        return;
+    }
+    if (stored.isNull() && nullShownAs.isValid()) {
+        s->becomeOrdinary(d, nullShownAs);
+    } else {
+        // A day under the picker's range stands for the stored value, shown
+        // as its text (a blank for null).
+        const QString text = m.isValid() ? DateToStr(m.date()) : stored.toString();
+        s->filling = true;
+        d->setMinimumDate(s->normalMin.addDays(-1));
+        d->setSpecialValueText(text.isEmpty() ? QStringLiteral(" ") : text);
+        d->setDate(d->minimumDate());
+        s->filling = false;
+    }
+    s->keep = true;
+    s->stored = stored;
+    if (t) t->setTime(m.isValid() ? m.time() : QTime(0, 0));
+}
+
+bool KeepsStoredValue(const QDateEdit* d)
+{
+    const StoredPick* s = storedPick(d);
+    return s && s->keep;
+}
+
+QDateTime PickedOrStoredMoment(const QDateEdit* d, const QTimeEdit* t)
+{
+    if (const StoredPick* s = storedPick(d); s && s->keep) return StoredMoment(s->stored);
+    return t ? MomentOf(d, t) : CombineDateTime(d->date(), QTime(0, 0));
+}
+
+void ForgetStoredValue(QDateEdit* d, const QDate& date)
+{
+    if (StoredPick* s = storedPick(d); s && s->keep) s->becomeOrdinary(d, date);
 }

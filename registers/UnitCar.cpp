@@ -174,7 +174,7 @@ void TfrmCar::showState(const QString& stored)
 void TfrmCar::DataSource1DataChange()
 {
     const bool any = ADOQry->active() && !ADOQry->isEmpty();
-    auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).asString() : QString(); };
+    auto text = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).shownText() : QString(); };
     const QString key = selectedKey();
     SetEditText(ui->EdtCarID, key);
     showState(text("State"));
@@ -186,13 +186,12 @@ void TfrmCar::DataSource1DataChange()
     showInCombo(ui->CmbCarStyle, text("Style"));
     showInCombo(ui->CmbMark, text("Mark"));
     showInCombo(ui->CmbColor, text("Color"));
-    const QDate fallback = NowMoment().date().addDays(-30);
-    auto date = [&](const char* name) {
-        const QDateTime d = any ? ADOQry->fieldByName(QLatin1String(name)).asDateTime() : QDateTime();
-        return d.isValid() ? d.date() : fallback;
-    };
-    ui->DtBuy->setDate(date("BuyDate"));
-    ui->DtCheck->setDate(date("CheckDate"));
+    // A date the pickers cannot show (none, text, out of their range) is kept
+    // as stored; none shows as 30 days before today.
+    auto stored = [&](const char* name) { return any ? ADOQry->fieldByName(QLatin1String(name)).value() : QVariant(); };
+    const QDate noDate = NowMoment().date().addDays(-30);
+    ShowStoredDate(ui->DtBuy, stored("BuyDate"), noDate);
+    ShowStoredDate(ui->DtCheck, stored("CheckDate"), noDate);
     Photo->showStored(key);
 }
 
@@ -277,8 +276,8 @@ void TfrmCar::BtnSaveBasicClick()
         set("Style", ui->CmbCarStyle->currentText());
         set("Mark", ui->CmbMark->currentText());
         set("Color", ui->CmbColor->currentText());
-        set("BuyDate", ui->DtBuy->date());
-        set("CheckDate", ui->DtCheck->date());
+        if (!KeepsStoredValue(ui->DtBuy)) set("BuyDate", ui->DtBuy->date());
+        if (!KeepsStoredValue(ui->DtCheck)) set("CheckDate", ui->DtCheck->date());
         set("Pledge", ui->EdtPledge->text());
         if (!keepDefend) set("Defend", defend);
         ADOQry2->post();
@@ -446,11 +445,13 @@ void TfrmCar::setFeeFields(const Currency& amount)
     // at the width the page has always kept.
     set("CarID", d->EdtCar->text());
     set("Name", CutToCodePageBytes(d->EdtName->text(), FeeTextBytes));
-    set("BeginTime", d->Dt1->date());
-    set("EndTime", d->Dt2->date());
+    // A date the picker could not show stays as the item stored it.
+    auto setDate = [&](const char* name, const QDateEdit* e) { if (!KeepsStoredValue(e)) set(name, e->date()); };
+    setDate("BeginTime", d->Dt1);
+    setDate("EndTime", d->Dt2);
     set("Cost", QVariant::fromValue(amount));
     set("Content", CutToCodePageBytes(d->EdtContent->text(), FeeTextBytes));
-    set("CreateTime", d->DtCreateTime->date());
+    setDate("CreateTime", d->DtCreateTime);
 }
 
 void TfrmCar::BtnAddCostClick()
@@ -466,6 +467,9 @@ void TfrmCar::BtnAddCostClick()
     d->EdtName->clear();
     d->EdtCost->clear();
     d->EdtContent->clear();
+    // A date kept from an item whose stored date the picker could not show
+    // means nothing for a new item: it starts as the dialog's own default.
+    frmCost->ForgetKeptDates();
     if (frmCost->showModal() != QDialog::Accepted) return;
     const Currency amount = feeAmount(d->EdtCost->text());
 
@@ -503,17 +507,16 @@ void TfrmCar::BtnModCostClick()
     if (costId == 0) return;
     auto* d = frmCost->ui.get();
     auto field = [&](const char* name) { return ADOTable1->fieldByName(QLatin1String(name)); };
-    auto showDate = [&](QDateEdit* e, const char* name) {
-        const QDateTime v = field(name).asDateTime();
-        if (v.isValid()) e->setDate(v.date());
-    };
+    // Every box shows the selected item as stored; a date the picker cannot
+    // show is kept, an amount stored as text is refused by the save.
+    auto showDate = [&](QDateEdit* e, const char* name) { ShowStoredDate(e, field(name).value()); };
     frmCost->setWindowTitle(QStringLiteral("修改交费项目"));
     SetEditText(d->EdtCar, selectedKey());
-    SetEditText(d->EdtName, field("Name").asString());
+    SetEditText(d->EdtName, field("Name").shownText());
     showDate(d->Dt1, "BeginTime");
     showDate(d->Dt2, "EndTime");
-    SetEditText(d->EdtCost, field("Cost").asString());
-    SetEditText(d->EdtContent, field("Content").asString());
+    SetEditText(d->EdtCost, field("Cost").shownText());
+    SetEditText(d->EdtContent, field("Content").shownText());
     showDate(d->DtCreateTime, "CreateTime");
     if (frmCost->showModal() != QDialog::Accepted) return;
     const Currency amount = feeAmount(d->EdtCost->text());
@@ -529,12 +532,17 @@ void TfrmCar::BtnModCostClick()
         ADOTable1->post();
         // Only the amount, the item and the date follow; kind, category and
         // the deleted flag stay. Without an entry nothing is made.
-        if (d->ChkAcct->isChecked())
-            ADOQryAcct->execSQL(QStringLiteral("Update [Acct] set [Amount]=:amount,[Item]=:item,[AcctTime]=:time Where LeasoID=:link"),
-                                {{QStringLiteral("amount"), QVariant::fromValue(amount)},
-                                 {QStringLiteral("item"), feeEntryItem(d->EdtCar->text(), d->EdtName->text())},
-                                 {QStringLiteral("time"), d->DtCreateTime->date()},
-                                 {QStringLiteral("link"), feeLink(costId)}});
+        // A payment date kept as stored leaves the entry's date as it is.
+        if (d->ChkAcct->isChecked()) {
+            Params p{{QStringLiteral("amount"), QVariant::fromValue(amount)},
+                     {QStringLiteral("item"), feeEntryItem(d->EdtCar->text(), d->EdtName->text())},
+                     {QStringLiteral("link"), feeLink(costId)}};
+            const bool keepTime = KeepsStoredValue(d->DtCreateTime);
+            if (!keepTime) p.append({QStringLiteral("time"), d->DtCreateTime->date()});
+            ADOQryAcct->execSQL(QStringLiteral("Update [Acct] set [Amount]=:amount,[Item]=:item")
+                                    + (keepTime ? QString() : QStringLiteral(",[AcctTime]=:time"))
+                                    + QStringLiteral(" Where LeasoID=:link"), p);
+        }
         tr.commit();
     };
     bool saved = false;

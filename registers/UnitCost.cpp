@@ -55,6 +55,14 @@ void TfrmCost::FormCreate()
     EdtNameChange();
 }
 
+void TfrmCost::ForgetKeptDates()
+{
+    const QDate today = NowMoment().date();
+    ForgetStoredValue(ui->Dt1, today);
+    ForgetStoredValue(ui->Dt2, today.addDays(365));
+    ForgetStoredValue(ui->DtCreateTime, today);
+}
+
 void TfrmCost::EdtNameChange()
 {
     // Texts as they stand: a blank counts as filled.

@@ -16,6 +16,10 @@ public:
 
     std::unique_ptr<Ui::TfrmCost> ui;
 
+    // A date kept for an item's stored value the picker could not show goes
+    // back to the dialog's default; the others keep their last values.
+    void ForgetKeptDates();
+
 private:
     void FormCreate();
     void EdtNameChange();

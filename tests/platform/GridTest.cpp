@@ -12,9 +12,13 @@
 #include "hire/UnitReturn.h"
 #include "hire/UnitSelectScheme.h"
 #include "registers/UnitCar.h"
+#include "registers/UnitCost.h"
+#include "accounts/UnitModAcct.h"
 #include "registers/UnitPrice.h"
 #include "ui_UnitAcct.h"
 #include "ui_UnitCar.h"
+#include "ui_UnitCost.h"
+#include "ui_UnitModAcct.h"
 #include "ui_UnitCharge.h"
 #include "ui_UnitLend.h"
 #include "ui_UnitPrice.h"
@@ -148,11 +152,22 @@ TEST_F(StoredText, ACommandThatWorksWithTheValueRefusesIt)
         // The fee of the selected hire is worked out as the window opens.
         {"return fee", frmReturn, &TfrmMain::BtnReturnClick, [] { EXPECT_EQ(frmReturn->ui->EdtOwe->text(), QString()); }, abc},
         {"settlement fee", frmCharge, &TfrmMain::BtnChargeClick, [] { EXPECT_EQ(frmCharge->ui->EdtOwe->text(), QString()); }, abc},
-        {"fee item changed", frmCar, &TfrmMain::BtnCarClick, [] {
+        // The change dialogs show the stored text; their save refuses it.
+        {"fee item changed", frmCar, &TfrmMain::BtnCarClick, [this] {
              frmCar->ui->PageControl1->setCurrentWidget(frmCar->ui->TabSheet1);
+             whenShown(frmCost, [] {
+                 EXPECT_EQ(frmCost->ui->EdtCost->text(), u"abc"_s);
+                 frmCost->ui->BtnOK->click();
+             });
              frmCar->ui->BtnModCost->click();
          }, abc},
-        {"account entry changed", frmAcct, &TfrmMain::ToolButton7Click, [] { frmAcct->ui->BtnModify->click(); }, abc},
+        {"account entry changed", frmAcct, &TfrmMain::ToolButton7Click, [this] {
+             whenShown(frmAcctMod, [] {
+                 EXPECT_EQ(frmAcctMod->ui->EdtAmount->text(), u"abc"_s);
+                 frmAcctMod->ui->BtnSave->click();
+             });
+             frmAcct->ui->BtnModify->click();
+         }, abc},
     };
     const QString before = everything();
     for (const Row& r : rows) {
