@@ -55,6 +55,7 @@ enum class Save { NewCar, NewCust, CarPhoto, CustPhoto, CarKey, CustKey };
 // The record's rows, the hires' and the photos ("key WxH") before the save and
 // after it; the photos before are stored for the test.
 struct Case { Save save; const char *name, *before, *after; };
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 const Case Cases[] = {
     {Save::NewCar, "NewCar", "# / N1 7x7", "N1# / N1 37x23"},   // a photo no record stands behind
     {Save::NewCust, "NewCust", "# / N1 7x7", "N1|张三# / N1 37x23"},
