@@ -31,26 +31,6 @@ const Io shimIo = {1, &fwd<&Io::xClose>, &fwd<&Io::xRead, void*, int, sqlite3_in
     &fwd<&Io::xFileControl, int, void*>, [](sqlite3_file* f) { return inner(f)->pMethods->xSectorSize(inner(f)); },
     [](sqlite3_file* f) { return inner(f)->pMethods->xDeviceCharacteristics(inner(f)); }};
 
-// The shim becomes the default file system for connections opened after it.
-void installShim()
-{
-    if (realVfs) return;
-    realVfs = sqlite3_vfs_find(nullptr);
-    shimVfs = *realVfs;
-    shimVfs.pNext = nullptr;
-    shimVfs.zName = "stepcount";
-    shimVfs.szOsFile = int(sizeof(ShimFile)) + realVfs->szOsFile;
-    shimVfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
-        auto* s = reinterpret_cast<ShimFile*>(f);
-        s->real = reinterpret_cast<sqlite3_file*>(s + 1);
-        const int rc = realVfs->xOpen(realVfs, name, s->real, flags, out);
-        s->base.pMethods = s->real->pMethods ? &shimIo : nullptr;
-        return rc;
-    };
-    shimVfs.xDelete = [](sqlite3_vfs*, const char* name, int sync) { countStep(); return realVfs->xDelete(realVfs, name, sync); };
-    sqlite3_vfs_register(&shimVfs, 1);
-}
-
 enum class Save { NewCar, NewCust, CarPhoto, CustPhoto, CarKey, CustKey };
 // The record's rows, the hires' and the photos ("key WxH") before the save and
 // after it; the photos before are stored for the test.
@@ -67,7 +47,25 @@ const Case Cases[] = {
 
 class PhotoCrash : public RegisterTest, public ::testing::WithParamInterface<Case> {
 protected:
-    static void SetUpTestSuite() { installShim(); }
+    // The shim becomes the default file system for connections opened after it.
+    static void SetUpTestSuite()
+    {
+        if (realVfs) return;
+        realVfs = sqlite3_vfs_find(nullptr);
+        shimVfs = *realVfs;
+        shimVfs.pNext = nullptr;
+        shimVfs.zName = "stepcount";
+        shimVfs.szOsFile = int(sizeof(ShimFile)) + realVfs->szOsFile;
+        shimVfs.xOpen = [](sqlite3_vfs*, const char* name, sqlite3_file* f, int flags, int* out) {
+            auto* s = reinterpret_cast<ShimFile*>(f);
+            s->real = reinterpret_cast<sqlite3_file*>(s + 1);
+            const int rc = realVfs->xOpen(realVfs, name, s->real, flags, out);
+            s->base.pMethods = s->real->pMethods ? &shimIo : nullptr;
+            return rc;
+        };
+        shimVfs.xDelete = [](sqlite3_vfs*, const char* name, int sync) { countStep(); return realVfs->xDelete(realVfs, name, sync); };
+        sqlite3_vfs_register(&shimVfs, 1);
+    }
     const Case& c = GetParam();
     const bool isCar = QString::fromLatin1(c.name).contains(u"Car"_s);
     std::map<QString, int> outcomes;
@@ -79,13 +77,6 @@ protected:
         for (const QString& folder : {dir(), CarPicDir, CustPicDir})
             for (const QString& name : FilesIn(folder)) l << folder + name;
         return l;
-    }
-    // Every file back as it was; the database's own rewritten in place, under the program's idle connection.
-    void putBack(const std::map<QString, QByteArray>& before)
-    {
-        for (const QString& f : dataFiles())
-            if (!before.count(f)) QFile::remove(f);
-        for (const auto& [file, bytes] : before) ASSERT_TRUE(WriteFile(file, bytes)) << file.toStdString();
     }
     // Each step in turn until the save runs to its end; then the stop that left most work files again, for the start-up.
     void stopAtEveryStep(QAbstractButton* save, const std::deque<int>& answer = {})
@@ -102,8 +93,13 @@ protected:
         };
         std::map<QString, QByteArray> before;
         for (const QString& f : dataFiles()) before[f] = FileBytes(f);
+        const auto putBack = [&] {   // the database's own file rewritten in place, under the program's idle connection
+            for (const QString& f : dataFiles())
+                if (!before.count(f)) QFile::remove(f);
+            for (const auto& [file, bytes] : before) ASSERT_TRUE(WriteFile(file, bytes)) << file.toStdString();
+        };
         for (int n = 1; n < 1000 && !HasFatalFailure(); ++n) {
-            putBack(before);
+            putBack();
             const bool ended = stoppedBefore(n);
             const QStringList files = dataFiles();
             const int work = int(std::count_if(files.begin(), files.end(), IsPhotoWorkFile));
@@ -113,7 +109,7 @@ protected:
             if (ended) break;
             ++points, ++outcomes[outcome];
         }
-        putBack(before);
+        putBack();
         stoppedBefore(worst);
     }
 
