@@ -300,8 +300,20 @@ void TfrmAcct::BtnModifyClick()
     }
 
     auto* d = frmAcctMod->ui.get();
-    const bool income = ADOQry2->fieldByName(QStringLiteral("Type")).asInteger() == 1;
-    (income ? d->RbOwe : d->RbPay)->setChecked(true);
+    // A kind that is neither income nor expense (another tool's) shows
+    // neither button, and the save keeps it unless the user picks one.
+    const QVariant kind = ADOQry2->fieldByName(QStringLiteral("Type")).value();
+    const qint64 type = kind.isNull() ? 0 : ADOQry2->fieldByName(QStringLiteral("Type")).asInteger();
+    const bool income = type == 1;
+    if (type == 1 || type == -1) {
+        (income ? d->RbOwe : d->RbPay)->setChecked(true);
+    } else {
+        for (QRadioButton* b : {d->RbOwe, d->RbPay}) {
+            b->setAutoExclusive(false);
+            b->setChecked(false);
+        }
+        for (QRadioButton* b : {d->RbOwe, d->RbPay}) b->setAutoExclusive(true);
+    }
     ShowCategoryOfKind(d->CmbOweCategory, d->CmbPayCategory, income);
     // A date the picker cannot show is kept as stored; an amount stored as
     // text shows as it is, and the save refuses it unless it is changed.
@@ -322,19 +334,21 @@ void TfrmAcct::BtnModifyClick()
     if (frmAcctMod->showModal() != QDialog::Accepted) return;
 
     const bool owe = d->RbOwe->isChecked();
+    const bool keepType = !owe && !d->RbPay->isChecked();
     const Currency amount = StrToCurr(d->EdtAmount->text());
     // The link to a hire or fee item and the deleted flag keep their values.
-    Params values{{QStringLiteral("type"), owe ? 1 : -1},
-                  {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
+    Params values{{QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
                   {QStringLiteral("amount"), QVariant::fromValue(amount)},
                   {QStringLiteral("item"), d->EdtItem->text().trimmed()},
                   {QStringLiteral("id"), qint64(StrToInt64(id))}};
+    if (!keepType) values.append({QStringLiteral("type"), owe ? 1 : -1});
     const bool keepTime = KeepsStoredValue(d->DateTimePicker3);
     if (!keepTime) values.append({QStringLiteral("time"), QVariant(d->DateTimePicker3->date())});
     // The list is read afresh whether the entry was written or had gone meanwhile.
     WriteUnlessChanged(this, [&] {
         ExpectOneRow(AppConnection().execute(
-            QStringLiteral("Update [Acct] set [Type]=:type,Category=:cat,") + (keepTime ? QString() : QStringLiteral("AcctTime=:time,"))
+            QStringLiteral("Update [Acct] set ") + (keepType ? QString() : QStringLiteral("[Type]=:type,"))
+                + QStringLiteral("Category=:cat,") + (keepTime ? QString() : QStringLiteral("AcctTime=:time,"))
                 + QStringLiteral("Amount=:amount,Item=:item Where ID=:id"),
             values));
     }, {});
