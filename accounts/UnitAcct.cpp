@@ -37,13 +37,12 @@ std::optional<Currency> StoredMoney(const QVariant& v)
     return StoredCurrency(v);
 }
 
-// Only amounts stored as numbers are added; another tool's text would add as
-// 0 or as its leading digits, so such amounts are counted instead, in the same
-// scan. Every number sorts before any text and text before a blob, so "< ''"
-// picks the numbers, ">= ''" the others, and null neither.
-const QString kTotal = QStringLiteral(
-    "Select sum(case when Amount < '' then Amount end),"
-    " count(case when Amount >= '' then 1 end) from [Acct] where [Type]=%1 and ");
+// Only amounts stored as numbers money holds are added; another tool's text
+// would add as 0 or as its leading digits, and a number past the range would
+// wrap, so such amounts are counted instead, in the same scan (null neither).
+const QString kTotal = QStringLiteral("Select sum(case when %1 then Amount end), count(case when not %1 then 1 end)")
+                           .arg(SqlFitsMoney(QStringLiteral("Amount")))
+    + QStringLiteral(" from [Acct] where [Type]=%1 and ");
 
 QString UnreadAmountsText(qint64 entries)
 {
@@ -191,9 +190,12 @@ void TfrmAcct::BtnQryClick()
     qint64 unread = 0;
     const std::optional<Currency> owe = total(1, where, p, unread);
     const std::optional<Currency> pay = total(-1, where, p, unread);
+    // Worked out before any box is filled: a balance past the money range
+    // leaves no box showing a figure of another query.
+    const Currency balance = owe.value_or(Currency()) - pay.value_or(Currency());
     SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
     SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
-    SetEditText(ui->EdtBalance, CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
+    SetEditText(ui->EdtBalance, CurrToStr(balance));
 
     m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
     m_listParams = p;
