@@ -187,11 +187,12 @@ void TfrmAcct::BtnQryClick()
         p.append({QStringLiteral("cat"), category});
     }
 
+    // A total or balance that cannot be worked out (past the money range)
+    // leaves the boxes empty, never with figures of an earlier query.
+    for (QLineEdit* e : {ui->EdtOwe, ui->EdtPay, ui->EdtBalance}) e->clear();
     qint64 unread = 0;
     const std::optional<Currency> owe = total(1, where, p, unread);
     const std::optional<Currency> pay = total(-1, where, p, unread);
-    // Worked out before any box is filled: a balance past the money range
-    // leaves no box showing a figure of another query.
     const Currency balance = owe.value_or(Currency()) - pay.value_or(Currency());
     SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
     SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));

@@ -54,4 +54,27 @@ TEST_F(AcctHugeAmount, TotalsLeaveOutAStoredNumberPastTheMoneyRangeAndTheListSho
     ExpectLastGuardQuiet();
 }
 
+// Totals each within the range whose balance is not: the box says so, and no
+// total box keeps a figure of the query before.
+TEST_F(AcctHugeAmount, ABalancePastTheMoneyRangeLeavesNoFigureOfTheQueryBefore)
+{
+    add(1, qint64(1000000), 2);
+    add(-1, qint64(300000), 3);
+    add(1, qint64(9000000000000000000), 7);
+    add(-1, qint64(-9000000000000000000), 8);
+    inWindow(frmAcct, &TfrmMain::ToolButton7Click, [&] {
+        auto* u = frmAcct->ui.get();
+        u->DateTimePicker1->setDate(QDate(2026, 3, 1));
+        u->DateTimePicker2->setDate(QDate(2026, 3, 3));
+        click(u->BtnQry);
+        EXPECT_EQ((QStringList{u->EdtOwe->text(), u->EdtPay->text(), u->EdtBalance->text()}),
+                  (QStringList{u"100"_s, u"30"_s, u"70"_s}));
+        u->DateTimePicker2->setDate(QDate(2026, 3, 9));
+        messages.clear();
+        click(u->BtnQry);
+        EXPECT_EQ(messageTexts(), QStringList{u"金额超出范围"_s});
+        EXPECT_EQ((QStringList{u->EdtOwe->text(), u->EdtPay->text(), u->EdtBalance->text()}), (QStringList{u""_s, u""_s, u""_s}));
+    });
+}
+
 } // namespace
