@@ -13,11 +13,9 @@ protected:
     {
         createForms = false;   // a test may spoil the live file before the program opens it
         BackupDialog::SetUp();
-        for (int i = 0; i < 40; ++i) {   // pages in a table start-up reads and in one it does not
-            const Params p{{u"n"_s, QString::number(i)}, {u"d"_s, QString(200, u'x')}};
-            exec(u"Insert into Car(CarID,State,Description) values('京A'||:n,'A',:d)"_s, p);
-            exec(u"Insert into Leaso(CarID,CustID,Memo) values('京A'||:n,'c',:d)"_s, p);
-        }
+        for (int i = 0; i < 40; ++i)   // pages of a table start-up reads only in part
+            exec(u"Insert into Car(CarID,State,Description) values('京A'||:n,'A',:d)"_s,
+                 {{u"n"_s, QString::number(i)}, {u"d"_s, QString(200, u'x')}});
         exec(u"Insert into Customer(CustID,CustName) values('110101199001011234','张三')"_s);
     }
     // The root page of the file's table or index scribbled over.
@@ -29,27 +27,21 @@ protected:
 };
 
 // A page start-up never reads is damaged: the program starts, but the copy fails the restore's check, so
-// the box names the live file and the finding, no copy is left and the live file is as it was.
+// the box names the live file and the finding, no copy nor photo is left and the live file is as it was.
 TEST_F(BackupCheck, ACopyThatWouldNotRestoreIsRemovedAndTheBoxSaysWhy)
 {
-    QDir().mkpath(CarPicDir);
-    write(CarPicDir + u"京A1.bmp"_s);
-    const QByteArray sound = FileBytes(dbFile());
-    for (const QString table : {u"Car"_s, u"Leaso"_s}) {
-        SCOPED_TRACE(table.toStdString());
-        ASSERT_TRUE(WriteFile(dbFile(), sound));
-        scribble(dbFile(), table);
-        startApp();
-        ASSERT_TRUE(frmMain->started()) << lastMessage().toStdString();
-        const QByteArray live = FileBytes(dbFile());
-        backup();
-        EXPECT_EQ(messages.size(), 1u);
-        EXPECT_TRUE(lastMessage().startsWith(u"备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：文件已损坏。\n"_s
-                                                 .arg(dbFile()))) << lastMessage().toStdString();
-        EXPECT_EQ(FilesUnder(root), QStringList{});
-        EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
-        DestroyForms();
-    }
+    QDir().mkpath(dir() + u"DBPic"_s);
+    write(dir() + u"DBPic/京A1.bmp"_s);
+    scribble(dbFile(), u"Car"_s);
+    startApp();
+    ASSERT_TRUE(frmMain->started()) << lastMessage().toStdString();
+    const QByteArray live = FileBytes(dbFile());
+    backup();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().startsWith(u"备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：文件已损坏。\n"_s
+                                             .arg(dbFile()))) << lastMessage().toStdString();
+    EXPECT_EQ(FilesUnder(root), QStringList{});
+    EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
 }
 
 // A backup another tool changed so that start-up could not read it, or could not make what it makes, is
@@ -91,9 +83,7 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
     ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
     restore();
     ASSERT_EQ(lastMessage(), Restored);
-    exec(u"Insert into Customer(CustID,CustName) values('x','李四')"_s);
     EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
-    EXPECT_FALSE(QFileInfo::exists(dbFile() + u"-wal"_s));
 }
 
 // The backup changes after it passed, before the data are replaced: the box says where the data that
