@@ -51,6 +51,14 @@ protected:
         DestroyForms();
         return rc;
     }
+    // Runs SQL on a file through a raw engine connection, left open for the caller to close.
+    static sqlite3* RawOpen(const QString& file, const char* sql)
+    {
+        sqlite3* raw = nullptr;
+        EXPECT_EQ(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
+        return raw;
+    }
 };
 class MainWindow : public AppFixture {
 protected:
@@ -196,17 +204,6 @@ TEST_F(Startup, AFileThatStartUpCannotReadEndsTheProgramWithOneBoxAndIsLeftAsItW
         EXPECT_FALSE(QFile::exists(dbFile() + "-journal"));
     }
 }
-
-namespace {
-// Runs SQL on a file through a raw engine connection, left open for the caller to close.
-sqlite3* RawOpen(const QString& file, const char* sql)
-{
-    sqlite3* raw = nullptr;
-    EXPECT_EQ(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(raw);
-    return raw;
-}
-} // namespace
 
 // A file start-up refuses keeps the journal mode another tool left (WAL: header bytes 18 and 19, no
 // -wal or -shm left behind); one from which the engine had to undo a crashed save says so; a sound

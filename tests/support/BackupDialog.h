@@ -23,21 +23,15 @@ protected:
     }
     QString bak() const { return folder + QStringLiteral("2025-1-9.bak"); }
     QString safety() const { return dir() + QStringLiteral("R.~tmp"); }
-    Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
 
     // Each records only its own boxes; a restore answers its confirmation yes.
-    void backup()
+    void backup() { run(&TfrmMain::N8Click, root, &Ui::TfrmBackup::BtnSelectPath, &Ui::TfrmBackup::BtnBackup); }
+    void restore() { answers = {Dlg::IdYes}; run(&TfrmMain::N9Click, folder, &Ui::TfrmBackup::BtnSelectDir, &Ui::TfrmBackup::BtnRecover); }
+    void run(void (TfrmMain::*command)(), const QString& chosen, QPushButton* Ui::TfrmBackup::*choose, QPushButton* Ui::TfrmBackup::*go)
     {
         messages.clear();
-        folderAnswers << root;
-        inWindow(frmBackup, &TfrmMain::N8Click, [this] { click(B()->BtnSelectPath); click(B()->BtnBackup); });
-    }
-    void restore()
-    {
-        messages.clear();
-        answers = {Dlg::IdYes};
-        folderAnswers << folder;
-        inWindow(frmBackup, &TfrmMain::N9Click, [this] { click(B()->BtnSelectDir); click(B()->BtnRecover); });
+        folderAnswers << chosen;
+        inWindow(frmBackup, command, [&] { click(frmBackup->ui.get()->*choose); click(frmBackup->ui.get()->*go); });
     }
     static void write(const QString& file) { ASSERT_TRUE(WriteFile(file, file.toUtf8())) << file.toStdString(); }
     // Statements separated by ';' on a closed file.
