@@ -53,12 +53,11 @@ enum class Window { Schemes, Return, Charge };
 struct Case {
     const char* name;
     Window window;                   // scheme rows, or one open hire (returned for the settlement)
-    bool withoutRowid;               // the scheme table remade WITHOUT ROWID instead
-    std::function<void()> command;   // run in its window, reads made to fail after the write
+    bool withoutRowid;               // the scheme table remade WITHOUT ROWID: the write is undone;
+                                     // otherwise reads fail after the write, which stays saved
+    std::function<void()> command;   // run in its window
     int boxesBefore;                 // questions answered yes, or notices, before the failure box
     const char* stored;              // the scheme names, or the hire's state and charge, afterwards
-    QString box;                     // how the failure box begins
-    const char* detail;              // the engine's words on its last line
 };
 
 TEST_F(ReadBack, AFailureBoxStandsOnlyOverAnUndoneWriteOrSaysTheChangeWasSaved)
@@ -70,22 +69,14 @@ TEST_F(ReadBack, AFailureBoxStandsOnlyOverAnUndoneWriteOrSaysTheChangeWasSaved)
         click(command);
     };
     const Case cases[] = {
-        {"scheme added to a table without rowid", Window::Schemes, true,
-         [this] { saveScheme(P()->BtnNewPrice, u"周末"_s); }, 0, "标准", kUndone, "no such column: rowid"},
-        {"scheme added, its row not read back", Window::Schemes, false,
-         [this] { saveScheme(P()->BtnNewPrice, u"周末"_s); }, 0, "标准", kUndone, "not authorized"},
-        {"scheme edited, the list not read again", Window::Schemes, false,
-         [this] { saveScheme(P()->BtnEdtPrice, u"改名"_s); }, 0, "改名", kSaved, "not authorized"},
-        {"scheme deleted, the list not read again", Window::Schemes, false,
-         [this] { click(P()->BtnDelPrice); }, 1, "", kSaved, "not authorized"},
-        {"hire returned, the list not read again", Window::Return, false,
-         [this] { click(frmReturn->ui->BtnReturn); }, 1, "returned|", kSaved, "not authorized"},
-        {"hire returned and settled, the list not read again", Window::Return, false,
-         [&] { settle(frmReturn->ui->EdtLeaso, frmReturn->ui->BtnReturnCharge); }, 1, "returned|3000000", kSaved,
-         "not authorized"},
-        {"hire settled, the list not read again", Window::Charge, false,
-         [&] { settle(frmCharge->ui->EdtLeaso, frmCharge->ui->Button1); }, 1, "returned|3000000", kSaved,
-         "not authorized"},
+        {"scheme added", Window::Schemes, true, [this] { saveScheme(P()->BtnNewPrice, u"周末"_s); }, 0, "标准"},
+        {"scheme edited", Window::Schemes, false, [this] { saveScheme(P()->BtnEdtPrice, u"改名"_s); }, 0, "改名"},
+        {"scheme deleted", Window::Schemes, false, [this] { click(P()->BtnDelPrice); }, 1, ""},
+        {"hire returned", Window::Return, false, [this] { click(frmReturn->ui->BtnReturn); }, 1, "returned|"},
+        {"hire returned and settled", Window::Return, false,
+         [&] { settle(frmReturn->ui->EdtLeaso, frmReturn->ui->BtnReturnCharge); }, 1, "returned|3000000"},
+        {"hire settled", Window::Charge, false, [&] { settle(frmCharge->ui->EdtLeaso, frmCharge->ui->Button1); }, 1,
+         "returned|3000000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,7 +100,8 @@ TEST_F(ReadBack, AFailureBoxStandsOnlyOverAnUndoneWriteOrSaysTheChangeWasSaved)
 
         ASSERT_EQ(messages.size(), size_t(c.boxesBefore + 1)) << messageTexts().join(u'/').toStdString();
         const QString box = messages.back().text;
-        EXPECT_TRUE(box.startsWith(c.box) && box.endsWith(QString::fromUtf8(c.detail))) << box.toStdString();
+        EXPECT_TRUE(c.withoutRowid ? box.startsWith(kUndone) && box.endsWith(u"no such column: rowid"_s)
+                                   : box.startsWith(kSaved) && box.endsWith(u"not authorized"_s)) << box.toStdString();
         const QString stored = c.window == Window::Schemes
             ? scalar(u"Select coalesce(group_concat(PriceName, '/'), '') from PriceList"_s).toString()
             : (leaso("EndTime", id).isNull() ? u"open|"_s : u"returned|"_s) + leaso("Charge", id).toString();
