@@ -33,18 +33,14 @@ const Case kCases[] = {
     {"DeskPriceText", Window::Desk, "BasicPrice='abc'", nullptr,
      "“abc”不是有效的金额或数值，这里只能输入数字和小数点，请重新输入！", "2026/3/7|2026/3/9|包月"},
     {"DeskBeginAndUnitNull", Window::Desk, "BeginTime=NULL, LeasoType=NULL", nullptr, kSaved, " |2026/3/9|"},
-    {"DeskBeginText", Window::Desk, "BeginTime='昨天上午'", nullptr, kSaved, "昨天上午|2026/3/9|包月"},
     {"DeskBeginNullPickedPlanText", Window::Desk, "BeginTime=NULL, PlanEndTime='abc'", "BeginTime", kSaved, " |abc|包月"},
     {"SettlementEndText", Window::Settlement, "EndTime='abc'", nullptr, "结算信息已保存！", "abc"},
     {"SettlementEndPast9999", Window::Settlement, "EndTime=2958466.5", nullptr, "结算信息已保存！", "10000/1/1"},
     {"RegisterBuyBefore1900", Window::Register, "BuyDate=-29", nullptr, kCarSaved, "1899/12/1|2025/7/1"},
-    {"RegisterBuyPast9999", Window::Register, "BuyDate=2958470", nullptr, kCarSaved, "10000/1/5|2025/7/1"},
     {"RegisterCheckText", Window::Register, "CheckDate='去年'", nullptr, kCarSaved, "2021/2/3|去年"},
-    {"RegisterCheckNull", Window::Register, "CheckDate=NULL", nullptr, kCarSaved, "2021/2/3|2026/2/8"},
     {"RegisterBuyBefore1900PickedCheckNull", Window::Register, "BuyDate=-29, CheckDate=NULL", "BuyDate", kCarSaved,
      "1899/12/1|2026/2/8"},
     {"AccountDateText", Window::Account, "AcctTime='abc'", nullptr, "", "abc"},
-    {"AccountDateNull", Window::Account, "AcctTime=NULL", nullptr, "", " "},
     {"FeeItemDatesOdd", Window::FeeItem, "BeginTime=NULL, EndTime='明年', CreateTime=-29", nullptr, "", " |明年|1899/12/1"},
     {"FeeItemEndPickedBeginNull", Window::FeeItem, "BeginTime=NULL, EndTime=2958470", "EndTime", "", " |10000/1/5|2025/6/1"},
 };
@@ -102,8 +98,9 @@ protected:
         return RowsText(db(), p.table, columns, p.key + u"=:k"_s, {{"k", key}});
     }
 
-    // Selects X, moves to Y, changes the picker when the case says so, and saves.
-    void selectXMoveToYAndSave(const Case& c)
+    // Selects X, moves to Y, changes the picker when the case says so, and
+    // saves; then runs more in the fee-item page when asked.
+    void selectXMoveToYAndSave(const Case& c, const std::function<void()>& thenOnFeePage = {})
     {
         // Moving shows no box: every value stored shows as it is, or is kept.
         auto save = [&](QAbstractButton* b) {
@@ -153,6 +150,7 @@ protected:
                     });
                     save(frmCar->ui->BtnModCost);
                 }
+                if (thenOnFeePage) thenOnFeePage();
             });
             break;
         case Window::Account:
@@ -202,9 +200,7 @@ TEST_F(RowFixture, AnAddAfterAChangeOfAnItemWithOddDatesWritesNoMadeUpDate)
     const Case c{"", Window::FeeItem, "BeginTime=NULL, EndTime='明年'", nullptr, "", ""};
     setUpRecords(c.window);
     storeOdd(c);
-    selectXMoveToYAndSave(c);
-    inWindow(frmCar, &TfrmMain::BtnCarClick, [&] {
-        frmCar->ui->PageControl1->setCurrentWidget(frmCar->ui->TabSheet1);
+    selectXMoveToYAndSave(c, [&] {
         whenShown(frmCost, [&] {
             clearAndType(frmCost->ui->EdtName, u"新项"_s);
             clearAndType(frmCost->ui->EdtCost, u"10"_s);
