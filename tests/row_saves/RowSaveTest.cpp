@@ -56,6 +56,8 @@ const Place kPlaces[] = {
     {u"CarCost"_s, u"CostID"_s, {u"Name"_s, u"Cost"_s, u"BeginTime"_s, u"EndTime"_s, u"CreateTime"_s, u"Content"_s}, 1, 2},
 };
 
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class RowFixture : public LendFixture {
 protected:
     const QDateTime pick = at(8, 10, 5);
