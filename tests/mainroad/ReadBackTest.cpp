@@ -51,19 +51,15 @@ TEST_F(ReadBack, AFailureBoxStandsOnlyOverAnUndoneWriteOrSaysTheChangeWasSaved)
         });
         click(command);
     };
-    auto settle = [this](QLineEdit* amount, QAbstractButton* command) {
-        clearAndType(amount, u"300"_s);
-        click(command);
-    };
     const Case cases[] = {
         {"scheme added", Window::Schemes, true, [&] { saveScheme(P->BtnNewPrice, u"周末"_s); }, 0, "标准"},
         {"scheme edited", Window::Schemes, false, [&] { saveScheme(P->BtnEdtPrice, u"改名"_s); }, 0, "改名"},
         {"scheme deleted", Window::Schemes, false, [&] { click(P->BtnDelPrice); }, 1, ""},
         {"hire returned", Window::Return, false, [this] { click(frmReturn->ui->BtnReturn); }, 1, "returned|"},
         {"hire returned and settled", Window::Return, false,
-         [&] { settle(frmReturn->ui->EdtLeaso, frmReturn->ui->BtnReturnCharge); }, 1, "returned|3000000"},
-        {"hire settled", Window::Charge, false, [&] { settle(frmCharge->ui->EdtLeaso, frmCharge->ui->Button1); }, 1,
-         "returned|3000000"},
+         [&] { clearAndType(frmReturn->ui->EdtLeaso, u"300"_s); click(frmReturn->ui->BtnReturnCharge); }, 1, "returned|3000000"},
+        {"hire settled", Window::Charge, false,
+         [&] { clearAndType(frmCharge->ui->EdtLeaso, u"300"_s); click(frmCharge->ui->Button1); }, 1, "returned|3000000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

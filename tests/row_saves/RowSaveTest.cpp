@@ -1,7 +1,5 @@
-// Saves after a move from record X to a record Y whose stored values the boxes
-// or pickers cannot take (a price stored as text, a moment that is null, text
-// or out of the pickers' range): Y keeps what it stored unless the user changed
-// it, never X's values or a date the picker made up.
+// Saves after a move from record X to a record Y holding values the boxes or pickers
+// cannot take: Y keeps them unless the user changed them, never X's nor a made-up date.
 #include "hire_lend/LendFixture.h"
 #include "ui_UnitAcct.h"
 #include "ui_UnitCar.h"
