@@ -242,16 +242,26 @@ TEST_F(ReturnTest, SettleIsGuardedAndStoresAmountMomentReadingAndIncome)
     EXPECT_EQ(leasoMoment("EndTime", id2), M(2026, 5, 4, 15));
 }
 
-// The same edge through the return window, over a 64-bit allowance as stored.
+// The same edges through the return window, over 64-bit values as stored: an
+// allowance of 2^62 gives the exact fee; a hire-out reading so low that the
+// distance past it leaves 64 bits is refused, the figures after it left empty.
 TEST_F(ReturnTest, ReturnWindowShowsNoWrappedFee)
 {
-    exec("Update Leaso set [Limit]=4611686018427387904, AdditionalPrice=1 where LeasoID=:id", {{"id", standardHire()}});
+    const qint64 huge = standardHire(), low = standardHire({.car = "B", .planEnd = M(2026, 6, 21)});
+    exec("Update Leaso set [Limit]=4611686018427387904, AdditionalPrice=1 where LeasoID=:id", {{"id", huge}});
+    exec("Update Leaso set Odograph1=:odo, [Limit]=0, AdditionalPrice=1 where LeasoID=:id",
+         {{"odo", std::numeric_limits<qint64>::min() + 2147483646}, {"id", low}});
     openReturn([&] {
-        SetMoment(frmReturn->ui->DtDate, frmReturn->ui->DtTime, M(2026, 5, 3, 15));
-        type(frmReturn->ui->EdtOdograph, "10800");
-        EXPECT_EQ(Fee(frmReturn->ui.get()), QStringList({"3 天", "450", "0", "450"}));
+        auto* ui = frmReturn->ui.get();
+        SetMoment(ui->DtDate, ui->DtTime, M(2026, 5, 3, 15));
+        type(ui->EdtOdograph, "10800");
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "0", "450"}));
+        ui->EdtOdograph->clear();
+        frmReturn->ADOQry->setRecNo(1);
+        ui->EdtOdograph->setText("2147483647");
+        expectBox("超程公里数超出范围，无法计算费用，请核对里程读数和限里程！", Dlg::Icon::Error);
+        EXPECT_EQ(Fee(ui), QStringList({"3 天", "450", "", ""}));
     });
-    EXPECT_TRUE(messages.empty());
 }
 
 // The list runs by planned return; one due before the present moment (noon on
