@@ -552,8 +552,23 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey, TADOConne
             break;
         }
     }
-    if (plan.isEmpty()) return;
+    carryOut(plan, row);
+}
 
+int TStagedPhoto::commitAll(TADOConnection& row)
+{
+    QList<Move> plan;
+    const QDir dir(m_folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files | QDir::Hidden | QDir::System))
+        if (!IsPhotoWorkFile(name)) plan.append({m_folder + name, hiddenName(m_folder, "aside"), false});
+    int left = 0;
+    carryOut(plan, &row, &left);
+    return left;
+}
+
+void TStagedPhoto::carryOut(const QList<Move>& plan, TADOConnection* row, int* left)
+{
+    if (plan.isEmpty()) return;
     if (!m_note) m_note = std::make_unique<TPhotoNote>(m_folder);
     QJsonArray moves;
     for (const Move& m : plan) moves.append(QJsonArray{m.from, m.to, m.oneFile});
@@ -561,7 +576,12 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey, TADOConne
     if (const int err = m_note->add({{QStringLiteral("mark"), mark}, {QStringLiteral("moves"), moves}}, true))
         throw EAppError(fileError(saveFailed(m_folder), AppDir(), err, NothingSaved));
     for (const Move& m : plan) {
-        move(m.from, m.to, m.oneFile);
+        if (!left) move(m.from, m.to, m.oneFile);
+        else if (renameFile(m.from, m.to, m.oneFile) == 0) m_moves.append(m);
+        else {
+            ++*left;
+            continue;
+        }
         if (IsPhotoWorkFile(m.to)) m_aside << m.to;
     }
     if (const int err = syncFolder(m_folder))
