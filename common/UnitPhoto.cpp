@@ -377,6 +377,15 @@ struct NotedChange {
 
 QByteArray noteLine(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n'; }
 
+// A note names files from the data folder, so that a data folder moved or
+// copied whole after a stop still finds them; a full name is read as it is.
+QString noted(const QString& file) { return QDir(AppDir()).relativeFilePath(file); }
+QString fromNote(const QJsonValue& name)
+{
+    const QString n = name.toString();
+    return n.isEmpty() ? n : QDir(AppDir()).filePath(n);
+}
+
 // Only whole lines count: a line cut off by a stop was followed by no move.
 NotedChange readNote(const QByteArray& text)
 {
@@ -385,13 +394,13 @@ NotedChange readNote(const QByteArray& text)
     lines.removeLast();
     for (const QByteArray& line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
-        if (o.contains(QLatin1String("staged"))) c.staged = o.value(QLatin1String("staged")).toString();
+        if (o.contains(QLatin1String("staged"))) c.staged = fromNote(o.value(QLatin1String("staged")));
         if (!o.contains(QLatin1String("moves"))) continue;
         c.planned = true;
         c.mark = o.value(QLatin1String("mark")).toString();
         for (const QJsonValue& v : o.value(QLatin1String("moves")).toArray()) {
             const QJsonArray m = v.toArray();
-            c.moves.append({m.at(0).toString(), m.at(1).toString(), m.at(2).toBool()});
+            c.moves.append({fromNote(m.at(0)), fromNote(m.at(1)), m.at(2).toBool()});
         }
     }
     return c;
@@ -482,7 +491,7 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
     const QString temp = hiddenName(folder, "staged");
     // The note names the staged file before it is made.
     m_note = std::make_unique<TPhotoNote>(folder);
-    if (const int err = m_note->add({{QStringLiteral("staged"), temp}}, false)) {
+    if (const int err = m_note->add({{QStringLiteral("staged"), noted(temp)}}, false)) {
         m_note->remove();
         throw EAppError(fileError(saveFailed(folder), AppDir(), err, NothingSaved));
     }
@@ -571,7 +580,7 @@ void TStagedPhoto::carryOut(const QList<Move>& plan, TADOConnection* row, int* l
     if (plan.isEmpty()) return;
     if (!m_note) m_note = std::make_unique<TPhotoNote>(m_folder);
     QJsonArray moves;
-    for (const Move& m : plan) moves.append(QJsonArray{m.from, m.to, m.oneFile});
+    for (const Move& m : plan) moves.append(QJsonArray{noted(m.from), noted(m.to), m.oneFile});
     const QString mark = row ? m_note->id() : QString();
     if (const int err = m_note->add({{QStringLiteral("mark"), mark}, {QStringLiteral("moves"), moves}}, true))
         throw EAppError(fileError(saveFailed(m_folder), AppDir(), err, NothingSaved));

@@ -1,0 +1,70 @@
+// A photo change stopped half-way is settled at the next start-up also when
+// the data folder was copied whole to another place in between: the copy's
+// own files are put back, and the folder left behind is not touched.
+#include "support/AppFixture.h"
+#include "support/FileTools.h"
+#include "support/WindowProbes.h"
+#include "common/AppContext.h"
+#include "common/UnitPhoto.h"
+#include "common/UnitPublic.h"
+#include "platform/App.h"
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+namespace {
+
+class PhotoNote : public AppFixture {};
+
+void copyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (e.isDir()) copyTree(e.filePath() + '/', to + e.fileName() + '/');
+        else ASSERT_TRUE(QFile::copy(e.filePath(), to + e.fileName())) << e.filePath().toStdString();
+    }
+}
+
+TEST_F(PhotoNote, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
+{
+    exec("insert into Car(CarID,State) values('V1','A')");
+    SavePicture(PhotoFileName(CarPicDir, u"V1"_s), "BMP", QSize(5, 5));
+    const QByteArray stored = FileBytes(PhotoFileName(CarPicDir, u"V1"_s));
+    // A new photo saved with a change of the row, stopped once its files are moved, before the commit.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        PhotoFileStepHook = [] {
+            const QStringList files = FilesIn(CarPicDir);
+            if (!files.filter(u".aside-"_s).isEmpty() && files.filter(u".staged-"_s).isEmpty()) ::raise(SIGKILL);
+        };
+        QImage picture(37, 23, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        TStagedPhoto staged(CarPicDir, TStagedPhoto::Action::Write, picture);
+        StoreWithPhoto(db(), staged, u"V1"_s, [&] { db().execute(u"update Car set State='B' where CarID='V1'"_s); });
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    QTemporaryDir elsewhere;
+    const QString was = dir(), copy = elsewhere.path() + u"/copy/"_s;
+    copyTree(was, copy);
+    const QStringList left = FilesUnder(was + u"DBPic"_s);
+    SetAppDir(copy);
+    CarPicDir = copy + u"DBPic/"_s, CustPicDir = copy + u"DBCustPic/"_s;
+    TADOConnection cn;
+    cn.open(copy + u"Leaso3.mdb"_s);
+    RecoverPhotoChanges(cn, {CarPicDir, CustPicDir});
+    EXPECT_EQ(RowsText(cn, u"Car"_s, {u"CarID"_s, u"State"_s}), u"V1|A"_s);
+    cn.close();
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{u"V1.bmp"_s});
+    EXPECT_TRUE(FileBytes(CarPicDir + u"V1.bmp"_s) == stored) << "the copy's photo is not the stored one";
+    EXPECT_EQ(FilesIn(copy).filter(u"photochange"_s), QStringList{});
+    EXPECT_EQ(FilesUnder(was + u"DBPic"_s), left) << "the folder left behind was changed";
+    SetAppDir(was);
+    CarPicDir = was + u"DBPic/"_s, CustPicDir = was + u"DBCustPic/"_s;
+}
+
+} // namespace
