@@ -421,7 +421,9 @@ bool markStored(TADOConnection& cn, const QString& mark)
                               {{QStringLiteral("id"), mark}}).toLongLong() > 0;
 }
 
-// Finishes (the row stored) or undoes a change; true when nothing of it is left.
+// Finishes (the row stored) or undoes a change; true when nothing of it is
+// left but its staged file. That goes only after the note: while the note
+// stands, a staged file gone would make its move into place look done.
 bool settle(const NotedChange& c, bool stored, QSet<QString>& folders)
 {
     bool ok = true;
@@ -432,7 +434,6 @@ bool settle(const NotedChange& c, bool stored, QSet<QString>& folders)
         for (auto it = c.moves.crbegin(); it != c.moves.crend() && ok; ++it)
             if (moveDone(*it)) ok = renameFile(it->to, it->from, it->oneFile) == 0;
     }
-    if (ok && !c.staged.isEmpty()) ok = removeFile(c.staged);
     for (const auto& m : c.moves) folders.insert(QFileInfo(m.to).absolutePath());
     return ok;
 }
@@ -469,13 +470,13 @@ public:
         if (::fsync(m_fd) != 0) return errno;
         return syncFolder(AppDir());
     }
-    // The change is over: the note goes.
-    void remove()
+    // The change is over: the note goes. True when it is gone.
+    bool remove()
     {
-        if (removeFile(m_file)) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
+        if (!removeFile(m_file)) return false;
+        ::close(m_fd);
+        m_fd = -1;
+        return true;
     }
 
 private:
@@ -503,14 +504,13 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
 
 TStagedPhoto::~TStagedPhoto()
 {
+    if (m_kept) return;
     bool undone = true;
-    if (!m_kept) {
-        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it)
-            if (renameFile(it->to, it->from, it->oneFile) != 0) undone = false;
-    }
-    if (!m_temp.isEmpty() && !removeFile(m_temp)) undone = false;
-    // A file that could not be put back keeps the note for the next start-up.
-    if (m_note && undone && !m_kept) m_note->remove();
+    for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it)
+        if (renameFile(it->to, it->from, it->oneFile) != 0) undone = false;
+    // A file that could not be put back keeps the note, and the staged file
+    // with it, for the next start-up. The staged file goes after the note.
+    if (undone && (!m_note || m_note->remove()) && !m_temp.isEmpty()) removeFile(m_temp);
 }
 
 void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
@@ -644,6 +644,8 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
                 for (const QString& folder : touched) syncFolder(folder);
                 settled = removeFile(file);
                 removed = removed || settled;
+                // The staged file goes after the note (else the next start-up's sweep).
+                if (settled && !c.staged.isEmpty()) removeFile(c.staged);
             }
         }
         ::close(fd);

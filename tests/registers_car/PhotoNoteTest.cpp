@@ -1,6 +1,6 @@
-// A photo change stopped half-way is settled at the next start-up also when
-// the data folder was copied whole to another place in between: the copy's
-// own files are put back, and the folder left behind is not touched.
+// A photo change stopped half-way is settled at the next start-up: also when
+// the data folder was copied whole to another place in between, and also when
+// that start-up itself was stopped half-way.
 #include "support/AppFixture.h"
 #include "support/FileTools.h"
 #include "support/WindowProbes.h"
@@ -65,6 +65,58 @@ TEST_F(PhotoNote, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
     EXPECT_EQ(FilesUnder(was + u"DBPic"_s), left) << "the folder left behind was changed";
     SetAppDir(was);
     CarPicDir = was + u"DBPic/"_s, CustPicDir = was + u"DBCustPic/"_s;
+}
+
+// Runs fn in a child process that is killed at the first step of a photo
+// change at which stop() holds; true when it was killed.
+bool killedAt(bool (*stop)(), const std::function<void()>& fn)
+{
+    static bool (*when)() = nullptr;
+    when = stop;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        PhotoFileStepHook = [] { if (when()) ::raise(SIGKILL); };
+        fn();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFSIGNALED(status);
+}
+bool hasWork(const QString& kind) { return !FilesIn(CustPicDir).filter(kind).isEmpty(); }
+
+// A new photo stopped after its note names the moves, before the first; the
+// start-up that undoes it stopped once the staged file is gone. The start-up
+// after that keeps the customer's photo as it was.
+TEST_F(PhotoNote, AStartUpStoppedAfterItRemovedTheStagedFileKeepsTheStoredPhoto)
+{
+    exec("insert into Customer(CustID,CustName) values('C1','张三')");
+    SavePicture(PhotoFileName(CustPicDir, u"C1"_s), "BMP", QSize(5, 5));
+    const QByteArray stored = FileBytes(PhotoFileName(CustPicDir, u"C1"_s));
+    ASSERT_TRUE(killedAt([] {
+        const QStringList notes = FilesIn(AppDir()).filter(u"photochange"_s);
+        return !notes.isEmpty() && FileBytes(AppDir() + notes.first()).contains("moves");
+    }, [&] {
+        QImage picture(37, 23, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        TStagedPhoto staged(CustPicDir, TStagedPhoto::Action::Write, picture);
+        StoreWithPhoto(db(), staged, u"C1"_s, [&] { db().execute(u"update Customer set CustName='李四'"_s); });
+    }));
+    ASSERT_TRUE(hasWork(u".staged-"_s));
+    ASSERT_FALSE(hasWork(u".aside-"_s));
+    killedAt([] { return !hasWork(u".staged-"_s); }, [&] {
+        TADOConnection cn;
+        cn.open(dbFile());
+        RecoverPhotoChanges(cn, {CarPicDir, CustPicDir});
+    });
+    TADOConnection cn;
+    cn.open(dbFile());
+    RecoverPhotoChanges(cn, {CarPicDir, CustPicDir});
+    EXPECT_EQ(RowsText(cn, u"Customer"_s, {u"CustID"_s, u"CustName"_s}), u"C1|张三"_s);
+    cn.close();
+    EXPECT_EQ(FilesIn(CustPicDir), QStringList{u"C1.bmp"_s});
+    EXPECT_TRUE(FileBytes(PhotoFileName(CustPicDir, u"C1"_s)) == stored) << "the stored photo was lost";
+    EXPECT_EQ(FilesIn(dir()).filter(u"photochange"_s), QStringList{});
 }
 
 } // namespace
