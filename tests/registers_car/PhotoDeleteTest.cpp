@@ -6,6 +6,7 @@
 #include "common/UnitPublic.h"
 #include "support/FileTools.h"
 #include "ui_UnitInitSys.h"
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <csignal>
 #include <dlfcn.h>
@@ -57,6 +58,8 @@ protected:
     {
         const pid_t pid = ::fork();
         if (pid == 0) {
+            // No painting in the child: the parent's painting threads are not there.
+            for (QWidget* w : QApplication::topLevelWidgets()) w->setUpdatesEnabled(false);
             steps = 0;
             killAt = n;
             PhotoFileStepHook = countStep;
