@@ -4,16 +4,15 @@
 #include "registers_new/RegisterFixture.h"
 #include "admin/UnitInitSys.h"
 #include "common/UnitPublic.h"
+#include "support/Child.h"
 #include "support/FileTools.h"
 #include "ui_UnitInitSys.h"
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <csignal>
 #include <dlfcn.h>
 #include <iostream>
 #include <map>
 #include <sqlite3.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -39,46 +38,33 @@ const char* const RemovalNames[] = {"DeleteCar", "DeleteCustomer", "ClearAll"};
 
 class PhotoDelete : public RegisterTest, public ::testing::WithParamInterface<Removal> {
 protected:
-    std::map<QString, QByteArray> before;
-    void takeSnapshot()
+    QStringList dataFiles() const
     {
+        QStringList l;
         for (const QString& folder : {dir(), CarPicDir, CustPicDir})
-            for (const QString& name : FilesIn(folder)) before[folder + name] = FileBytes(folder + name);
+            for (const QString& name : FilesIn(folder)) l << folder + name;
+        return l;
     }
+    std::map<QString, QByteArray> before;
     // Every file back as it was, the database rewritten in place under the idle connection.
     void putBack()
     {
-        for (const QString& folder : {dir(), CarPicDir, CustPicDir})
-            for (const QString& name : FilesIn(folder))
-                if (!before.count(folder + name)) QFile::remove(folder + name);
+        for (const QString& f : dataFiles())
+            if (!before.count(f)) QFile::remove(f);
         for (const auto& [file, bytes] : before) ASSERT_TRUE(WriteFile(file, bytes)) << file.toStdString();
     }
     // Runs removal in a child killed before its step n; true when it ran to its end.
     bool runStopped(int n, const std::function<void()>& removal)
     {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
+        return InChild<bool>([&] {
             // No painting in the child: the parent's painting threads are not there.
             for (QWidget* w : QApplication::topLevelWidgets()) w->setUpdatesEnabled(false);
-            steps = 0;
-            killAt = n;
+            steps = 0, killAt = n;
             PhotoFileStepHook = countStep;
             sqlite3_trace_v2(db().handle(), SQLITE_TRACE_STMT, [](unsigned, void*, void*, void*) { countStep(); return 0; }, nullptr);
             removal();
-            ::_exit(0);
-        }
-        int status = 0;
-        const QDeadlineTimer limit(10000);
-        while (::waitpid(pid, &status, WNOHANG) == 0) {
-            if (limit.hasExpired()) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the removal did not end";
-                return true;
-            }
-            ::usleep(500);
-        }
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            return true;
+        }).has_value();
     }
     // After the next start-up's steps: the rows and the photos each "old",
     // "new" or as found; then what else was left.
@@ -115,7 +101,7 @@ TEST_P(PhotoDelete, AStoppedRemovalEndsWithRowsAndPhotosTogether)
     std::map<QString, int> outcomes;
     int points = 0;
     const auto stopAtEveryStep = [&](const std::function<void()>& remove) {
-        takeSnapshot();
+        for (const QString& f : dataFiles()) before[f] = FileBytes(f);
         for (int n = 1; n < 1000; ++n) {
             putBack();
             const bool ended = runStopped(n, remove);

@@ -2,6 +2,7 @@
 // the data folder was copied whole to another place in between, and also when
 // that start-up itself was stopped half-way.
 #include "support/AppFixture.h"
+#include "support/Child.h"
 #include "support/FileTools.h"
 #include "support/WindowProbes.h"
 #include "common/AppContext.h"
@@ -9,13 +10,26 @@
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include <csignal>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 namespace {
 
 class PhotoNote : public AppFixture {};
+
+// Runs fn in a child process that is killed at the first step of a photo
+// change at which stop() holds; true when it was killed.
+bool killedAt(bool (*stop)(), const std::function<void()>& fn)
+{
+    static bool (*when)() = nullptr;
+    when = stop;
+    return !InChild<bool>([&] {
+        PhotoFileStepHook = [] { if (when()) ::raise(SIGKILL); };
+        fn();
+        return true;
+    }).has_value();
+}
+bool hasWork(const QString& kind) { return !FilesIn(CustPicDir).filter(kind).isEmpty(); }
 
 void copyTree(const QString& from, const QString& to)
 {
@@ -32,21 +46,15 @@ TEST_F(PhotoNote, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
     SavePicture(PhotoFileName(CarPicDir, u"V1"_s), "BMP", QSize(5, 5));
     const QByteArray stored = FileBytes(PhotoFileName(CarPicDir, u"V1"_s));
     // A new photo saved with a change of the row, stopped once its files are moved, before the commit.
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        PhotoFileStepHook = [] {
-            const QStringList files = FilesIn(CarPicDir);
-            if (!files.filter(u".aside-"_s).isEmpty() && files.filter(u".staged-"_s).isEmpty()) ::raise(SIGKILL);
-        };
+    ASSERT_TRUE(killedAt([] {
+        const QStringList files = FilesIn(CarPicDir);
+        return !files.filter(u".aside-"_s).isEmpty() && files.filter(u".staged-"_s).isEmpty();
+    }, [&] {
         QImage picture(37, 23, QImage::Format_RGB32);
         picture.fill(Qt::red);
         TStagedPhoto staged(CarPicDir, TStagedPhoto::Action::Write, picture);
         StoreWithPhoto(db(), staged, u"V1"_s, [&] { db().execute(u"update Car set State='B' where CarID='V1'"_s); });
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    }));
 
     QTemporaryDir elsewhere;
     const QString was = dir(), copy = elsewhere.path() + u"/copy/"_s;
@@ -66,24 +74,6 @@ TEST_F(PhotoNote, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
     SetAppDir(was);
     CarPicDir = was + u"DBPic/"_s, CustPicDir = was + u"DBCustPic/"_s;
 }
-
-// Runs fn in a child process that is killed at the first step of a photo
-// change at which stop() holds; true when it was killed.
-bool killedAt(bool (*stop)(), const std::function<void()>& fn)
-{
-    static bool (*when)() = nullptr;
-    when = stop;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        PhotoFileStepHook = [] { if (when()) ::raise(SIGKILL); };
-        fn();
-        ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFSIGNALED(status);
-}
-bool hasWork(const QString& kind) { return !FilesIn(CustPicDir).filter(kind).isEmpty(); }
 
 // A new photo stopped after its note names the moves, before the first; the
 // start-up that undoes it stopped once the staged file is gone. The start-up
