@@ -235,6 +235,9 @@ TBackupCheck CheckBackupFile(const QString& fileName)
             if (kind.isNull() && tables.contains(ix.table, Qt::CaseInsensitive))
                 file.readThrough(QStringLiteral("Select [%1] from [%2] limit 0").arg(ix.column, ix.table));
         }
+        // Start-up reads the marks of photo changes when the file has their table.
+        if (tables.contains(QStringLiteral("PhotoChange"), Qt::CaseInsensitive))
+            file.readThrough(QStringLiteral("Select ID from PhotoChange limit 0"));
         const QVariant v = file.scalar(QStringLiteral("Select [Value] from [Config] where Item=:item"),
                                        {{QStringLiteral("item"), QStringLiteral("BACKUP")}});
         if (v.isNull()) return {{}, QStringLiteral("文件中没有备份日期。")};
