@@ -4,7 +4,7 @@
 #include "registers_new/RegisterFixture.h"
 #include "admin/UnitInitSys.h"
 #include "common/UnitPublic.h"
-#include "support/Child.h"
+#include "support/StopAtStep.h"
 #include "support/FileTools.h"
 #include "ui_UnitInitSys.h"
 #include <QApplication>
@@ -15,18 +15,10 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
-namespace {
-int killAt = 0, steps = 0;
-void countStep()
-{
-    if (killAt && ++steps == killAt) ::raise(SIGKILL);
-}
-} // namespace
-
 // Every removal of a file is a step too, whoever makes it (the program, Qt or SQLite).
 extern "C" int unlink(const char* path)
 {
-    countStep();
+    CountStep();
     static const auto real = reinterpret_cast<int (*)(const char*)>(::dlsym(RTLD_NEXT, "unlink"));
     return real(path);
 }
@@ -56,15 +48,7 @@ protected:
     // Runs removal in a child killed before its step n; true when it ran to its end.
     bool runStopped(int n, const std::function<void()>& removal)
     {
-        return InChild<bool>([&] {
-            // No painting in the child: the parent's painting threads are not there.
-            for (QWidget* w : QApplication::topLevelWidgets()) w->setUpdatesEnabled(false);
-            steps = 0, killAt = n;
-            PhotoFileStepHook = countStep;
-            sqlite3_trace_v2(db().handle(), SQLITE_TRACE_STMT, [](unsigned, void*, void*, void*) { countStep(); return 0; }, nullptr);
-            removal();
-            return true;
-        }).has_value();
+        return RunsToItsEnd(n, db().handle(), removal);
     }
     // After the next start-up's steps: the rows and the photos each "old",
     // "new" or as found; then what else was left.

@@ -4,7 +4,7 @@
 #include "RegisterFixture.h"
 #include "app/Forms.h"
 #include "common/UnitPublic.h"
-#include "support/Child.h"
+#include "support/StopAtStep.h"
 #include <QRegularExpression>
 #include <iostream>
 #include <map>
@@ -12,11 +12,8 @@
 
 namespace {
 
-// The steps: SQLite's writes, truncations, syncs and deletions (a file-system
-// shim under the connection), its statements (a trace) and the photo files'
-// steps (the photo hook).
-int killAt = 0, steps = 0;
-void countStep() { if (killAt && ++steps == killAt) ::raise(SIGKILL); }
+// Steps besides the statements and the photo files': SQLite's writes,
+// truncations, syncs and deletions (a file-system shim under the connection).
 
 struct ShimFile { sqlite3_file base; sqlite3_file* real; };
 using Io = sqlite3_io_methods;
@@ -24,7 +21,7 @@ sqlite3_vfs* realVfs = nullptr;
 sqlite3_vfs shimVfs;
 sqlite3_file* inner(sqlite3_file* f) { return reinterpret_cast<ShimFile*>(f)->real; }
 template <auto M, typename... A> int fwd(sqlite3_file* f, A... a) { return (inner(f)->pMethods->*M)(inner(f), a...); }
-template <auto M, typename... A> int counted(sqlite3_file* f, A... a) { countStep(); return fwd<M>(f, a...); }
+template <auto M, typename... A> int counted(sqlite3_file* f, A... a) { CountStep(); return fwd<M>(f, a...); }
 const Io shimIo = {1, &fwd<&Io::xClose>, &fwd<&Io::xRead, void*, int, sqlite3_int64>,
     &counted<&Io::xWrite, const void*, int, sqlite3_int64>, &counted<&Io::xTruncate, sqlite3_int64>, &counted<&Io::xSync, int>,
     &fwd<&Io::xFileSize, sqlite3_int64*>, &fwd<&Io::xLock, int>, &fwd<&Io::xUnlock, int>, &fwd<&Io::xCheckReservedLock, int*>,
@@ -63,7 +60,7 @@ protected:
             s->base.pMethods = s->real->pMethods ? &shimIo : nullptr;
             return rc;
         };
-        shimVfs.xDelete = [](sqlite3_vfs*, const char* name, int sync) { countStep(); return realVfs->xDelete(realVfs, name, sync); };
+        shimVfs.xDelete = [](sqlite3_vfs*, const char* name, int sync) { CountStep(); return realVfs->xDelete(realVfs, name, sync); };
         sqlite3_vfs_register(&shimVfs, 1);
     }
     const Case& c = GetParam();
@@ -82,14 +79,10 @@ protected:
     void stopAtEveryStep(QAbstractButton* save, const std::deque<int>& answer = {})
     {
         const auto stoppedBefore = [&](int n) {   // true when the save ran to its end
-            return InChild<bool>([&] {
-                steps = 0, killAt = n;
-                PhotoFileStepHook = countStep;
-                sqlite3_trace_v2(db().handle(), SQLITE_TRACE_STMT, [](unsigned, void*, void*, void*) { countStep(); return 0; }, nullptr);
+            return RunsToItsEnd(n, db().handle(), [&] {
                 answers = answer;
                 click(save);
-                return true;
-            }).has_value();
+            });
         };
         std::map<QString, QByteArray> before;
         for (const QString& f : dataFiles()) before[f] = FileBytes(f);
