@@ -633,12 +633,16 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
     }
 }
 
+const QString& PhotoMarkTable() { return MarkTable; }
+
+QString PhotoMarksRead() { return QStringLiteral("SELECT ID FROM %1").arg(MarkTable); }
+
 QStringList StalePhotoMarks(TADOConnection& cn)
 {
     QStringList marks;
     {
         if (!markTableThere(cn)) return {};
-        TStatement st(cn, QStringLiteral("SELECT ID FROM %1").arg(MarkTable));
+        TStatement st(cn, PhotoMarksRead());
         while (st.next()) marks << st.value(0).toString();
     }
     if (marks.isEmpty()) return {};

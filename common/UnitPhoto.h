@@ -146,6 +146,10 @@ void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& k
 // change names go. A file that cannot be moved back keeps its note for the
 // next start-up. Throws only when the database cannot be read.
 void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders);
+// The table of marks, and the read of its marks that the end of start-up runs
+// when the table is there.
+const QString& PhotoMarkTable();
+QString PhotoMarksRead();
 // The marks of changes that are over, which the end of start-up deletes
 // (none when the table of marks is missing).
 QStringList StalePhotoMarks(TADOConnection& cn);
