@@ -9,6 +9,8 @@
 #include "common/AppContext.h"
 #include "platform/Moment.h"
 #include "ui_UnitBackup.h"
+#include <QTimer>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 namespace {
@@ -67,14 +69,35 @@ TEST_F(RestoreReads, ABackupTheEndOfStartUpCouldNotCompleteIsRefused)
         EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
         refused << FileBytes(bak());
     }
-    // Start-up refuses each of them as the live file (last: a refused start ends the event loops).
+    // The program refuses each of them as its live file.
+    DestroyForms();
     for (const QByteArray& file : refused) {
-        DestroyForms();
         ASSERT_TRUE(WriteFile(dbFile(), file));
-        startApp();
-        frmMain->FormShow();
-        EXPECT_TRUE(frmMain->startFailed());
+        ASSERT_TRUE(CreateForms());
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        deadline.start(20000);
+        EXPECT_EQ(RunMainLoop(), 1);
+        DestroyForms();
     }
 }
 
+} // namespace
+
+namespace {
+// Another file was renamed over the live one while the program runs: the restore cannot write into
+// the file the program holds, and the box says so instead of blaming the backup.
+TEST_F(RestoreReads, ALiveFileReplacedWhileRunningIsNamedAsTheCause)
+{
+    backup();
+    const QString other = dir() + u"other.mdb"_s;
+    ASSERT_TRUE(QFile::copy(dbFile(), other));
+    ASSERT_EQ(std::rename(QFile::encodeName(other).constData(), QFile::encodeName(dbFile()).constData()), 0);
+    messages.clear();
+    restore();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败，现有数据没有改动。\n数据库文件已被移动、删除或被另一个文件替换"_s))
+        << lastMessage().toStdString();
+}
 } // namespace
