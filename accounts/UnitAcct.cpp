@@ -37,13 +37,12 @@ std::optional<Currency> StoredMoney(const QVariant& v)
     return StoredCurrency(v);
 }
 
-// Only amounts stored as numbers are added; another tool's text would add as
-// 0 or as its leading digits, so such amounts are counted instead, in the same
-// scan. Every number sorts before any text and text before a blob, so "< ''"
-// picks the numbers, ">= ''" the others, and null neither.
-const QString kTotal = QStringLiteral(
-    "Select sum(case when Amount < '' then Amount end),"
-    " count(case when Amount >= '' then 1 end) from [Acct] where [Type]=%1 and ");
+// Only amounts stored as numbers money holds are added; another tool's text
+// would add as 0 or as its leading digits, and a number past the range would
+// wrap, so such amounts are counted instead, in the same scan (null neither).
+const QString kTotal = QStringLiteral("Select sum(case when %1 then Amount end), count(case when not %1 then 1 end)")
+                           .arg(SqlFitsMoney(QStringLiteral("Amount")))
+    + QStringLiteral(" from [Acct] where [Type]=%1 and ");
 
 QString UnreadAmountsText(qint64 entries)
 {
@@ -188,12 +187,16 @@ void TfrmAcct::BtnQryClick()
         p.append({QStringLiteral("cat"), category});
     }
 
+    // A total or balance that cannot be worked out (past the money range)
+    // leaves the boxes empty, never with figures of an earlier query.
+    for (QLineEdit* e : {ui->EdtOwe, ui->EdtPay, ui->EdtBalance}) e->clear();
     qint64 unread = 0;
     const std::optional<Currency> owe = total(1, where, p, unread);
     const std::optional<Currency> pay = total(-1, where, p, unread);
+    const Currency balance = owe.value_or(Currency()) - pay.value_or(Currency());
     SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
     SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
-    SetEditText(ui->EdtBalance, CurrToStr(owe.value_or(Currency()) - pay.value_or(Currency())));
+    SetEditText(ui->EdtBalance, CurrToStr(balance));
 
     m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
     m_listParams = p;
@@ -300,8 +303,20 @@ void TfrmAcct::BtnModifyClick()
     }
 
     auto* d = frmAcctMod->ui.get();
-    const bool income = ADOQry2->fieldByName(QStringLiteral("Type")).asInteger() == 1;
-    (income ? d->RbOwe : d->RbPay)->setChecked(true);
+    // A kind that is neither income nor expense (another tool's) shows
+    // neither button, and the save keeps it unless the user picks one.
+    const QVariant kind = ADOQry2->fieldByName(QStringLiteral("Type")).value();
+    const qint64 type = kind.isNull() ? 0 : ADOQry2->fieldByName(QStringLiteral("Type")).asInteger();
+    const bool income = type == 1;
+    if (type == 1 || type == -1) {
+        (income ? d->RbOwe : d->RbPay)->setChecked(true);
+    } else {
+        for (QRadioButton* b : {d->RbOwe, d->RbPay}) {
+            b->setAutoExclusive(false);
+            b->setChecked(false);
+        }
+        for (QRadioButton* b : {d->RbOwe, d->RbPay}) b->setAutoExclusive(true);
+    }
     ShowCategoryOfKind(d->CmbOweCategory, d->CmbPayCategory, income);
     // A date the picker cannot show is kept as stored; an amount stored as
     // text shows as it is, and the save refuses it unless it is changed.
@@ -322,19 +337,21 @@ void TfrmAcct::BtnModifyClick()
     if (frmAcctMod->showModal() != QDialog::Accepted) return;
 
     const bool owe = d->RbOwe->isChecked();
+    const bool keepType = !owe && !d->RbPay->isChecked();
     const Currency amount = StrToCurr(d->EdtAmount->text());
     // The link to a hire or fee item and the deleted flag keep their values.
-    Params values{{QStringLiteral("type"), owe ? 1 : -1},
-                  {QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
+    Params values{{QStringLiteral("cat"), (owe ? d->CmbOweCategory : d->CmbPayCategory)->currentText().trimmed()},
                   {QStringLiteral("amount"), QVariant::fromValue(amount)},
                   {QStringLiteral("item"), d->EdtItem->text().trimmed()},
                   {QStringLiteral("id"), qint64(StrToInt64(id))}};
+    if (!keepType) values.append({QStringLiteral("type"), owe ? 1 : -1});
     const bool keepTime = KeepsStoredValue(d->DateTimePicker3);
     if (!keepTime) values.append({QStringLiteral("time"), QVariant(d->DateTimePicker3->date())});
     // The list is read afresh whether the entry was written or had gone meanwhile.
     WriteUnlessChanged(this, [&] {
         ExpectOneRow(AppConnection().execute(
-            QStringLiteral("Update [Acct] set [Type]=:type,Category=:cat,") + (keepTime ? QString() : QStringLiteral("AcctTime=:time,"))
+            QStringLiteral("Update [Acct] set ") + (keepType ? QString() : QStringLiteral("[Type]=:type,"))
+                + QStringLiteral("Category=:cat,") + (keepTime ? QString() : QStringLiteral("AcctTime=:time,"))
                 + QStringLiteral("Amount=:amount,Item=:item Where ID=:id"),
             values));
     }, {});

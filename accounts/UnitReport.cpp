@@ -13,6 +13,7 @@
 #include "platform/Look.h"
 #include "platform/Moment.h"
 #include "platform/Pickers.h"
+#include "platform/StoredValue.h"
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -21,15 +22,16 @@ TfrmReport* frmReport = nullptr;
 
 namespace {
 
-// Only values stored as numbers are added (a begin time in the range is one);
-// another tool's text would add as 0 or as its leading digits, so the hires
+// Only values stored as numbers are added (a begin time in the range is one),
+// charges only within what money holds; another tool's text would add as 0 or
+// as its leading digits, and a number past the range would wrap, so the hires
 // holding such a charge or return time are counted in the same scan instead.
 // Every number sorts before any text and text before a blob, so "< ''" picks
 // the numbers, ">= ''" the others, and null neither (cheaper than typeof()).
 const QString TotalsColumns = QStringLiteral(
-    "sum(case when charge < '' then charge end) as charge,count(*) as counts,"
+    "sum(case when %1 then charge end) as charge,count(*) as counts,"
     "Round(sum(case when EndTime < '' then EndTime-BeginTime end),2) as Time1,"
-    "count(case when charge >= '' or EndTime >= '' then 1 end) as unread");
+    "count(case when not %1 or EndTime >= '' then 1 end) as unread").arg(SqlFitsMoney(QStringLiteral("charge")));
 // A hire counts in a range by its begin time, from the from-date's midnight up
 // to (not including) the midnight after the to-date.
 const QString InRange = QStringLiteral(" from leaso where begintime >= :from and begintime < :to group by ");

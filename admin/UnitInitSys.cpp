@@ -1,25 +1,14 @@
 #include "admin/UnitInitSys.h"
 #include "ui_UnitInitSys.h"
 #include "common/AppContext.h"
+#include "common/UnitPhoto.h"
 #include "platform/App.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Handler.h"
 #include "platform/Transaction.h"
-#include <QDir>
-#include <QFile>
 
 TfrmInit* frmInit = nullptr;
-
-int DeletePhotoFiles(const QString& folder)
-{
-    const QDir dir(folder);
-    if (!dir.exists()) return 0;
-    int left = 0;
-    for (const QString& name : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files | QDir::Hidden | QDir::System))
-        if (!QFile::remove(dir.filePath(name))) ++left;
-    return left;
-}
 
 TfrmInit::TfrmInit(QWidget* parent) : TForm(parent), ui(new Ui::TfrmInit)
 {
@@ -44,18 +33,25 @@ void TfrmInit::FormCreate()
 
 void TfrmInit::BtnOKClick()
 {
-    // The rows go all together or not at all; the photos only after the commit.
-    if (!WriteOrReport(this, [this] {
-            TTransaction tr(AppConnection());
-            for (const char* sql : {"Delete from leaso", "Delete from priceList", "Delete from CarCost",
-                                    "Delete from car", "Delete from Customer"})
-                ADOQry->execSQL(QString::fromLatin1(sql), {});
-            tr.commit();
+    // The rows and the photos go all together or not at all, also when the
+    // program stops half-way; a photo that cannot be moved stays and is counted.
+    int left = 0;
+    if (!WriteOrReport(this, [&] {
+            TStagedPhoto cars(CarPicDir, TStagedPhoto::Action::Remove), custs(CustPicDir, TStagedPhoto::Action::Remove);
+            {
+                TTransaction tr(AppConnection());
+                for (const char* sql : {"Delete from leaso", "Delete from priceList", "Delete from CarCost",
+                                        "Delete from car", "Delete from Customer"})
+                    ADOQry->execSQL(QString::fromLatin1(sql), {});
+                left = cars.commitAll(AppConnection()) + custs.commitAll(AppConnection());
+                tr.commit();
+            }
+            cars.keep();
+            custs.keep();
         }))
         return;
     AppEvents::instance().databaseReplaced();
 
-    const int left = DeletePhotoFiles(CarPicDir) + DeletePhotoFiles(CustPicDir);
     Dlg::Notice(this, QStringLiteral("系统原有数据已全部删除"));
     if (left > 0)
         Dlg::Notice(this, QStringLiteral("有 %1 个图片文件未能删除，仍留在图片目录中。").arg(left));

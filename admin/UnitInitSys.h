@@ -6,7 +6,7 @@
 namespace Ui { class TfrmInit; }
 
 // Clears the business data: every hire, hire scheme, fee item, vehicle and
-// customer in one transaction, then the photo files of both folders. The
+// customer, with the photo files of both folders, as one change. The
 // account book, the log of vehicle changes and the settings stay.
 class TfrmInit : public TForm {
     Q_OBJECT
@@ -24,7 +24,3 @@ private:
 };
 
 extern TfrmInit* frmInit;
-
-// Deletes the files matching "*.bmp" (any letter case) of a folder; the count
-// of those that stay because they could not be deleted.
-int DeletePhotoFiles(const QString& folder);

@@ -679,6 +679,8 @@ int photoCase(int runs)
     SetAppDir(dir);
     answerEveryBox();
     if (!CreateForms()) return 2;
+    // What the main window's first showing makes, the table of photo marks among it.
+    EnsureSchema(AppConnection());
     Dlg::hooks().openFile = [&](const QString&, const QString&) { return jpeg; };
     std::vector<double> before, picked, pickPeak, saveRise, saveMs, total;
     PhotoReport last;

@@ -377,6 +377,15 @@ struct NotedChange {
 
 QByteArray noteLine(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n'; }
 
+// A note names files from the data folder, so that a data folder moved or
+// copied whole after a stop still finds them; a full name is read as it is.
+QString noted(const QString& file) { return QDir(AppDir()).relativeFilePath(file); }
+QString fromNote(const QJsonValue& name)
+{
+    const QString n = name.toString();
+    return n.isEmpty() ? n : QDir(AppDir()).filePath(n);
+}
+
 // Only whole lines count: a line cut off by a stop was followed by no move.
 NotedChange readNote(const QByteArray& text)
 {
@@ -385,13 +394,13 @@ NotedChange readNote(const QByteArray& text)
     lines.removeLast();
     for (const QByteArray& line : lines) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
-        if (o.contains(QLatin1String("staged"))) c.staged = o.value(QLatin1String("staged")).toString();
+        if (o.contains(QLatin1String("staged"))) c.staged = fromNote(o.value(QLatin1String("staged")));
         if (!o.contains(QLatin1String("moves"))) continue;
         c.planned = true;
         c.mark = o.value(QLatin1String("mark")).toString();
         for (const QJsonValue& v : o.value(QLatin1String("moves")).toArray()) {
             const QJsonArray m = v.toArray();
-            c.moves.append({m.at(0).toString(), m.at(1).toString(), m.at(2).toBool()});
+            c.moves.append({fromNote(m.at(0)), fromNote(m.at(1)), m.at(2).toBool()});
         }
     }
     return c;
@@ -412,7 +421,9 @@ bool markStored(TADOConnection& cn, const QString& mark)
                               {{QStringLiteral("id"), mark}}).toLongLong() > 0;
 }
 
-// Finishes (the row stored) or undoes a change; true when nothing of it is left.
+// Finishes (the row stored) or undoes a change; true when nothing of it is
+// left but its staged file. That goes only after the note: while the note
+// stands, a staged file gone would make its move into place look done.
 bool settle(const NotedChange& c, bool stored, QSet<QString>& folders)
 {
     bool ok = true;
@@ -423,7 +434,6 @@ bool settle(const NotedChange& c, bool stored, QSet<QString>& folders)
         for (auto it = c.moves.crbegin(); it != c.moves.crend() && ok; ++it)
             if (moveDone(*it)) ok = renameFile(it->to, it->from, it->oneFile) == 0;
     }
-    if (ok && !c.staged.isEmpty()) ok = removeFile(c.staged);
     for (const auto& m : c.moves) folders.insert(QFileInfo(m.to).absolutePath());
     return ok;
 }
@@ -460,13 +470,13 @@ public:
         if (::fsync(m_fd) != 0) return errno;
         return syncFolder(AppDir());
     }
-    // The change is over: the note goes.
-    void remove()
+    // The change is over: the note goes. True when it is gone.
+    bool remove()
     {
-        if (removeFile(m_file)) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
+        if (!removeFile(m_file)) return false;
+        ::close(m_fd);
+        m_fd = -1;
+        return true;
     }
 
 private:
@@ -482,7 +492,7 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
     const QString temp = hiddenName(folder, "staged");
     // The note names the staged file before it is made.
     m_note = std::make_unique<TPhotoNote>(folder);
-    if (const int err = m_note->add({{QStringLiteral("staged"), temp}}, false)) {
+    if (const int err = m_note->add({{QStringLiteral("staged"), noted(temp)}}, false)) {
         m_note->remove();
         throw EAppError(fileError(saveFailed(folder), AppDir(), err, NothingSaved));
     }
@@ -494,14 +504,13 @@ TStagedPhoto::TStagedPhoto(const QString& folder, Action action, const QImage& p
 
 TStagedPhoto::~TStagedPhoto()
 {
+    if (m_kept) return;
     bool undone = true;
-    if (!m_kept) {
-        for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it)
-            if (renameFile(it->to, it->from, it->oneFile) != 0) undone = false;
-    }
-    if (!m_temp.isEmpty() && !removeFile(m_temp)) undone = false;
-    // A file that could not be put back keeps the note for the next start-up.
-    if (m_note && undone && !m_kept) m_note->remove();
+    for (auto it = m_moves.crbegin(); it != m_moves.crend(); ++it)
+        if (renameFile(it->to, it->from, it->oneFile) != 0) undone = false;
+    // A file that could not be put back keeps the note, and the staged file
+    // with it, for the next start-up. The staged file goes after the note.
+    if (undone && (!m_note || m_note->remove()) && !m_temp.isEmpty()) removeFile(m_temp);
 }
 
 void TStagedPhoto::move(const QString& from, const QString& to, bool oneFile)
@@ -552,16 +561,36 @@ void TStagedPhoto::commitTo(const QString& key, const QString& oldKey, TADOConne
             break;
         }
     }
-    if (plan.isEmpty()) return;
+    carryOut(plan, row);
+}
 
+int TStagedPhoto::commitAll(TADOConnection& row)
+{
+    QList<Move> plan;
+    const QDir dir(m_folder);
+    for (const QString& name : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files | QDir::Hidden | QDir::System))
+        if (!IsPhotoWorkFile(name)) plan.append({m_folder + name, hiddenName(m_folder, "aside"), false});
+    int left = 0;
+    carryOut(plan, &row, &left);
+    return left;
+}
+
+void TStagedPhoto::carryOut(const QList<Move>& plan, TADOConnection* row, int* left)
+{
+    if (plan.isEmpty()) return;
     if (!m_note) m_note = std::make_unique<TPhotoNote>(m_folder);
     QJsonArray moves;
-    for (const Move& m : plan) moves.append(QJsonArray{m.from, m.to, m.oneFile});
+    for (const Move& m : plan) moves.append(QJsonArray{noted(m.from), noted(m.to), m.oneFile});
     const QString mark = row ? m_note->id() : QString();
     if (const int err = m_note->add({{QStringLiteral("mark"), mark}, {QStringLiteral("moves"), moves}}, true))
         throw EAppError(fileError(saveFailed(m_folder), AppDir(), err, NothingSaved));
     for (const Move& m : plan) {
-        move(m.from, m.to, m.oneFile);
+        if (!left) move(m.from, m.to, m.oneFile);
+        else if (renameFile(m.from, m.to, m.oneFile) == 0) m_moves.append(m);
+        else {
+            ++*left;
+            continue;
+        }
         if (IsPhotoWorkFile(m.to)) m_aside << m.to;
     }
     if (const int err = syncFolder(m_folder))
@@ -615,6 +644,8 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
                 for (const QString& folder : touched) syncFolder(folder);
                 settled = removeFile(file);
                 removed = removed || settled;
+                // The staged file goes after the note (else the next start-up's sweep).
+                if (settled && !c.staged.isEmpty()) removeFile(c.staged);
             }
         }
         ::close(fd);
@@ -633,16 +664,12 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
     }
 }
 
-const QString& PhotoMarkTable() { return MarkTable; }
-
-QString PhotoMarksRead() { return QStringLiteral("SELECT ID FROM %1").arg(MarkTable); }
-
 QStringList StalePhotoMarks(TADOConnection& cn)
 {
     QStringList marks;
     {
         if (!markTableThere(cn)) return {};
-        TStatement st(cn, PhotoMarksRead());
+        TStatement st(cn, QStringLiteral("SELECT ID FROM %1").arg(MarkTable));
         while (st.next()) marks << st.value(0).toString();
     }
     if (marks.isEmpty()) return {};

@@ -109,6 +109,11 @@ public:
     // stands or falls with the transaction open on row: its mark is written
     // there, so the next start-up can tell whether the row was stored.
     void commitTo(const QString& key, const QString& oldKey = QString(), TADOConnection* row = nullptr);
+    // Remove only: every record's photo in the folder (each ".bmp" in any
+    // letter case) is set aside, as one change that stands or falls with the
+    // transaction open on row. The number of files that could not be set
+    // aside: they stay.
+    int commitAll(TADOConnection& row);
     // The row is stored: the files put aside are deleted and nothing is undone.
     void keep();
     Action action() const { return m_action; }
@@ -118,6 +123,9 @@ private:
     void move(const QString& from, const QString& to, bool oneFile = false);
 
     struct Move { QString from, to; bool oneFile; };
+    // The moves, noted first, then the folder synced and the mark written on
+    // row. left: a move that fails is counted there and passed over.
+    void carryOut(const QList<Move>& plan, TADOConnection* row, int* left = nullptr);
     QString m_folder;
     Action m_action;
     QString m_temp;
@@ -146,10 +154,6 @@ void StoreWithPhoto(TADOConnection& cn, const TPhotoBox& photo, const QString& k
 // change names go. A file that cannot be moved back keeps its note for the
 // next start-up. Throws only when the database cannot be read.
 void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders);
-// The table of marks, and the read of its marks that the end of start-up runs
-// when the table is there.
-const QString& PhotoMarkTable();
-QString PhotoMarksRead();
 // The marks of changes that are over, which the end of start-up deletes
 // (none when the table of marks is missing).
 QStringList StalePhotoMarks(TADOConnection& cn);

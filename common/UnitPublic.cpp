@@ -234,19 +234,25 @@ QString ContactMailUrl()
 void OpenTrafficQueryPage() { Dlg::OpenUrl(QStringLiteral("https://gab.122.gov.cn/")); }
 
 DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
-                                const std::function<void()>& reread)
+                                const std::function<void()>& reread, const QString& photoDir)
 {
     bool hired = false;
     const bool done = WriteUnlessChanged(owner, [&] {
         TADOConnection& cn = AppConnection();
-        TTransaction tr(cn);
+        // The photo goes with the row, also when the program stops half-way.
+        TStagedPhoto photo(photoDir, TStagedPhoto::Action::Remove);
         {
-            TStatement st(cn, QStringLiteral("SELECT * FROM LEASO WHERE %1=:key").arg(keyField), {{QStringLiteral("key"), key}});
-            hired = st.next();
+            TTransaction tr(cn);
+            {
+                TStatement st(cn, QStringLiteral("SELECT * FROM LEASO WHERE %1=:key").arg(keyField), {{QStringLiteral("key"), key}});
+                hired = st.next();
+            }
+            if (hired) return;
+            ExpectOneRow(cn.execute(QStringLiteral("Delete FROM %1 WHERE %2=:key").arg(table, keyField), {{QStringLiteral("key"), key}}));
+            if (!photoDir.isEmpty()) photo.commitTo(key, QString(), &cn);
+            tr.commit();
         }
-        if (hired) return;
-        ExpectOneRow(cn.execute(QStringLiteral("Delete FROM %1 WHERE %2=:key").arg(table, keyField), {{QStringLiteral("key"), key}}));
-        tr.commit();
+        photo.keep();
     }, reread);
     if (!done) return DeleteOutcome::Changed;
     return hired ? DeleteOutcome::Hired : DeleteOutcome::Deleted;
@@ -254,13 +260,13 @@ DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QStr
 
 void DeleteRegisterRecord(QWidget* owner, const RegisterDeletion& d, const std::function<void()>& reread)
 {
-    const DeleteOutcome outcome = DeleteUnlessHired(owner, d.table, d.keyField, d.key, reread);
+    const DeleteOutcome outcome = DeleteUnlessHired(owner, d.table, d.keyField, d.key, reread,
+                                                    d.storedPhotoShown ? d.photoDir : QString());
     if (outcome == DeleteOutcome::Changed) return;
     if (outcome == DeleteOutcome::Hired) {
         Dlg::Notice(owner, d.hiredText);
         return;
     }
-    if (d.storedPhotoShown) DeletePhotoFile(d.photoDir, d.key);
     Dlg::Notice(owner, d.doneText);
     reread();
 }

@@ -76,10 +76,12 @@ void FillPickList(QComboBox* list, const QStringList& items);
 
 // Deletes a register's record unless a hire refers to it: the hire test and the
 // delete in one transaction, so no hire slips in between. A record gone
-// meanwhile gets the changed-record notice and reread.
+// meanwhile gets the changed-record notice and reread. With photoDir, the
+// key's photo file there goes with the row (see TStagedPhoto); a file that
+// cannot go keeps the row.
 enum class DeleteOutcome { Deleted, Hired, Changed };
 DeleteOutcome DeleteUnlessHired(QWidget* owner, const QString& table, const QString& keyField, const QString& key,
-                                const std::function<void()>& reread);
+                                const std::function<void()>& reread, const QString& photoDir = QString());
 
 // A register's delete after its question: the record unless a hire refers to
 // it (hiredText tells the user so), then its photo when the stored one is on

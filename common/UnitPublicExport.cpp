@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
+#include "platform/StoredValue.h"
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -156,6 +157,11 @@ void writeCell(lxw_worksheet* ws, lxw_row_t row, lxw_col_t col, const QVariant& 
     }
     switch (type) {
     case FieldType::Currency:
+        // A number past what money holds goes out as the list shows it, never wrapped.
+        if (v.userType() == QMetaType::Double && !StoredNumberFitsMoney(v.toDouble())) {
+            check(worksheet_write_string(ws, row, col, TDataSet::formatValue(v, type).toUtf8().constData(), nullptr));
+            return;
+        }
         check(worksheet_write_number(ws, row, col, StoredCurrency(v).toDouble(), nullptr));
         return;
     case FieldType::Integer:

@@ -159,6 +159,12 @@ void TfrmCharge::Button1Click()
     const int reading = hasReading ? StrToInt(ui->EdtOdograph->text()) : 0;
     const QDateTime r = returnMoment();
     const bool keepEnd = KeepsStoredValue(ui->DtDate);
+    // A time set beside a return date the picker could not show makes no moment.
+    if (TimeSetWithoutDate(ui->DtDate)) {
+        Dlg::Notice(this, QStringLiteral("请选择还车时间的日期！"));
+        ui->DtDate->setFocus();
+        return;
+    }
     const QDateTime begin = ADOQry->fieldByName(QStringLiteral("BeginTime")).asDateTime();
     if (!keepEnd && MomentSeconds(r) < MomentSeconds(begin)) {
         Dlg::Notice(this, QStringLiteral("还车时间不应当早于车辆借出时间！"));

@@ -522,6 +522,13 @@ void TfrmLend::BtnSaveModClick()
     if (!CheckFilteredInput(this, {ui->EdtModPrice, ui->EdtModLimit, ui->EdtModAdditionalPrice, ui->EdtModPrepay,
                                    ui->EdtModOdograph}))
         return;
+    // A time set beside a date the picker could not show makes no moment.
+    for (const auto& [date, what] : {std::pair{ui->DtMod1Date, "出租时间"}, std::pair{ui->DTMod2Date, "计划归还时间"}}) {
+        if (!TimeSetWithoutDate(date)) continue;
+        Dlg::Notice(this, QStringLiteral("请选择%1的日期！").arg(QString::fromUtf8(what)));
+        date->setFocus();
+        return;
+    }
     if (begin.isValid() && planEnd.isValid() && !(begin < planEnd)) {
         Dlg::Notice(this, QStringLiteral("计划还车时间不应前于借车时间！"));
         return;

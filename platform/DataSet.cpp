@@ -538,7 +538,11 @@ QString TDataSet::formatValue(const QVariant& v, FieldType type)
     if (v.isNull() || !v.isValid()) return {};
     if (v.userType() == QMetaType::QString) return v.toString();
     switch (type) {
-    case FieldType::Currency: return StoredCurrency(v).toString();
+    case FieldType::Currency:
+        // A number past what money holds shows as stored, as text would.
+        if (v.userType() == QMetaType::Double && !StoredNumberFitsMoney(v.toDouble()))
+            return QString::number(v.toDouble(), 'g', 15);
+        return StoredCurrency(v).toString();
     case FieldType::DateTime: return DateTimeToStr(DaysToDateTime(v.toDouble()));
     case FieldType::Integer:
         if (v.userType() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);

@@ -83,6 +83,7 @@ public:
     void becomeOrdinary(QDateEdit* d, const QDate& date)
     {
         keep = false;
+        timeTouched = false;
         stored = QVariant();
         filling = true;
         if (date.isValid()) d->setDate(date);
@@ -90,9 +91,19 @@ public:
         d->setMinimumDate(normalMin);
         filling = false;
     }
+    // The time picker beside it: a time the user sets while the date is
+    // kept makes no moment, so the save is refused rather than dropping it.
+    void watchTime(QTimeEdit* t)
+    {
+        if (!t || time == t) return;
+        time = t;
+        connect(t, &QTimeEdit::timeChanged, this, [this] { if (keep && !filling) timeTouched = true; });
+    }
     const QDate normalMin;
     QVariant stored;
+    QTimeEdit* time = nullptr;
     bool keep = false;
+    bool timeTouched = false;
     bool filling = false;
 };
 
@@ -107,6 +118,7 @@ void ShowStoredMoment(QDateEdit* d, QTimeEdit* t, const QVariant& stored, const 
 {
     StoredPick* s = storedPick(d);
     if (!s) s = new StoredPick(d);
+    s->watchTime(t);
     const QDateTime m = StoredMoment(stored);
     if (m.isValid() && m.date() >= s->normalMin && m.date() <= d->maximumDate()) {
         s->becomeOrdinary(d, m.date());
@@ -127,7 +139,16 @@ void ShowStoredMoment(QDateEdit* d, QTimeEdit* t, const QVariant& stored, const 
     }
     s->keep = true;
     s->stored = stored;
+    s->filling = true;
     if (t) t->setTime(m.isValid() ? m.time() : QTime(0, 0));
+    s->filling = false;
+    s->timeTouched = false;
+}
+
+bool TimeSetWithoutDate(const QDateEdit* d)
+{
+    const StoredPick* s = storedPick(d);
+    return s && s->keep && s->timeTouched;
 }
 
 bool KeepsStoredValue(const QDateEdit* d)

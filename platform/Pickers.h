@@ -28,6 +28,9 @@ inline void ShowStoredDate(QDateEdit* d, const QVariant& stored, const QDate& nu
 // True while the picker stands for a stored value it could not show and the
 // user has not picked a date: the save leaves that value as it is.
 bool KeepsStoredValue(const QDateEdit* d);
+// True while the picker keeps a stored value and the user changed the time
+// picker beside it: a time without a date, which a save refuses.
+bool TimeSetWithoutDate(const QDateEdit* d);
 // The moment the pickers stand for: the one picked or shown, or else the
 // stored one kept (invalid when that is no moment).
 QDateTime PickedOrStoredMoment(const QDateEdit* d, const QTimeEdit* t);

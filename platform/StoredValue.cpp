@@ -72,10 +72,25 @@ QVariant ToStored(const QVariant& v, FieldType type)
     return ToStored(v);
 }
 
+bool StoredNumberFitsMoney(double v)
+{
+    // -2^63 up to, not including, 2^63: the ten-thousandths a 64-bit integer holds.
+    return v >= -9223372036854775808.0 && v < 9223372036854775808.0;
+}
+
+QString SqlFitsMoney(const QString& column)
+{
+    return QStringLiteral("(%1 between -9223372036854775808 and 9223372036854775807)").arg(column);
+}
+
 Currency StoredCurrency(const QVariant& v)
 {
     if (v.isNull()) return Currency();
-    if (v.userType() == QMetaType::Double) return Currency::fromRaw(std::llround(v.toDouble()));
+    if (v.userType() == QMetaType::Double) {
+        if (!StoredNumberFitsMoney(v.toDouble()))
+            throw EConvertError(QStringLiteral("“%1”超出金额的范围").arg(QString::number(v.toDouble(), 'g', 15)));
+        return Currency::fromRaw(std::llround(v.toDouble()));
+    }
     if (v.userType() == QMetaType::QString) return StrToCurr(v.toString());
     return Currency::fromRaw(v.toLongLong());
 }

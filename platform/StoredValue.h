@@ -18,8 +18,13 @@ QVariant ToStored(const QVariant& v);
 // throws EConvertError.
 QVariant ToStored(const QVariant& v, FieldType type);
 
-// The amount a stored value holds (null gives 0).
+// The amount a stored value holds (null gives 0); a number past what money
+// holds (another tool's) throws EConvertError instead of wrapping.
 Currency StoredCurrency(const QVariant& v);
+// Whether a stored number is one money can hold, and the same test in SQL
+// (true only for such numbers: null, text and blobs fail it).
+bool StoredNumberFitsMoney(double v);
+QString SqlFitsMoney(const QString& column);
 // The moment a stored value holds: day numbers, or text that reads as a
 // moment (another tool may have written one); invalid for null and other text.
 QDateTime StoredMoment(const QVariant& v);

@@ -114,12 +114,14 @@ void TfrmPrice::BtnEdtPriceClick()
     auto* d = frmNewPrice->ui.get();
     frmNewPrice->setWindowTitle(FormCaption(QStringLiteral("修改租赁方案")));
     frmNewPrice->OldPriceName = name;
+    // Every box shows the scheme as stored, text another tool put where a
+    // number belongs included: the dialog refuses it unless it is changed.
     SetEditText(d->EdtPriceName, name);
-    SetEditText(d->EdtBasicPrice, ADOQry->fieldByName(QStringLiteral("BasicPrice")).asString());
+    SetEditText(d->EdtBasicPrice, ADOQry->fieldByName(QStringLiteral("BasicPrice")).shownText());
     const PricingUnit* unit = PricingUnitByText(ADOQry->fieldByName(QStringLiteral("LeasoTypeStr")).asString());
     frmNewPrice->SetRadioGroup1ItemIndex(unit ? int(unit->code) : -1);
-    SetEditText(d->EdtLimit, ADOQry->fieldByName(QStringLiteral("Limit")).asString());
-    SetEditText(d->EdtAdditionalPrice, ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).asString());
+    SetEditText(d->EdtLimit, ADOQry->fieldByName(QStringLiteral("Limit")).shownText());
+    SetEditText(d->EdtAdditionalPrice, ADOQry->fieldByName(QStringLiteral("AdditionalPrice")).shownText());
     if (frmNewPrice->showModal() != QDialog::Accepted) return;
 
     const QString limit = d->EdtLimit->text().trimmed();

@@ -127,26 +127,22 @@ TEST_F(Acct, TotalsLeaveOutAmountsThatAreNotNumbersAndOneBoxCountsThem)
     add(1, u"100"_s, At(2026, 3, 2));
     add(-1, u"30"_s, At(2026, 3, 3));
     const auto stored = [&](int type, const char* amount, const QDateTime& when, const QVariant& deleted = 0) {
-        const qint64 id = add(type, u"1"_s, when, u"杂项"_s, deleted);
-        exec(u"Update Acct set Amount=:a where ID=:id"_s, {{"a", amount ? QVariant(QString::fromUtf8(amount)) : QVariant()}, {"id", id}});
+        exec(u"Update Acct set Amount=%1 where ID=:id"_s.arg(QLatin1String(amount)), {{"id", add(type, u"1"_s, when, u"杂项"_s, deleted)}});
     };
-    stored(1, "abc", At(2026, 3, 4));
-    stored(-1, "abc", At(2026, 3, 5, 8));
-    stored(1, "12abc", At(2026, 3, 6));    // the database alone would add 12 ten-thousandths
-    stored(-1, nullptr, At(2026, 3, 7));
-    stored(1, "abc", At(2026, 2, 1));       // before every range below
-    stored(1, "abc", At(2026, 3, 8), 1);    // deleted
-    stored(2, "abc", At(2026, 3, 8));       // in neither total
-    exec(u"Update Acct set Amount=X'01' where ID=:id"_s, {{"id", add(-1, u"1"_s, At(2026, 3, 9))}});
+    stored(1, "'abc'", At(2026, 3, 4));
+    stored(-1, "'abc'", At(2026, 3, 5, 8));
+    stored(1, "'12abc'", At(2026, 3, 6));    // the database alone would add 12 ten-thousandths
+    stored(-1, "NULL", At(2026, 3, 7));
+    stored(1, "'abc'", At(2026, 3, 8), 1);   // deleted
+    stored(2, "'abc'", At(2026, 3, 8));      // in neither total
+    stored(-1, "X'01'", At(2026, 3, 9));
     const auto box = [](int n) { return u"查询范围内有%1条记录的金额不是数字，收入合计、支出合计和节余没有计入这些记录。"_s.arg(n); };
     const struct { const char* name; QDate from, to; QStringList totals; int rows; QStringList boxes; } cases[] = {
         {"all numbers", QDate(2026, 3, 2), QDate(2026, 3, 3), {u"100"_s, u"30"_s, u"70"_s}, 2, {}},
-        {"text income and expense", QDate(2026, 3, 2), QDate(2026, 3, 5), {u"100"_s, u"30"_s, u"70"_s}, 4, {box(2)}},
         {"text with leading digits", QDate(2026, 3, 6), QDate(2026, 3, 6), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {box(1)}},
-        {"null amount", QDate(2026, 3, 7), QDate(2026, 3, 7), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {}},
-        {"deleted and other kinds left aside", QDate(2026, 3, 7), QDate(2026, 3, 8), {u"0.00"_s, u"0.00"_s, u"0"_s}, 2, {}},
+        {"null, deleted and other kinds left aside", QDate(2026, 3, 7), QDate(2026, 3, 8), {u"0.00"_s, u"0.00"_s, u"0"_s}, 2, {}},
         {"bytes", QDate(2026, 3, 9), QDate(2026, 3, 9), {u"0.00"_s, u"0.00"_s, u"0"_s}, 1, {box(1)}},
-        {"whole month, text before it", QDate(2026, 3, 1), QDate(2026, 3, 31), {u"100"_s, u"30"_s, u"70"_s}, 8, {box(4)}},
+        {"text income and expense", QDate(2026, 3, 2), QDate(2026, 3, 5), {u"100"_s, u"30"_s, u"70"_s}, 4, {box(2)}},
     };
     inBook([&] {
         for (const auto& c : cases) {

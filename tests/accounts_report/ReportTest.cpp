@@ -118,9 +118,8 @@ TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
     hire(cn, "京D4", OBrien, at(2024, 5, 10), {}, nullptr);                     // still out
     hire(cn, "京E5", Ming, at(2024, 5, 11), at(2024, 5, 11, 12), "1");          // charge: 12abc
     hire(cn, "京E5", Ming, at(2024, 6, 1), at(2024, 6, 2), "1");                // charge: abc, after May
-    exec(QStringLiteral("update Leaso set Charge='abc' where LeasoID in (9,13)"));
+    exec(QStringLiteral("update Leaso set Charge=iif(LeasoID=12,'12abc','abc') where LeasoID in (9,12,13)"));
     exec(QStringLiteral("update Leaso set EndTime='2024/5/9 10:00' where LeasoID=10"));
-    exec(QStringLiteral("update Leaso set Charge='12abc' where LeasoID=12"));
     const auto box = [](int n) {
         return QStringLiteral("统计范围内有%1次租借的结算金额或还车时间不是数字，合计结算金额和合计出租天数没有计入这些值。").arg(n);
     };
@@ -133,10 +132,6 @@ TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
         {"customers, text in range", false, QDate(2024, 5, 1), QDate(2024, 5, 31),
          {Zhang + QStringLiteral("|张三|100|2|3"), Ming + QStringLiteral("|张小明||1|0.5"), OBrien + QStringLiteral("|O'Brien|50|2|")},
          {box(3)}},
-        {"customers, text after the range", false, QDate(2024, 5, 10), QDate(2024, 5, 10),
-         {OBrien + QStringLiteral("|O'Brien||1|")}, {}},
-        {"customers, only the June text", false, QDate(2024, 6, 1), QDate(2024, 6, 30),
-         {Ming + QStringLiteral("|张小明||1|1")}, {box(1)}},
     };
     for (const auto& c : cases) {
         messages.clear();

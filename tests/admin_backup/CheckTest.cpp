@@ -1,109 +1,58 @@
 // A backup is kept only when it would restore, and a restore reads the backup as start-up would
 // before it replaces anything: the same check on both sides, its finding in the box.
-#include "support/AppFixture.h"
-#include "support/FileTools.h"
+#include "support/BackupDialog.h"
 #include "support/PrintQString.h"
-#include "app/Forms.h"
-#include "app/UnitMain.h"
-#include "admin/UnitBackup.h"
-#include "common/AppContext.h"
-#include "platform/Moment.h"
-#include "ui_UnitBackup.h"
+#include "platform/Backup.h"
 
 using namespace Qt::StringLiterals;
 namespace {
 
-class BackupCheck : public AppFixture {
+class BackupCheck : public BackupDialog {
 protected:
-    const QString NotValid = u"从备份文件恢复数据失败：不是合法的备份文件！"_s;
-    QString root, folder;
-
     void SetUp() override
     {
         createForms = false;   // a test may spoil the live file before the program opens it
-        AppFixture::SetUp();
-        SetClockHook([] { return QDateTime(QDate(2025, 1, 9), QTime(10, 5, 7)); });
-        root = dir() + u"target/"_s;
-        QDir().mkpath(root);
-        folder = root + u"Tesmarul2025-1-9/"_s;
-        // Rows in the tables start-up reads and in those it does not.
-        for (int i = 0; i < 40; ++i) {
-            const Params p{{u"n"_s, QString::number(i)}, {u"d"_s, QString(200, u'x')}};
-            exec(u"Insert into Car(CarID,State,Description) values('京A'||:n,'A',:d)"_s, p);
-            exec(u"Insert into Leaso(CarID,CustID,Memo) values('京A'||:n,'c',:d)"_s, p);
-        }
+        BackupDialog::SetUp();
+        for (int i = 0; i < 40; ++i)   // pages of a table start-up reads only in part
+            exec(u"Insert into Car(CarID,State,Description) values('京A'||:n,'A',:d)"_s,
+                 {{u"n"_s, QString::number(i)}, {u"d"_s, QString(200, u'x')}});
         exec(u"Insert into Customer(CustID,CustName) values('110101199001011234','张三')"_s);
     }
-    QString bak() const { return folder + u"2025-1-9.bak"_s; }
-    QString safety() const { return dir() + u"R.~tmp"_s; }
-    Ui::TfrmBackup* B() { return frmBackup->ui.get(); }
-
-    // One page of the dialog, opened by its menu command: its folder chosen, its button clicked.
-    void run(void (TfrmMain::*command)(), const QString& chosen, QPushButton* Ui::TfrmBackup::*choose,
-             QPushButton* Ui::TfrmBackup::*go)
+    // The root page of the file's table or index scribbled over.
+    static void scribble(const QString& file, const QString& name)
     {
-        folderAnswers << chosen;
-        whenShown(frmBackup, [&] {
-            click(B()->*choose);
-            click(B()->*go);
-            if (frmBackup->isVisible()) frmBackup->reject();
-        });
-        (frmMain->*command)();
-    }
-    void backup() { run(&TfrmMain::N8Click, root, &Ui::TfrmBackup::BtnSelectPath, &Ui::TfrmBackup::BtnBackup); }
-    void restore() { run(&TfrmMain::N9Click, folder, &Ui::TfrmBackup::BtnSelectDir, &Ui::TfrmBackup::BtnRecover); }
-    // The file's table or index named, its root page scribbled over.
-    void scribble(const QString& file, const QString& name)
-    {
-        TADOConnection cn;
-        cn.open(file);
-        const qint64 page = cn.scalar(u"select rootpage from sqlite_master where name=:n"_s, {{u"n"_s, name}}).toLongLong();
-        cn.close();
+        const qint64 page = TDatabaseFile(file).scalar(u"select rootpage from sqlite_master where name=:n"_s, {{u"n"_s, name}}).toLongLong();
         ASSERT_TRUE(ScribblePage(file, page)) << name.toStdString();
-    }
-    static void runOn(const QString& file, const QString& sql)
-    {
-        TADOConnection cn;
-        cn.open(file);
-        for (const QString& s : sql.split(u';')) cn.execute(s);
     }
 };
 
 // A page start-up never reads is damaged: the program starts, but the copy fails the restore's check, so
-// the box names the live file and the finding, no copy is left and the live file is as it was.
+// the box names the live file and the finding, no copy nor photo is left and the live file is as it was.
 TEST_F(BackupCheck, ACopyThatWouldNotRestoreIsRemovedAndTheBoxSaysWhy)
 {
-    QDir().mkpath(CarPicDir);
-    ASSERT_TRUE(WriteFile(CarPicDir + u"京A1.bmp"_s, "photo"));
-    for (const QString table : {u"Car"_s, u"Leaso"_s}) {
-        SCOPED_TRACE(table.toStdString());
-        const QByteArray sound = FileBytes(dbFile());
-        scribble(dbFile(), table);
-        startApp();
-        ASSERT_TRUE(frmMain->started()) << lastMessage().toStdString();
-        const QByteArray live = FileBytes(dbFile());
-        messages.clear();
-        backup();
-        ASSERT_EQ(messages.size(), 1u);
-        const QString text = lastMessage();
-        EXPECT_TRUE(text.startsWith(u"备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：文件已损坏。\n"_s
-                                        .arg(dbFile()))) << text.toStdString();
-        EXPECT_GT(text.split(u'\n').size(), 1);   // the engine's finding
-        EXPECT_FALSE(text.contains(u"备份完成"_s));
-        EXPECT_EQ(FilesUnder(root), QStringList{});
-        EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
-        DestroyForms();
-        ASSERT_TRUE(WriteFile(dbFile(), sound));
-    }
+    QDir().mkpath(dir() + u"DBPic"_s);
+    write(dir() + u"DBPic/京A1.bmp"_s);
+    scribble(dbFile(), u"Car"_s);
+    startApp();
+    ASSERT_TRUE(frmMain->started()) << lastMessage().toStdString();
+    const QByteArray live = FileBytes(dbFile());
+    backup();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(lastMessage().startsWith(u"备份失败：数据库的副本无法用来恢复数据，已被删除。现有数据文件“%1”有问题：文件已损坏。\n"_s
+                                             .arg(dbFile()))) << lastMessage().toStdString();
+    EXPECT_EQ(FilesUnder(root), QStringList{});
+    EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
 }
 
 // A backup another tool changed so that start-up could not read it, or could not make what it makes, is
-// refused with the reason before anything is replaced: the live file byte for byte, no safety copy.
+// refused with the reason before anything is replaced: the live file byte for byte, no safety copy. The
+// unchanged backup restores, though another tool left it in WAL mode, into a live file that stays one
+// file with its rollback journal, as start-up leaves it.
 TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
 {
     startApp();
     backup();
-    ASSERT_EQ(messageTexts(), QStringList{u"备份完成！"_s});
+    ASSERT_EQ(messageTexts(), QStringList{Done});
     const QByteArray made = FileBytes(bak());
     const QString unfit = u"它的结构与本程序的数据库不符。\n"_s;
     const struct { const char* name; QString change, reason; } rows[] = {
@@ -114,8 +63,7 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
         {"settings key renamed", u"ALTER TABLE Config RENAME COLUMN Item TO K"_s, unfit + u"no such column: Item"_s},
         {"indexed column renamed, its index gone",
          u"DROP INDEX Leaso_ChargeTime;ALTER TABLE Leaso RENAME COLUMN ChargeTime TO Paid"_s, unfit + u"no such column: ChargeTime"_s},
-        {"index name taken", u"DROP INDEX Car_State;CREATE VIEW Car_State AS SELECT 1"_s,
-         unfit + u"索引名 Car_State 已被其他对象占用"_s},
+        {"index name taken", u"DROP INDEX Car_State;CREATE VIEW Car_State AS SELECT 1"_s, unfit + u"索引名 Car_State 已被其他对象占用"_s},
         {"fee item table damaged", u"*CarCost"_s, u"文件已损坏。\n"_s}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -123,21 +71,19 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
         if (r.change.startsWith(u'*')) scribble(bak(), r.change.mid(1));
         else runOn(bak(), r.change);
         const QByteArray live = FileBytes(dbFile());
-        messages.clear();
-        answers = {Dlg::IdYes};
         restore();
         EXPECT_EQ(messages.size(), 1u) << messageTexts().join(u"|"_s).toStdString();
-        EXPECT_TRUE(lastMessage().startsWith(NotValid + u'\n' + r.reason)) << lastMessage().toStdString();
+        EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败：不是合法的备份文件！\n"_s + r.reason)) << lastMessage().toStdString();
         EXPECT_FALSE(frmBackup->Restored);
         EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
         EXPECT_FALSE(QFileInfo::exists(safety()));
     }
-    // The unchanged backup restores, the birthday read's own function included.
     ASSERT_TRUE(WriteFile(bak(), made));
-    messages.clear();
-    answers = {Dlg::IdYes};
+    runOn(bak(), u"PRAGMA journal_mode=WAL"_s);
+    ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
     restore();
-    EXPECT_EQ(lastMessage(), u"从备份文件成功恢复数据！"_s);
+    ASSERT_EQ(lastMessage(), Restored);
+    EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
 }
 
 // The backup changes after it passed, before the data are replaced: the box says where the data that
@@ -146,39 +92,18 @@ TEST_F(BackupCheck, ARestoreThatFailsAfterTheSafetyCopyNamesIt)
 {
     startApp();
     backup();
-    const QByteArray live = FileBytes(dbFile());
-    messages.clear();
+    const qint64 live = FileBytes(dbFile()).size();
     auto& hook = Dlg::hooks().message;
     hook = [this, record = hook](const Dlg::MessageCall& c) {
         if (c.text.startsWith(u"数据备份日期"_s)) EXPECT_TRUE(WriteFile(bak(), "no longer a database"));
         return record(c);
     };
-    answers = {Dlg::IdYes};
     restore();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(lastMessage().startsWith(u"从备份文件恢复数据失败，现有数据没有改动。\n"_s)) << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().endsWith(u"\n恢复前的数据保存在“%1”。"_s.arg(safety()))) << lastMessage().toStdString();
-    EXPECT_EQ(FileBytes(safety()).size(), live.size());
+    EXPECT_EQ(FileBytes(safety()).size(), live);
     EXPECT_FALSE(frmBackup->Restored);
 }
 
-} // namespace
-
-namespace {
-// A backup another tool left in WAL mode restores into a live file that stays one file with its
-// rollback journal, as start-up leaves it.
-TEST_F(BackupCheck, ABackupLeftInWalModeRestoresAsOneFile)
-{
-    startApp();
-    backup();
-    runOn(bak(), u"PRAGMA journal_mode=WAL"_s);
-    ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
-    messages.clear();
-    answers = {Dlg::IdYes};
-    restore();
-    ASSERT_EQ(lastMessage(), u"从备份文件成功恢复数据！"_s);
-    exec(u"Insert into Customer(CustID,CustName) values('x','李四')"_s);
-    EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
-    EXPECT_FALSE(QFileInfo::exists(dbFile() + u"-wal"_s));
-}
 } // namespace

@@ -9,6 +9,9 @@
 #include "platform/Errors.h"
 #include "platform/Moment.h"
 #include "platform/Transaction.h"
+#include "platform/App.h"
+#include "platform/Dialogs.h"
+#include "platform/Handler.h"
 #include "support/FileTools.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -294,4 +297,27 @@ TEST_F(Store, EngineErrorsTellAFailedReadFromAFailedWrite)
     EXPECT_EQ(ErrorOf([&] { addCar(u"京B2"_s); }), u"数据库文件已损坏，本次没有保存任何内容。"_s + engine);
     EXPECT_EQ(ErrorOf([&] { TTransaction tr(cn); cn.scalar(u"select Mark from Car"_s); }),
               u"数据库文件已损坏，本次没有保存任何内容。"_s + engine);
+}
+
+// A window that reports its own failures says the change was saved when it was, and only then.
+TEST_F(Store, AReportedFailureAfterACommitSaysTheChangeWasSaved)
+{
+    SetGuardConnection(&cn);
+    QStringList shown;
+    const auto keep = Dlg::hooks().message;
+    Dlg::hooks().message = [&](const Dlg::MessageCall& c) { shown << c.text; return Dlg::IdOK; };
+    const QString later = u"之后出错"_s;
+    EXPECT_FALSE(WriteOrReport(nullptr, [&] {
+        TTransaction tr(cn);
+        addCar(u"X1"_s);
+        throw EAppError(later);
+    }));
+    EXPECT_FALSE(WriteOrReport(nullptr, [&] {
+        { TTransaction tr(cn); addCar(u"X2"_s); tr.commit(); }
+        throw EAppError(later);
+    }));
+    Dlg::hooks().message = keep;
+    SetGuardConnection(nullptr);
+    EXPECT_EQ(shown, QStringList({later, u"本次的修改已经保存，但之后出错，窗口里显示的内容可能不是最新的：\n"_s + later}));
+    EXPECT_EQ(cars(), 1);
 }
