@@ -162,3 +162,23 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndTheCursorWaitsWhileTheWorkbookIsWrit
     EXPECT_EQ(FileBytes(kept), "old content");
     EXPECT_TRUE(QDir(busy + u"/inside"_s).exists());
 }
+
+// Every name the folder takes: the workbook is written under a temporary name of fixed length first.
+TEST_F(ExportTest, NamesUpToTheFoldersLimitAreWritten)
+{
+    const struct { const char* name; QString file; } rows[] = {
+        {"250 bytes", QString(245, u'k') + u".xlsx"_s},
+        {"255 bytes", QString(250, u'k') + u".xlsx"_s},
+        {"83 Chinese characters, 254 bytes", u"帐"_s.repeated(83) + u".xlsx"_s}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_LE(r.file.toUtf8().size(), 255);
+        ds.open();
+        messages.clear();
+        ExportGridToExcel(dir() + r.file, u"t"_s, &ds, &grid);
+        ds.close();
+        EXPECT_EQ(messageTexts(), QStringList{u"导出完毕！"_s});
+        EXPECT_TRUE(QFileInfo(dir() + r.file).size() > 0);
+        EXPECT_EQ(QDir(dir()).entryList({u".*"_s}, QDir::Files | QDir::Hidden), QStringList{}) << "no temporary file stays";
+    }
+}
