@@ -101,13 +101,13 @@ bool TfrmMain::RunStartupStep(QWidget* owner, const std::function<void()>& step)
         // A file refused on opening is already named with its cause; a
         // statement that fails later is worded as that refusal would be.
         Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText(),
-                                                                   ADOCn.undidUnfinishedChange()).message()
+                                                                   ADOCn.undidUnfinishedChange(), m_schemaAdded).message()
                                                : e.message());
     } catch (const EDatabaseError& e) {
         // A read of the open file the engine accepted but the program cannot
         // use (a column missing from a row): the same refusal of the file.
         Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), SQLITE_ERROR, e.message(),
-                                                                   ADOCn.undidUnfinishedChange()).message()
+                                                                   ADOCn.undidUnfinishedChange(), m_schemaAdded).message()
                                                : e.message());
     } catch (const std::exception& e) {
         Dlg::ErrorBox(owner, ErrorText(e));
@@ -189,8 +189,10 @@ void TfrmMain::FormShow()
         // The account book and the indexes come after every read of start-up,
         // so a file those reads find damaged is never written to. One
         // transaction: a step that fails leaves the file as it was.
-        EnsureSchema(ADOCn);
+        m_schemaAdded = EnsureSchema(ADOCn);
         // Last, so a file left in WAL mode that start-up refuses keeps its header.
+        // Another program holding it in that mode keeps the switch from being
+        // made: the box then names what was added.
         ADOCn.useRollbackJournal();
     });
     if (!done) {

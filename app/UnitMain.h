@@ -94,6 +94,7 @@ private:
     bool m_started = false;
     bool m_startFailed = false;
     bool m_firstShowDone = false;
+    bool m_schemaAdded = false;   // the end of start-up wrote what the file lacked
     QString m_bannerText;
 };
 

@@ -175,7 +175,7 @@ const QList<SchemaIndex>& SchemaIndexes()
     return indexes;
 }
 
-void EnsureSchema(TADOConnection& cn)
+bool EnsureSchema(TADOConnection& cn)
 {
     QStringList have;
     {
@@ -189,7 +189,7 @@ void EnsureSchema(TADOConnection& cn)
     const QStringList stalePhotoMarks = StalePhotoMarks(cn);
     if (have.contains(QStringLiteral("acct")) && missing.isEmpty() && have.contains(QStringLiteral("photochange"))
         && stalePhotoMarks.isEmpty())
-        return;
+        return false;
 
     TTransaction tr(cn);
     EnsureAcctTable(cn);
@@ -197,6 +197,7 @@ void EnsureSchema(TADOConnection& cn)
     for (const SchemaIndex& ix : missing)
         cn.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2(%3)").arg(ix.name, ix.table, ix.column));
     tr.commit();
+    return true;
 }
 
 void NoRecordNotice(QWidget* owner, const TDataSet& list, const QString& listName, const QString& emptyText)

@@ -67,8 +67,9 @@ const QList<SchemaIndex>& SchemaIndexes();
 // Brings an opened database up to what the program needs, in one transaction:
 // the account-book table when missing, the indexes the lists rely on, and the
 // table of photo-change marks, without the marks of changes that are over.
-// Writes nothing when all are there. Run at start-up and after a restore.
-void EnsureSchema(TADOConnection& cn);
+// Writes nothing when all are there, and says whether it wrote. Run at
+// start-up and after a restore.
+bool EnsureSchema(TADOConnection& cn);
 
 // A pick list refilled with items; its text is left empty, with nothing selected.
 void FillPickList(QComboBox* list, const QStringList& items);

@@ -253,7 +253,8 @@ void ExportGridToExcel(const QString& fileName, const QString& title, TDataSet* 
         // half-written file and never touches a file that was already there.
         const QFileInfo target(fileName);
         const QString folder = target.absolutePath();
-        QTemporaryFile tmp(folder + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+        // The temporary name is short, so every name the folder takes can be written.
+        QTemporaryFile tmp(folder + QStringLiteral("/.export-XXXXXX"));
         errno = 0;
         if (!tmp.open()) failWriting(writingIn(folder), folder, errno);
         const QString tmpName = tmp.fileName();

@@ -131,8 +131,13 @@ void RestoreDatabaseFromFile(TADOConnection& cn, const QString& fileName)
     QString problem;
     const int rc = copyPages(cn.handle(), src, &problem);
     sqlite3_close(src);
-    if (rc != SQLITE_OK)
-        throw EDatabaseError(QStringLiteral("无法从“%1”读入数据：%2").arg(QFileInfo(fileName).absoluteFilePath(), problem));
+    if (rc == SQLITE_OK) return;
+    // Another file renamed over the live one: the data cannot go into the file
+    // the program holds, whatever the backup holds.
+    int moved = 0;
+    sqlite3_file_control(cn.handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+    if (moved) throw EEngineError(SQLITE_READONLY_DBMOVED, problem);
+    throw EDatabaseError(QStringLiteral("无法从“%1”读入数据：%2").arg(QFileInfo(fileName).absoluteFilePath(), problem));
 }
 
 TDatabaseFile::TDatabaseFile(const QString& fileName)

@@ -86,12 +86,15 @@ TADOConnection::~TADOConnection() { close(); }
 namespace {
 
 // What became of the file: untouched, or rolled back from the journal an
-// interrupted save left, which the engine must do before its first read.
-QString unusableLine(const QString& file, const QString& cause, bool undone)
+// interrupted save left, which the engine must do before its first read, or
+// given the tables and indexes start-up adds.
+QString unusableLine(const QString& file, const QString& cause, bool undone, bool added = false)
 {
+    QString changed;
+    if (undone) changed += QStringLiteral("上次意外中断时留下的一次未完成的修改已被撤销，");
+    if (added) changed += QStringLiteral("本程序启动时对它所做的补建和整理（数据表、索引）已经写入，");
     return QStringLiteral("无法打开数据库文件“%1”：%2%3").arg(file, cause,
-        undone ? QStringLiteral("上次意外中断时留下的一次未完成的修改已被撤销，此外这个文件没有被改动。")
-               : QStringLiteral("这个文件没有被改动。"));
+        changed.isEmpty() ? QStringLiteral("这个文件没有被改动。") : changed + QStringLiteral("此外这个文件没有被改动。"));
 }
 
 // A rollback journal the engine will play back on its first read: not empty
@@ -123,9 +126,9 @@ QString openCause(int code)
 
 } // namespace
 
-EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone)
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone, bool added)
 {
-    return EEngineError(code, unusableLine(file, openCause(code), undone), engineText);
+    return EEngineError(code, unusableLine(file, openCause(code), undone, added), engineText);
 }
 
 void TADOConnection::open(const QString& fileName, const QStringList& requiredTables)

@@ -92,8 +92,10 @@ private:
 // A database file that cannot be used at all: the file and the cause, chosen
 // by the engine's result code, on the first line, with the engine's own text
 // on the second. undone: opening undid an interrupted save, which the first
-// line then says instead of that the file was not changed.
-EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone = false);
+// line then says instead of that the file was not changed; added: start-up
+// wrote the tables and indexes the file lacked, which the line also says.
+EEngineError UnusableFileError(const QString& file, int code, const QString& engineText, bool undone = false,
+                               bool added = false);
 
 // One prepared statement with its values bound; finalized when it goes out of
 // scope. Binding is strict: a value whose name the statement lacks, or a

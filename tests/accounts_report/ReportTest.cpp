@@ -106,9 +106,9 @@ TEST_F(Report, TotalsPerVehicleAndCustomerAreExactOverHalfOpenDaysAndExportAsNum
     EXPECT_DOUBLE_EQ(x.cell(r, 5)->number(), 2.5);
 }
 
-// A charge or return time another tool stored as text: every group is still
-// listed, the totals add only the values stored as numbers, and one box says
-// how many hires they left out.
+// A charge or return time another tool stored as text, or a charge past what
+// money holds: every group is still listed, the totals add only the values
+// stored as numbers money holds, and one box says how many hires they left out.
 TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
 {
     TADOConnection& cn = db();
@@ -118,7 +118,11 @@ TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
     hire(cn, "京D4", OBrien, at(2024, 5, 10), {}, nullptr);                     // still out
     hire(cn, "京E5", Ming, at(2024, 5, 11), at(2024, 5, 11, 12), "1");          // charge: 12abc
     hire(cn, "京E5", Ming, at(2024, 6, 1), at(2024, 6, 2), "1");                // charge: abc, after May
-    exec(QStringLiteral("update Leaso set Charge=iif(LeasoID=12,'12abc','abc') where LeasoID in (9,12,13)"));
+    hire(cn, "京D4", Zhang, at(2024, 7, 1), at(2024, 7, 2), "100");
+    hire(cn, "京D4", Zhang, at(2024, 7, 3), at(2024, 7, 4), "1");               // charge: past the money range
+    hire(cn, "京E5", Ming, at(2024, 7, 5), at(2024, 7, 6), "1");                // charge: below it
+    exec(QStringLiteral("update Leaso set Charge=case LeasoID when 12 then '12abc' when 15 then 1e300 when 16 then -9.3e18 "
+                        "else 'abc' end where LeasoID in (9,12,13,15,16)"));
     exec(QStringLiteral("update Leaso set EndTime='2024/5/9 10:00' where LeasoID=10"));
     const auto box = [](int n) {
         return QStringLiteral("统计范围内有%1次租借的结算金额或还车时间不是数字，合计结算金额和合计出租天数没有计入这些值。").arg(n);
@@ -132,6 +136,10 @@ TEST_F(Report, TotalsLeaveOutValuesThatAreNotNumbersAndOneBoxCountsTheHires)
         {"customers, text in range", false, QDate(2024, 5, 1), QDate(2024, 5, 31),
          {Zhang + QStringLiteral("|张三|100|2|3"), Ming + QStringLiteral("|张小明||1|0.5"), OBrien + QStringLiteral("|O'Brien|50|2|")},
          {box(3)}},
+        {"vehicles, numbers past the money range", true, QDate(2024, 7, 1), QDate(2024, 7, 31),
+         {QStringLiteral("京D4|100|2|2"), QStringLiteral("京E5||1|1")}, {box(2)}},
+        {"customers, numbers past the money range", false, QDate(2024, 7, 1), QDate(2024, 7, 31),
+         {Zhang + QStringLiteral("|张三|100|2|2"), Ming + QStringLiteral("|张小明||1|1")}, {box(2)}},
     };
     for (const auto& c : cases) {
         messages.clear();

@@ -85,14 +85,17 @@ TEST_F(ExportTest, AnExportHoldsTitleCaptionsAndTypedCells)
         if (w.kind == 'd') { EXPECT_EQ(c->moment(), w.value.toDateTime()); EXPECT_EQ(c->numFmt, w.fmt); }
     }
 
-    // Text another tool stored as the amount goes out as the list shows it.
-    cn.execute(u"Update Leaso set Charge='约100元' where CarID='沪B2'"_s);
-    ds.close();
-    ds.open();
-    ExportGridToExcel(dir() + u"text.xlsx"_s, title, &ds, &grid);
-    ASSERT_TRUE(x.load(dir() + u"text.xlsx"_s) && x.cell(4, 5));
-    EXPECT_TRUE(x.cell(4, 5)->isText());
-    EXPECT_EQ(x.text(4, 5), u"约100元"_s);
+    // Text another tool stored as the amount, or a number past what money
+    // holds, goes out as the list shows it, never as a wrapped number.
+    for (const auto& [stored, shown] : {std::pair{"'约100元'", u"约100元"_s}, {"1e300", u"1e+300"_s}, {"-9.3e18", u"-9.3e+18"_s}}) {
+        cn.execute(u"Update Leaso set Charge=%1 where CarID='沪B2'"_s.arg(QString::fromUtf8(stored)));
+        ds.close();
+        ds.open();
+        ExportGridToExcel(dir() + u"text.xlsx"_s, title, &ds, &grid);
+        ASSERT_TRUE(x.load(dir() + u"text.xlsx"_s) && x.cell(4, 5));
+        EXPECT_TRUE(x.cell(4, 5)->isText()) << shown.toStdString();
+        EXPECT_EQ(x.text(4, 5), shown);
+    }
 }
 
 // A failure names its cause, leaves no file and an old one as it was. The pending
