@@ -46,8 +46,9 @@ TEST_F(BackupCheck, ACopyThatWouldNotRestoreIsRemovedAndTheBoxSaysWhy)
 
 // A backup another tool changed so that start-up could not read it, or could not make what it makes, is
 // refused with the reason before anything is replaced: the live file byte for byte, no safety copy. The
-// unchanged backup restores, though another tool left it in WAL mode, into a live file that stays one
-// file with its rollback journal, as start-up leaves it.
+// unchanged backup restores, though another tool left it in WAL mode, as does an older one without the
+// table of photo marks or one with marks of changes long over: the live file stays one file with its
+// rollback journal and holds no mark, as start-up leaves it.
 TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
 {
     startApp();
@@ -64,7 +65,8 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
         {"indexed column renamed, its index gone",
          u"DROP INDEX Leaso_ChargeTime;ALTER TABLE Leaso RENAME COLUMN ChargeTime TO Paid"_s, unfit + u"no such column: ChargeTime"_s},
         {"index name taken", u"DROP INDEX Car_State;CREATE VIEW Car_State AS SELECT 1"_s, unfit + u"索引名 Car_State 已被其他对象占用"_s},
-        {"fee item table damaged", u"*CarCost"_s, u"文件已损坏。\n"_s}};
+        {"fee item table damaged", u"*CarCost"_s, u"文件已损坏。\n"_s},
+        {"photo mark table remade", u"DROP TABLE PhotoChange;CREATE TABLE PhotoChange(Mark)"_s, unfit + u"no such column: ID"_s}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         ASSERT_TRUE(WriteFile(bak(), made));
@@ -78,12 +80,17 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
         EXPECT_TRUE(FileBytes(dbFile()) == live) << "the live file changed";
         EXPECT_FALSE(QFileInfo::exists(safety()));
     }
-    ASSERT_TRUE(WriteFile(bak(), made));
-    runOn(bak(), u"PRAGMA journal_mode=WAL"_s);
-    ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
-    restore();
-    ASSERT_EQ(lastMessage(), Restored);
-    EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
+    for (const QString& change : {u"PRAGMA journal_mode=WAL"_s, u"DROP TABLE PhotoChange"_s,
+                                  u"INSERT INTO PhotoChange(ID) VALUES('0123456789abcdef0123456789abcdef')"_s}) {
+        SCOPED_TRACE(change.toStdString());
+        ASSERT_TRUE(WriteFile(bak(), made));
+        runOn(bak(), change);
+        if (change.startsWith(u"PRAGMA"_s)) ASSERT_EQ(FileBytes(bak()).mid(18, 2), QByteArray("\x02\x02", 2));
+        restore();
+        ASSERT_EQ(lastMessage(), Restored);
+        EXPECT_EQ(FileBytes(dbFile()).mid(18, 2), QByteArray("\x01\x01", 2));
+        EXPECT_EQ(scalar(u"select count(*) from PhotoChange"_s).toLongLong(), 0);
+    }
 }
 
 // The backup changes after it passed, before the data are replaced: the box says where the data that

@@ -1,13 +1,41 @@
 // The files a photo change works with: the start-up removes those no change
 // stands behind and leaves a running change's alone; a backup never copies one.
+// A change stopped half-way is settled at the next start-up: also when the data
+// folder was copied whole to another place in between, and also when that
+// start-up itself was stopped half-way.
 #include "RegisterFixture.h"
 #include "admin/UnitBackup.h"
 #include "app/Forms.h"
+#include "common/UnitPublic.h"
+#include "platform/App.h"
 #include "ui_UnitBackup.h"
+#include "support/Child.h"
 #include "support/FileTools.h"
 #include <QRegularExpression>
+#include <csignal>
 
 namespace {
+
+// Runs fn in a child killed at the first photo file step at which stop() holds; true when it was killed.
+bool killedAt(bool (*stop)(), const std::function<void()>& fn)
+{
+    static bool (*when)() = nullptr;
+    when = stop;
+    return !InChild<bool>([&] {
+        PhotoFileStepHook = [] { if (when()) ::raise(SIGKILL); };
+        fn();
+        return true;
+    }).has_value();
+}
+bool hasWork(const QString& kind) { return !FilesIn(CustPicDir).filter(kind).isEmpty(); }
+void copyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    for (const QFileInfo& e : QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (e.isDir()) copyTree(e.filePath() + '/', to + e.fileName() + '/');
+        else ASSERT_TRUE(QFile::copy(e.filePath(), to + e.fileName())) << e.filePath().toStdString();
+    }
+}
 
 class PhotoRecovery : public RegisterTest {
 protected:
@@ -17,6 +45,27 @@ protected:
         const QString name = u".%1-%2"_s.arg(QLatin1String(kind), QString(32, QLatin1Char(digit)));
         if (QLatin1String(kind) == "part") ASSERT_TRUE(WriteFile(folder + name, "half"));
         else storePhoto(folder, name);
+    }
+    // The record's stored photo replaced with the row's update, in a child killed where stop() holds;
+    // the stored photo's bytes.
+    QByteArray stopChange(const QString& folder, const QString& key, const QString& update, bool (*stop)())
+    {
+        storePhoto(folder, key);
+        const QImage picture(makePicture(u"p.bmp"_s, "BMP"));
+        const QByteArray stored = FileBytes(PhotoFileName(folder, key));
+        EXPECT_TRUE(killedAt(stop, [&] {
+            TStagedPhoto staged(folder, TStagedPhoto::Action::Write, picture);
+            StoreWithPhoto(db(), staged, key, [&] { db().execute(update); });
+        }));
+        return stored;
+    }
+    // The next start-up's recovery on the data file; then the rows of table.
+    static QString recover(const QString& file, const QString& table, const QStringList& cols)
+    {
+        TADOConnection cn;
+        cn.open(file);
+        RecoverPhotoChanges(cn, {CarPicDir, CustPicDir});
+        return RowsText(cn, table, cols);
     }
 };
 
@@ -61,6 +110,47 @@ TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopi
     for (const QString& f : FilesUnder(target)) copied << QFileInfo(f).fileName();
     copied.sort();
     EXPECT_EQ(copied.filter(QRegularExpression(u"\\.bmp$|^\\.part-"_s)), photos);
+}
+
+// Stopped once the files are moved, before the commit; the data folder then copied whole.
+TEST_F(PhotoRecovery, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
+{
+    exec("insert into Car(CarID,State) values('V1','A')");
+    const QByteArray stored = stopChange(CarPicDir, u"V1"_s, u"update Car set State='B'"_s, [] {
+        const QStringList files = FilesIn(CarPicDir);
+        return !files.filter(u".aside-"_s).isEmpty() && files.filter(u".staged-"_s).isEmpty();
+    });
+    QTemporaryDir elsewhere;
+    const QString was = dir(), copy = elsewhere.path() + u"/copy/"_s;
+    copyTree(was, copy);
+    const QStringList left = FilesUnder(was + u"DBPic"_s);
+    SetAppDir(copy);
+    CarPicDir = copy + u"DBPic/"_s, CustPicDir = copy + u"DBCustPic/"_s;
+    EXPECT_EQ(recover(copy + u"Leaso3.mdb"_s, u"Car"_s, {u"CarID"_s, u"State"_s}), u"V1|A"_s);
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{u"V1.bmp"_s});
+    EXPECT_TRUE(FileBytes(CarPicDir + u"V1.bmp"_s) == stored) << "the copy's photo is not the stored one";
+    EXPECT_EQ(FilesIn(copy).filter(u"photochange"_s), QStringList{});
+    EXPECT_EQ(FilesUnder(was + u"DBPic"_s), left) << "the folder left behind was changed";
+    SetAppDir(was);
+    CarPicDir = was + u"DBPic/"_s, CustPicDir = was + u"DBCustPic/"_s;
+}
+
+// Stopped after its note names the moves, before the first; the start-up that undoes it stopped once the
+// staged file is gone. The start-up after that keeps the customer's photo as it was.
+TEST_F(PhotoRecovery, AStartUpStoppedAfterItRemovedTheStagedFileKeepsTheStoredPhoto)
+{
+    exec("insert into Customer(CustID,CustName) values('C1','张三')");
+    const QByteArray stored = stopChange(CustPicDir, u"C1"_s, u"update Customer set CustName='李四'"_s, [] {
+        const QStringList notes = FilesIn(AppDir()).filter(u"photochange"_s);
+        return !notes.isEmpty() && FileBytes(AppDir() + notes.first()).contains("moves");
+    });
+    ASSERT_TRUE(hasWork(u".staged-"_s));
+    ASSERT_FALSE(hasWork(u".aside-"_s));
+    killedAt([] { return !hasWork(u".staged-"_s); }, [&] { recover(dbFile(), u"Customer"_s, {u"CustID"_s}); });
+    EXPECT_EQ(recover(dbFile(), u"Customer"_s, {u"CustID"_s, u"CustName"_s}), u"C1|张三"_s);
+    EXPECT_EQ(FilesIn(CustPicDir), QStringList{u"C1.bmp"_s});
+    EXPECT_TRUE(FileBytes(PhotoFileName(CustPicDir, u"C1"_s)) == stored) << "the stored photo was lost";
+    EXPECT_EQ(FilesIn(dir()).filter(u"photochange"_s), QStringList{});
 }
 
 } // namespace
