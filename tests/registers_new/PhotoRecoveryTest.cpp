@@ -48,15 +48,17 @@ protected:
     }
     // The record's stored photo replaced with the row's update, in a child killed where stop() holds;
     // the stored photo's bytes.
-    QByteArray stopChange(const QString& folder, const QString& key, const QString& update, bool (*stop)())
+    QByteArray stopChange(const QString& folder, const QString& key, const QString& update, bool (*stop)(),
+                          bool mustStop = true)
     {
         storePhoto(folder, key);
         const QImage picture(makePicture(u"p.bmp"_s, "BMP"));
         const QByteArray stored = FileBytes(PhotoFileName(folder, key));
-        EXPECT_TRUE(killedAt(stop, [&] {
+        const bool killed = killedAt(stop, [&] {
             TStagedPhoto staged(folder, TStagedPhoto::Action::Write, picture);
             StoreWithPhoto(db(), staged, key, [&] { db().execute(update); });
-        }));
+        });
+        if (mustStop) EXPECT_TRUE(killed);
         return stored;
     }
     // The next start-up's recovery on the data file; then the rows of table.
@@ -136,21 +138,36 @@ TEST_F(PhotoRecovery, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
 }
 
 // Stopped after its note names the moves, before the first; the start-up that undoes it stopped once the
-// staged file is gone. The start-up after that keeps the customer's photo as it was.
-TEST_F(PhotoRecovery, AStartUpStoppedAfterItRemovedTheStagedFileKeepsTheStoredPhoto)
+// staged file is gone. Or a failed save's own undo stopped there (its mark could not be written after the
+// moves). The start-up after that keeps the customer's photo as it was.
+TEST_F(PhotoRecovery, AnUndoStoppedAfterItRemovedTheStagedFileKeepsTheStoredPhoto)
 {
     exec("insert into Customer(CustID,CustName) values('C1','张三')");
-    const QByteArray stored = stopChange(CustPicDir, u"C1"_s, u"update Customer set CustName='李四'"_s, [] {
+    const auto movesNoted = [] {
         const QStringList notes = FilesIn(AppDir()).filter(u"photochange"_s);
         return !notes.isEmpty() && FileBytes(AppDir() + notes.first()).contains("moves");
-    });
-    ASSERT_TRUE(hasWork(u".staged-"_s));
-    ASSERT_FALSE(hasWork(u".aside-"_s));
-    killedAt([] { return !hasWork(u".staged-"_s); }, [&] { recover(dbFile(), u"Customer"_s, {u"CustID"_s}); });
-    EXPECT_EQ(recover(dbFile(), u"Customer"_s, {u"CustID"_s, u"CustName"_s}), u"C1|张三"_s);
-    EXPECT_EQ(FilesIn(CustPicDir), QStringList{u"C1.bmp"_s});
-    EXPECT_TRUE(FileBytes(PhotoFileName(CustPicDir, u"C1"_s)) == stored) << "the stored photo was lost";
-    EXPECT_EQ(FilesIn(dir()).filter(u"photochange"_s), QStringList{});
+    };
+    static bool (*noted)() = movesNoted;
+    for (const bool ownUndo : {false, true}) {
+        SCOPED_TRACE(ownUndo ? "the save's own undo" : "the start-up's undo");
+        QFile::remove(PhotoFileName(CustPicDir, u"C1"_s));
+        QByteArray stored;
+        if (ownUndo) {
+            exec("drop table PhotoChange");
+            // Stopped once the undo has put both files back and removed one of its own.
+            stored = stopChange(CustPicDir, u"C1"_s, u"update Customer set CustName='李四'"_s,
+                                [] { return noted() && !hasWork(u".staged-"_s) && !hasWork(u".aside-"_s); }, false);
+        } else {
+            stored = stopChange(CustPicDir, u"C1"_s, u"update Customer set CustName='李四'"_s, movesNoted);
+            ASSERT_TRUE(hasWork(u".staged-"_s));
+            ASSERT_FALSE(hasWork(u".aside-"_s));
+            killedAt([] { return !hasWork(u".staged-"_s); }, [&] { recover(dbFile(), u"Customer"_s, {u"CustID"_s}); });
+        }
+        EXPECT_EQ(recover(dbFile(), u"Customer"_s, {u"CustID"_s, u"CustName"_s}), u"C1|张三"_s);
+        EXPECT_EQ(FilesIn(CustPicDir), QStringList{u"C1.bmp"_s});
+        EXPECT_TRUE(FileBytes(PhotoFileName(CustPicDir, u"C1"_s)) == stored) << "the stored photo was lost";
+        EXPECT_EQ(FilesIn(dir()).filter(u"photochange"_s), QStringList{});
+    }
 }
 
 } // namespace
