@@ -188,13 +188,6 @@ QString linksNotFollowed(const TCopyReport& r)
 
 } // namespace
 
-bool FolderHolds(const QString& folder, const QString& path)
-{
-    if (folder.isEmpty() || !path.startsWith(folder)) return false;
-    // The root ends in its separator already, and holds every path.
-    return path.size() == folder.size() || folder.endsWith(QLatin1Char('/')) || path.at(folder.size()) == QLatin1Char('/');
-}
-
 QString BackupDateText(const QDate& d)
 {
     return QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day());

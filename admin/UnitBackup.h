@@ -60,10 +60,6 @@ struct TCopyReport {
     QStringList links;    // folder links not followed: they lead back up the tree or to the target
 };
 
-// Whether path is folder or lies inside it; both clean absolute paths. The
-// root folder "/" holds every path.
-bool FolderHolds(const QString& folder, const QString& path);
-
 // Copies every file of Source and its subfolders, at every depth, into
 // Target, making the folders as needed; Mode says what happens to a file
 // whose target exists. Folders are known by device and inode, whatever path

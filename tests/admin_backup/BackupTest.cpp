@@ -183,16 +183,6 @@ TEST_F(BackupTest, LinkedFoldersAreCopiedOnceAndLoopsAreNamed)
     EXPECT_EQ(FilesUnder(folder + u"DBPic"_s), (QStringList{u"linked/next/t.bmp"_s, u"linked/o.bmp"_s, u"p/p.bmp"_s, u"sub/x.bmp"_s}));
 }
 
-// The root holds every folder, so a link to it is a loop like a link to any folder holding the one copied.
-TEST(FolderHolds, RootAndPrefixes)
-{
-    const struct { const char* folder; const char* path; bool holds; } rows[] = {
-        {"/", "/", true}, {"/", "/home/pics", true}, {"/home", "/home/pics", true}, {"/home/pics", "/home/pics", true},
-        {"/home/pics", "/home", false}, {"/home/pic", "/home/pics", false}, {"", "/home", false}};
-    for (const auto& r : rows)
-        EXPECT_EQ(FolderHolds(QString::fromUtf8(r.folder), QString::fromUtf8(r.path)), r.holds) << r.folder << " holds " << r.path;
-}
-
 // The confirmation names the backup's moment; the replaced data go to the safety copy; live photos are kept
 // and only missing ones come back: each photo of a subfolder a live file stands in the way of is counted,
 // a link in the backup leading back up is named. An older backup: capital extension, no account book.
