@@ -683,7 +683,8 @@ QStringList StalePhotoMarks(TADOConnection& cn)
 
 void PreparePhotoMarks(TADOConnection& cn, const QStringList& stale)
 {
-    cn.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (ID VARCHAR(40) NOT NULL PRIMARY KEY)").arg(MarkTable));
+    // Not "if not exists": a view of that name would pass and take no mark.
+    if (!markTableThere(cn)) cn.execute(QStringLiteral("CREATE TABLE %1 (ID VARCHAR(40) NOT NULL PRIMARY KEY)").arg(MarkTable));
     for (const QString& mark : stale) cn.execute(QStringLiteral("DELETE FROM %1 WHERE ID=:id").arg(MarkTable), {{QStringLiteral("id"), mark}});
 }
 
