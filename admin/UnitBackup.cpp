@@ -228,10 +228,14 @@ TBackupCheck CheckBackupFile(const QString& fileName)
             if (kind.isNull() && tables.contains(ix.table, Qt::CaseInsensitive))
                 file.readThrough(QStringLiteral("Select [%1] from [%2] limit 0").arg(ix.column, ix.table));
         }
-        // The end of start-up makes the account book when no table bears its name.
-        const QVariant book = file.scalar(QStringLiteral("Select type from sqlite_master where name='ACCT' collate nocase"));
-        if (!book.isNull() && book.toString() != QLatin1String("table"))
-            return {{}, unfit + QStringLiteral("数据表名 ACCT 已被其他对象占用")};
+        // The end of start-up makes the account book and the table of photo
+        // marks when no table bears their names.
+        for (const QString& name : {QStringLiteral("ACCT"), QStringLiteral("PhotoChange")}) {
+            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase"),
+                                              {{QStringLiteral("n"), name}});
+            if (!kind.isNull() && kind.toString() != QLatin1String("table"))
+                return {{}, unfit + QStringLiteral("数据表名 %1 已被其他对象占用").arg(name)};
+        }
         // Start-up reads the marks of photo changes when the file has their table.
         if (tables.contains(QStringLiteral("PhotoChange"), Qt::CaseInsensitive))
             file.readThrough(QStringLiteral("Select ID from PhotoChange limit 0"));

@@ -357,6 +357,7 @@ int syncFolder(const QString& folder)
 const QString NotePrefix = QStringLiteral(".photochange-");
 const QString MarkTable = QStringLiteral("PhotoChange");
 QString noteFile(const QString& id) { return AppDir() + NotePrefix + id; }
+QStringList noteNames() { return QDir(AppDir()).entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System); }
 
 // A change as its note tells it: the staged file, and once the moves are
 // about to begin, the mark of its row (empty for a change without one) and
@@ -622,7 +623,7 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
     QSet<QString> touched;
     bool removed = false, unread = false;
     const QDir data(AppDir());
-    for (const QString& name : data.entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& name : noteNames()) {
         if (!IsPhotoWorkFile(name)) continue;
         const QString file = data.filePath(name);
         const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC);
@@ -655,13 +656,24 @@ void RecoverPhotoChanges(TADOConnection& cn, const QStringList& folders)
     if (removed) syncFolder(AppDir());
     // Staged and set-aside files of no change standing: a stop before the note
     // named them. A note that cannot be read may name any of them.
+    QStringList strays;
     for (const QString& folder : unread ? QStringList() : folders) {
         const QDir dir(folder);
-        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            const QString file = folder + name;
-            if (IsPhotoWorkFile(name) && !standing.contains(file)) removeFile(file);
-        }
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (IsPhotoWorkFile(name) && !standing.contains(folder + name)) strays << folder + name;
     }
+    // The notes read again after the files were listed: a running copy names a
+    // file in its note before it makes it, and may have begun or planned a
+    // change since its note was read above.
+    if (strays.isEmpty()) return;
+    for (const QString& name : noteNames()) {
+        QFile f(data.filePath(name));
+        if (!IsPhotoWorkFile(name) || !f.exists()) continue;
+        if (!f.open(QIODevice::ReadOnly)) return;
+        for (const QString& n : readNote(f.readAll()).files()) standing.insert(n);
+    }
+    for (const QString& file : strays)
+        if (!standing.contains(file)) removeFile(file);
 }
 
 QStringList StalePhotoMarks(TADOConnection& cn)
@@ -674,7 +686,7 @@ QStringList StalePhotoMarks(TADOConnection& cn)
     }
     if (marks.isEmpty()) return {};
     // Read after the marks: a change whose mark was read has its note by now, unless it is over.
-    for (const QString& name : QDir(AppDir()).entryList({NotePrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& name : noteNames())
         marks.removeAll(name.mid(NotePrefix.size()));
     // The notes' removal lasts before their marks go.
     if (!marks.isEmpty()) syncFolder(AppDir());
@@ -683,7 +695,8 @@ QStringList StalePhotoMarks(TADOConnection& cn)
 
 void PreparePhotoMarks(TADOConnection& cn, const QStringList& stale)
 {
-    cn.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (ID VARCHAR(40) NOT NULL PRIMARY KEY)").arg(MarkTable));
+    // Not "if not exists": a view of that name would pass and take no mark.
+    if (!markTableThere(cn)) cn.execute(QStringLiteral("CREATE TABLE %1 (ID VARCHAR(40) NOT NULL PRIMARY KEY)").arg(MarkTable));
     for (const QString& mark : stale) cn.execute(QStringLiteral("DELETE FROM %1 WHERE ID=:id").arg(MarkTable), {{QStringLiteral("id"), mark}});
 }
 

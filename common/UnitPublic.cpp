@@ -177,17 +177,21 @@ const QList<SchemaIndex>& SchemaIndexes()
 
 bool EnsureSchema(TADOConnection& cn)
 {
-    QStringList have;
+    QStringList have, tables;
     {
-        TStatement st(cn, QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type IN ('table','index')"));
-        while (st.next()) have << st.value(0).toString();
+        TStatement st(cn, QStringLiteral("SELECT lower(name), type FROM sqlite_master WHERE type IN ('table','index')"));
+        while (st.next()) {
+            have << st.value(0).toString();
+            if (st.value(1).toString() == QLatin1String("table")) tables << st.value(0).toString();
+        }
     }
     QList<SchemaIndex> missing;
     for (const SchemaIndex& ix : SchemaIndexes())
         if (!have.contains(ix.name.toLower())) missing << ix;
     // The marks of photo changes: their table, and the marks of changes that are over.
     const QStringList stalePhotoMarks = StalePhotoMarks(cn);
-    if (have.contains(QStringLiteral("acct")) && missing.isEmpty() && have.contains(QStringLiteral("photochange"))
+    // An index or view under a table's name is no table: making it then refuses the file.
+    if (tables.contains(QStringLiteral("acct")) && missing.isEmpty() && tables.contains(QStringLiteral("photochange"))
         && stalePhotoMarks.isEmpty())
         return false;
 

@@ -20,7 +20,11 @@ TEST_F(RestoreReads, ABackupTheEndOfStartUpCouldNotCompleteIsRefused)
         {"account book name taken by a view",
          u"DROP TABLE ACCT;CREATE VIEW ACCT AS SELECT 1 AS LeasoID, 1 AS AcctTime"_s, u"数据表名 ACCT 已被其他对象占用"_s},
         {"account book name taken by an index", u"DROP TABLE ACCT;CREATE INDEX acct ON Car(State)"_s,
-         u"数据表名 ACCT 已被其他对象占用"_s}};
+         u"数据表名 ACCT 已被其他对象占用"_s},
+        {"photo mark table name taken by a view", u"DROP TABLE PhotoChange;CREATE VIEW PhotoChange AS SELECT 1 AS ID"_s,
+         u"数据表名 PhotoChange 已被其他对象占用"_s},
+        {"photo mark table name taken by an index", u"DROP TABLE PhotoChange;CREATE INDEX photochange ON Car(State)"_s,
+         u"数据表名 PhotoChange 已被其他对象占用"_s}};
     QList<QByteArray> refused;
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

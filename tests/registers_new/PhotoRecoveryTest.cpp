@@ -114,6 +114,24 @@ TEST_F(PhotoRecovery, StrayWorkFilesGoAtStartUpARunningChangeStaysAndABackupCopi
     EXPECT_EQ(copied.filter(QRegularExpression(u"\\.bmp$|^\\.part-"_s)), photos);
 }
 
+// Another copy plans its change and sets the old photo aside while this start-up settles a stopped
+// change: the set-aside file is the running change's, so its undo brings the photo back.
+TEST_F(PhotoRecovery, AFileARunningChangeMakesDuringTheStartUpStays)
+{
+    storePhoto(CarPicDir, u"A"_s);
+    const QByteArray stored = FileBytes(CarPicDir + u"A.bmp"_s);
+    auto running = std::make_unique<TStagedPhoto>(CarPicDir, TStagedPhoto::Action::Write, QImage(makePicture(u"p.bmp"_s, "BMP")));
+    static TStagedPhoto* planning = running.get();
+    ASSERT_TRUE(WriteFile(dir() + u".photochange-"_s + QString(32, u'f'), "{}\n"));   // read after the running one
+    PhotoFileStepHook = [] { if (auto* p = std::exchange(planning, nullptr)) p->commitTo(u"A"_s); };
+    DestroyForms();
+    startApp();
+    PhotoFileStepHook = nullptr;
+    running.reset();
+    EXPECT_EQ(FilesIn(CarPicDir), QStringList{u"A.bmp"_s});
+    EXPECT_TRUE(FileBytes(CarPicDir + u"A.bmp"_s) == stored);
+}
+
 // Stopped once the files are moved, before the commit; the data folder then copied whole.
 TEST_F(PhotoRecovery, AStoppedChangeIsUndoneInADataFolderCopiedWhole)
 {
