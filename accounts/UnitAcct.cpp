@@ -193,16 +193,17 @@ void TfrmAcct::BtnQryClick()
     qint64 unread = 0;
     const std::optional<Currency> owe = total(1, where, p, unread);
     const std::optional<Currency> pay = total(-1, where, p, unread);
-    const Currency balance = owe.value_or(Currency()) - pay.value_or(Currency());
-    SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
-    SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
-    SetEditText(ui->EdtBalance, CurrToStr(balance));
 
+    // The list is the range asked for, also when its balance cannot be worked out.
     m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
     m_listParams = p;
     m_sort = QStringLiteral("AcctTime DESC");
     openList();
     ui->BtnExpXls1->setEnabled(ADOQry->active());
+    const Currency balance = owe.value_or(Currency()) - pay.value_or(Currency());
+    SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
+    SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
+    SetEditText(ui->EdtBalance, CurrToStr(balance));
     // Listed all the same; one box for the whole query.
     if (unread > 0) Dlg::Notice(this, UnreadAmountsText(unread));
 }

@@ -166,10 +166,11 @@ TEST_F(Acct, TotalsLeaveOutAmountsThatAreNotNumbersAndOneBoxCountsThem)
             for (const auto& m : messages) EXPECT_EQ(m.icon, Dlg::Icon::Information) << c.name;
             if (c.listed) EXPECT_TRUE(rows().contains(QString::fromUtf8(c.listed))) << c.name << ": listed as stored";
         }
-        // A balance past the range: the boxes keep no figure of the query before.
+        // A balance past the range: the boxes and the list keep nothing of the query before.
         query(QDate(2026, 3, 14), QDate(2026, 3, 14));
         EXPECT_EQ(lastMessage(), u"金额超出范围"_s);
         EXPECT_EQ(totals(), (QStringList{u""_s, u""_s, u""_s}));
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 2) << "the list of the range asked for";
     });
 }
 
