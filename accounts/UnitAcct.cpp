@@ -190,6 +190,12 @@ void TfrmAcct::BtnQryClick()
     // A total or balance that cannot be worked out (past the money range)
     // leaves the boxes empty, never with figures of an earlier query.
     for (QLineEdit* e : {ui->EdtOwe, ui->EdtPay, ui->EdtBalance}) e->clear();
+    // The list is the range asked for, also when its totals cannot be worked out.
+    m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
+    m_listParams = p;
+    m_sort = QStringLiteral("AcctTime DESC");
+    openList();
+    ui->BtnExpXls1->setEnabled(ADOQry->active());
     qint64 unread = 0;
     const std::optional<Currency> owe = total(1, where, p, unread);
     const std::optional<Currency> pay = total(-1, where, p, unread);
@@ -197,12 +203,6 @@ void TfrmAcct::BtnQryClick()
     SetEditText(ui->EdtOwe, owe ? CurrToStr(*owe) : QStringLiteral("0.00"));
     SetEditText(ui->EdtPay, pay ? CurrToStr(*pay) : QStringLiteral("0.00"));
     SetEditText(ui->EdtBalance, CurrToStr(balance));
-
-    m_listSql = QStringLiteral("Select * from [Acct] where ") + where;
-    m_listParams = p;
-    m_sort = QStringLiteral("AcctTime DESC");
-    openList();
-    ui->BtnExpXls1->setEnabled(ADOQry->active());
     // Listed all the same; one box for the whole query.
     if (unread > 0) Dlg::Notice(this, UnreadAmountsText(unread));
 }

@@ -99,7 +99,11 @@ public:
         time = t;
         connect(t, &QTimeEdit::timeChanged, this, [this] { if (keep && !filling) timeTouched = true; });
     }
+    // The user's date, seen before this object's own slot has run (the window's
+    // handlers of the same signal run first): no longer the date kept.
+    bool keeps(const QDateEdit* d) const { return keep && d->date() == keptDate; }
     const QDate normalMin;
+    QDate keptDate;
     QVariant stored;
     QTimeEdit* time = nullptr;
     bool keep = false;
@@ -138,6 +142,7 @@ void ShowStoredMoment(QDateEdit* d, QTimeEdit* t, const QVariant& stored, const 
         s->filling = false;
     }
     s->keep = true;
+    s->keptDate = d->date();
     s->stored = stored;
     s->filling = true;
     if (t) t->setTime(m.isValid() ? m.time() : QTime(0, 0));
@@ -148,18 +153,18 @@ void ShowStoredMoment(QDateEdit* d, QTimeEdit* t, const QVariant& stored, const 
 bool TimeSetWithoutDate(const QDateEdit* d)
 {
     const StoredPick* s = storedPick(d);
-    return s && s->keep && s->timeTouched;
+    return s && s->keeps(d) && s->timeTouched;
 }
 
 bool KeepsStoredValue(const QDateEdit* d)
 {
     const StoredPick* s = storedPick(d);
-    return s && s->keep;
+    return s && s->keeps(d);
 }
 
 QDateTime PickedOrStoredMoment(const QDateEdit* d, const QTimeEdit* t)
 {
-    if (const StoredPick* s = storedPick(d); s && s->keep) return StoredMoment(s->stored);
+    if (const StoredPick* s = storedPick(d); s && s->keeps(d)) return StoredMoment(s->stored);
     return t ? MomentOf(d, t) : CombineDateTime(d->date(), QTime(0, 0));
 }
 

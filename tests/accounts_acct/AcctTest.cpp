@@ -144,6 +144,8 @@ TEST_F(Acct, TotalsLeaveOutAmountsThatAreNotNumbersAndOneBoxCountsThem)
     // Totals each within the range, their balance not.
     stored(1, "9000000000000000000", At(2026, 3, 14));
     stored(-1, "-9000000000000000000", At(2026, 3, 14));
+    // Incomes each within the range, their sum not.
+    for (int i = 0; i < 3; ++i) stored(1, "9000000000000000000", At(2026, 3, 15));
     const auto box = [](int n) { return u"查询范围内有%1条记录的金额不是数字，收入合计、支出合计和节余没有计入这些记录。"_s.arg(n); };
     const QStringList none{u"0.00"_s, u"0.00"_s, u"0"_s};
     const struct { const char* name; QDate from, to; QStringList totals; int rows; QStringList boxes; const char* listed = nullptr; } cases[] = {
@@ -166,10 +168,14 @@ TEST_F(Acct, TotalsLeaveOutAmountsThatAreNotNumbersAndOneBoxCountsThem)
             for (const auto& m : messages) EXPECT_EQ(m.icon, Dlg::Icon::Information) << c.name;
             if (c.listed) EXPECT_TRUE(rows().contains(QString::fromUtf8(c.listed))) << c.name << ": listed as stored";
         }
-        // A balance past the range: the boxes keep no figure of the query before.
+        // A balance past the range: the boxes and the list keep nothing of the query before.
         query(QDate(2026, 3, 14), QDate(2026, 3, 14));
         EXPECT_EQ(lastMessage(), u"金额超出范围"_s);
         EXPECT_EQ(totals(), (QStringList{u""_s, u""_s, u""_s}));
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 2) << "the list of the range asked for";
+        query(QDate(2026, 3, 15), QDate(2026, 3, 15));
+        EXPECT_EQ(totals(), (QStringList{u""_s, u""_s, u""_s}));
+        EXPECT_EQ(u()->DBGrid1->model()->rowCount(), 3) << "the list of the range asked for";
     });
 }
 

@@ -47,6 +47,7 @@ const Case kCases[] = {
     {"SettlementEndText", Window::Settlement, "EndTime='abc'", nullptr, "结算信息已保存！", "abc"},
     {"SettlementEndTextTimeOnly", Window::Settlement, "EndTime='abc'", nullptr, "请选择还车时间的日期！", "abc", nullptr, "DtTime"},
     {"SettlementEndPast9999", Window::Settlement, "EndTime=2958466.5", nullptr, "结算信息已保存！", "10000/1/1"},
+    {"SettlementEndTextPicked", Window::Settlement, "EndTime='abc'", "EndTime", "结算信息已保存！", "abc"},
     {"RegisterBuyBefore1900", Window::Register, "BuyDate=-29", nullptr, kCarSaved, "1899/12/1|2025/7/1"},
     {"RegisterCheckText", Window::Register, "CheckDate='去年'", nullptr, kCarSaved, "2021/2/3|去年"},
     {"RegisterBuyBefore1900PickedCheckNull", Window::Register, "BuyDate=-29, CheckDate=NULL", "BuyDate", kCarSaved,
@@ -155,6 +156,12 @@ protected:
                 shown = frmCharge->ui->DtDate->text();
                 clearAndType(frmCharge->ui->EdtLeaso, u"100"_s);
                 changeTime(frmCharge);
+                if (c.picked) {   // the fee shown follows the date picked
+                    frmCharge->ui->DtDate->setDate(pick.date());
+                    const QString fee = frmCharge->ui->EdtOwe->text();
+                    frmCharge->CalcSettleFee();
+                    EXPECT_EQ(fee, frmCharge->ui->EdtOwe->text());
+                }
                 save(frmCharge->ui->Button1);
             });
             break;
