@@ -220,8 +220,9 @@ TBackupCheck CheckBackupFile(const QString& fileName)
                 if (!columns.contains(f, Qt::CaseInsensitive)) return {{}, unfit + QStringLiteral("找不到字段 ") + f};
         }
         // Start-up makes the indexes a file lacks; the account book comes with them.
+        // A trigger's name is its own: it takes no table's or index's name.
         for (const SchemaIndex& ix : SchemaIndexes()) {
-            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase"),
+            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase and type<>'trigger'"),
                                               {{QStringLiteral("n"), ix.name}});
             if (!kind.isNull() && kind.toString() != QLatin1String("index"))
                 return {{}, unfit + QStringLiteral("索引名 %1 已被其他对象占用").arg(ix.name)};
@@ -231,7 +232,7 @@ TBackupCheck CheckBackupFile(const QString& fileName)
         // The end of start-up makes the account book and the table of photo
         // marks when no table bears their names.
         for (const QString& name : {QStringLiteral("ACCT"), QStringLiteral("PhotoChange")}) {
-            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase"),
+            const QVariant kind = file.scalar(QStringLiteral("Select type from sqlite_master where name=:n collate nocase and type<>'trigger'"),
                                               {{QStringLiteral("n"), name}});
             if (!kind.isNull() && kind.toString() != QLatin1String("table"))
                 return {{}, unfit + QStringLiteral("数据表名 %1 已被其他对象占用").arg(name)};

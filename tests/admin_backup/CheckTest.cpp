@@ -81,7 +81,10 @@ TEST_F(BackupCheck, ARestoreRefusesABackupStartUpCouldNotReadAndSaysWhy)
         EXPECT_FALSE(QFileInfo::exists(safety()));
     }
     for (const QString& change : {u"PRAGMA journal_mode=WAL"_s, u"DROP TABLE PhotoChange"_s,
-                                  u"INSERT INTO PhotoChange(ID) VALUES('0123456789abcdef0123456789abcdef')"_s}) {
+                                  u"INSERT INTO PhotoChange(ID) VALUES('0123456789abcdef0123456789abcdef')"_s,
+                                  // Triggers have names of their own: one may bear an index's or a table's name.
+                                  u"DROP INDEX Car_State;DROP TABLE ACCT;CREATE TRIGGER Car_State AFTER INSERT ON Car BEGIN SELECT 1; END;"
+                                  "CREATE TRIGGER ACCT AFTER INSERT ON Car BEGIN SELECT 1; END"_s}) {
         SCOPED_TRACE(change.toStdString());
         ASSERT_TRUE(WriteFile(bak(), made));
         runOn(bak(), change);
