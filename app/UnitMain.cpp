@@ -94,21 +94,22 @@ TfrmMain::~TfrmMain()
 
 bool TfrmMain::RunStartupStep(QWidget* owner, const std::function<void()>& step)
 {
+    // A file refused on opening is already named with its cause; a statement
+    // that fails later is worded as that refusal would be.
+    const auto refuse = [&](int code, const QString& engineText, const QString& asRaised) {
+        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), code, engineText,
+                                                                   ADOCn.undidUnfinishedChange(), m_schemaAdded).message()
+                                               : asRaised);
+    };
     try {
         step();
         return true;
     } catch (const EEngineError& e) {
-        // A file refused on opening is already named with its cause; a
-        // statement that fails later is worded as that refusal would be.
-        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), e.code(), e.engineText(),
-                                                                   ADOCn.undidUnfinishedChange(), m_schemaAdded).message()
-                                               : e.message());
+        refuse(e.code(), e.engineText(), e.message());
     } catch (const EDatabaseError& e) {
         // A read of the open file the engine accepted but the program cannot
         // use (a column missing from a row): the same refusal of the file.
-        Dlg::ErrorBox(owner, ADOCn.connected() ? UnusableFileError(ADOCn.fileName(), SQLITE_ERROR, e.message(),
-                                                                   ADOCn.undidUnfinishedChange(), m_schemaAdded).message()
-                                               : e.message());
+        refuse(SQLITE_ERROR, e.message(), e.message());
     } catch (const std::exception& e) {
         Dlg::ErrorBox(owner, ErrorText(e));
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "common/UnitPhoto.h"
 #include "platform/App.h"
+#include "platform/Convert.h"
 #include "platform/Connection.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
@@ -200,25 +201,7 @@ bool CheckPhotoKey(QWidget* owner, const QString& folder, const QString& key, co
     return false;
 }
 
-QString PhotoFileCause(const QString& folder, int err)
-{
-    switch (err) {
-    case EACCES:
-    case EPERM: return QStringLiteral("没有读写该文件或照片文件夹的权限");
-    case ENOSPC:
-    case EDQUOT: return QStringLiteral("磁盘空间已满");
-    case ENAMETOOLONG: return QStringLiteral("文件名或路径太长");
-    case EROFS: return QStringLiteral("照片文件夹所在的磁盘是只读的");
-    case EEXIST:
-    case EISDIR:
-    case ENOTEMPTY: return QStringLiteral("该位置已有同名的文件夹或其他项目");
-    case ENOENT:
-    case ENOTDIR:
-        // The system says only that something on the path is not there.
-        return QFileInfo(folder).isDir() ? QString() : QStringLiteral("照片文件夹不存在");
-    default: return {};
-    }
-}
+QString PhotoFileCause(const QString& folder, int err) { return FileErrorCause(err, folder, QStringLiteral("照片文件夹")); }
 
 bool PhotoNamesAreOneFile(const QString& a, const QString& b)
 {

@@ -1,6 +1,7 @@
 #include "common/UnitPublic.h"
 #include "platform/App.h"
 #include "platform/DBGrid.h"
+#include "platform/Convert.h"
 #include "platform/Dialogs.h"
 #include "platform/Errors.h"
 #include "platform/Moment.h"
@@ -31,24 +32,7 @@ QString lxwText(lxw_error err) { return QString::fromUtf8(lxw_strerror(err)); }
 // system's own words and the library's when it has its own.
 [[noreturn]] void failWriting(const QString& head, const QString& folder, int err, const QString& library = {})
 {
-    QString cause;
-    switch (err) {
-    case EACCES:
-    case EPERM: cause = QStringLiteral("没有在这个文件夹中写入文件的权限"); break;
-    case EROFS: cause = QStringLiteral("文件夹所在的磁盘是只读的"); break;
-    case ENOSPC:
-    case EDQUOT: cause = QStringLiteral("磁盘空间已满"); break;
-    case EFBIG: cause = QStringLiteral("文件超出了系统允许的大小"); break;
-    case ENAMETOOLONG: cause = QStringLiteral("文件名或路径太长"); break;
-    case EEXIST:
-    case EISDIR:
-    case ENOTEMPTY: cause = QStringLiteral("该位置已有同名的文件夹"); break;
-    case ENOENT:
-    case ENOTDIR:
-        if (!QFileInfo(folder).isDir()) cause = QStringLiteral("文件夹不存在");
-        break;
-    default: break;
-    }
+    const QString cause = FileErrorCause(err, folder, QStringLiteral("文件夹"));
     QStringList lines{head + (cause.isEmpty() ? QString() : QStringLiteral("：") + cause) + QStringLiteral("。")};
     if (err) lines << QString::fromLocal8Bit(std::strerror(err));
     if (!library.isEmpty()) lines << library;

@@ -1,11 +1,32 @@
 #include "platform/Convert.h"
 #include "platform/Errors.h"
 #include <QDir>
+#include <QFileInfo>
+#include <cerrno>
 #include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace {
 QString quoted(const QString& s) { return QStringLiteral("“%1”").arg(s); }
+}
+
+QString FileErrorCause(int err, const QString& folder, const QString& folderWord)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM: return QStringLiteral("没有读写该文件或%1的权限").arg(folderWord);
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("磁盘空间已满");
+    case EFBIG: return QStringLiteral("文件超出了系统允许的大小");
+    case ENAMETOOLONG: return QStringLiteral("文件名或路径太长");
+    case EROFS: return QStringLiteral("%1所在的磁盘是只读的").arg(folderWord);
+    case EEXIST:
+    case EISDIR:
+    case ENOTEMPTY: return QStringLiteral("该位置已有同名的文件夹或其他项目");
+    case ENOENT:
+    case ENOTDIR: return QFileInfo(folder).isDir() ? QString() : folderWord + QStringLiteral("不存在");
+    default: return {};
+    }
 }
 
 int64_t StrToInt64(const QString& s)

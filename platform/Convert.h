@@ -13,5 +13,11 @@ double StrToFloat(const QString& s);
 // The same, but empty text gives the fallback instead of an error.
 int StrToIntDef(const QString& s, int fallback);
 
+// Why a file in folder could not be read, written or moved, as a sentence
+// without its full stop: the common causes of the system's error number err,
+// or the folder missing (asked of the disk: the system's error alone does not
+// tell); empty for the rest. folderWord names the folder in the sentence.
+QString FileErrorCause(int err, const QString& folder, const QString& folderWord);
+
 QString IntToStr(int64_t n);
 QString CurrToStr(Currency c);           // the general amount text

@@ -129,7 +129,7 @@ TEST_F(ExportTest, FailuresNameTheirCauseAndTheCursorWaitsWhileTheWorkbookIsWrit
                    rlim_t sizeLimit = 0; } rows[] = {
         {"list not open", false, kept, {u"box normal"_s}, failed + u"列表没有打开，没有可以导出的内容"_s},
         {"written", true, dir() + u"b.xlsx"_s, written, u"导出完毕！"_s},
-        {"cannot take its name", true, busy, written, failed + u"不能保存为“"_s + busy + u"”：该位置已有同名的文件夹。\n"_s + SystemWords(EISDIR)},
+        {"cannot take its name", true, busy, written, failed + u"不能保存为“"_s + busy + u"”：该位置已有同名的文件夹或其他项目。\n"_s + SystemWords(EISDIR)},
         {"folder missing", true, missing + u"/a.xlsx"_s, {u"box normal"_s},
          failed + u"不能在文件夹“"_s + missing + u"”中写入文件：文件夹不存在。\n"_s + SystemWords(ENOENT)},
         {"file size limit", true, dir() + u"a.xlsx"_s, written, failed + u"不能在文件夹“"_s + QDir::cleanPath(dir())
